@@ -1,0 +1,103 @@
+#pragma once
+// The simulated bench: a virtual adapter (USB HID side, eight output lines, M-Bus speed, input
+// levels), the product behind it and, later, the module and the adapter's bootloader.
+// Written from the device's side; it shares no code with the program. Time is passed in
+// explicitly (microseconds), so the bench runs the same on real and on virtual time.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+using Report = std::array<std::uint8_t, 64>;  // 0x3F, size byte N (<= 62), N payload bytes
+
+struct AdapterConfig {
+    std::uint16_t vid = 0x2047;
+    std::uint16_t pid = 0x0301;  // 0x0200 while in its bootloader
+    std::array<std::uint8_t, 4> identification{1, 2, 3, 4};  // answer bytes 9..12
+    std::uint8_t operativeMode = 0;                           // MBUS_SETUP answer byte 9
+    bool input1High = false;
+    bool input2High = true;       // input 2 high: no module wired directly to the cable
+    std::uint32_t baudCode3 = 19200;
+    bool plugged = true;
+};
+
+struct ProductConfig {
+    bool present = true;
+    std::array<std::uint8_t, 4> identification{0, 37, 1, 0};  // answer bytes 9..12
+    std::uint8_t baudCode = 1;                                 // the only speed it answers at
+    std::uint32_t bootTimeUs = 500000;                         // silent this long after power-up
+    std::array<std::uint8_t, 256> memory{};
+    std::array<std::uint8_t, 256> defaults{};  // PARKING_DEFAUTL restores these
+    bool hasModule = false;
+    std::array<std::uint8_t, 3> moduleInfo{1, 0xA1, 1};  // AUX_MODULE_INFO bytes 9..11
+};
+
+struct Timing {
+    std::uint32_t usbFrameUs = 1000;        // one USB frame each way
+    std::uint32_t adapterTurnaroundUs = 200;
+    std::uint32_t productTurnaroundUs = 2000;
+};
+
+struct Faults {
+    int dropNext = 0;            // this many next answers are never sent
+    int corruptNext = 0;         // this many next answers get a wrong code byte
+    std::uint32_t extraDelayUs = 0;  // added to every answer
+};
+
+struct BenchConfig {
+    int version = 1;
+    AdapterConfig adapter;
+    ProductConfig product;
+    Timing timing;
+    Faults faults;
+};
+
+// Parses a bench file (JSON). On error returns nullopt and sets error to a message that names the
+// offending key or value.
+std::optional<BenchConfig> parseBenchJson(const std::string& text, std::string& error);
+std::optional<BenchConfig> loadBenchFile(const std::string& path, std::string& error);
+
+// One frame the bench received from the host, as the device saw it.
+struct ReceivedFrame {
+    std::int64_t timeUs = 0;
+    std::vector<std::uint8_t> frame;  // 0x01, dest, 0x02, L, code, data..., checksum
+};
+
+class Bench {
+public:
+    explicit Bench(BenchConfig config);
+
+    // Host side of the HID pipe. write() takes an output report; read() returns the earliest
+    // answer ready at or before nowUs. nextReadyUs() tells when the next answer will be ready.
+    void write(const Report& report, std::int64_t nowUs);
+    std::optional<Report> read(std::int64_t nowUs);
+    std::optional<std::int64_t> nextReadyUs() const;
+
+    // Plugging and the device count.
+    bool plugged() const;
+    void plug();
+    void unplug();  // drops pending answers
+    int count(std::uint16_t vid, std::uint16_t pid) const;
+
+    BenchConfig& config();
+    const std::vector<ReceivedFrame>& received() const;
+    void clearReceived();
+
+    // What the adapter drives now.
+    std::uint16_t outputWord() const;
+    std::uint8_t baudCode() const;  // the speed the adapter's M-Bus runs at (1, 2, 3)
+    bool productPowered(std::int64_t nowUs) const;
+    // Every write the product accepted: (address, value).
+    const std::vector<std::pair<std::uint8_t, std::uint8_t>>& productWrites() const;
+
+private:
+    struct Impl;
+    std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace sim

@@ -1,0 +1,167 @@
+#include "link/CommandHandler.h"
+
+#include "link/InterfaceLibrary.h"
+
+namespace dravik {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+CommandHandler::CommandHandler(HandlerState& state, MachineStates& machines, InterfaceLibrary& lib,
+                               Dialogs& dialogs, ProgressView& progress)
+    : s_(state), m_(machines), lib_(lib), dialogs_(dialogs), progress_(progress) {}
+
+bool CommandHandler::step(std::vector<QString>& out) {
+    switch (s_.CmdHandler_state.load()) {
+        case HANDLER_READY: {
+            const int cmd = s_.RequestCmd.load();
+            const CommandInfo* info = commandInfo(cmd);
+            if (info == nullptr) {
+                s_.TxRequest = 0;
+                return false;
+            }
+            if (s_.TxRequest.load() != 1) return false;
+            buildRequest(s_.TxBuffer_usb, cmd, s_.Output_value.load(), s_.Baudrate_value.load());
+            if (cmd == MBUS_SETUP) {
+                const int supply = supplyFromOutputWord(s_.Output_value.load());
+                if (supply >= 0) s_.Product_supply = static_cast<std::uint8_t>(supply);
+            }
+            out.push_back(QStringLiteral("TX command: ") + QLatin1String(info->logName.data(),
+                                                                         static_cast<qsizetype>(info->logName.size())));
+            out.push_back(QStringLiteral(". Data: ") +
+                          byteDump(s_.TxBuffer_usb, kStart, requestFrameSize(s_.TxBuffer_usb)) + kCrLf);
+            s_.CmdHandler_state = HANDLER_SEND;
+            s_.TxRequest = 0;
+            return true;
+        }
+        case HANDLER_SEND:
+            std::fill(s_.RxBuffer_usb.bytes.begin() + kStart, s_.RxBuffer_usb.bytes.begin() + kStart + 64, 0);
+            lib_.USB_TX(s_.TxBuffer_usb);
+            s_.Rx_timeout_cnt = s_.Rx_timeout_val.load();
+            s_.CmdHandler_state = HANDLER_RECEIVE;
+            return true;
+        case HANDLER_RECEIVE: {
+            dataBuffer rx;
+            const bool got = lib_.USB_RX(&rx);
+            out.push_back(QStringLiteral(".."));
+            if (got && answerMatches(s_.TxBuffer_usb, rx) && s_.Rx_timeout_cnt.load() != 0) {
+                s_.RxBuffer_usb = rx;
+                s_.CmdHandler_state = HANDLER_ANSWERED;
+                if (rx[kCode] == 0x40 && s_.TxBuffer_usb[kDest] == kDestInterface)
+                    s_.Cable_Module_DirectConnection = directConnectionFromAnswer(rx);
+                s_.SendDataSlotRetry = 0;
+                const int answerLength = rx[kLength];
+                out.push_back(QStringLiteral("Rx: OK. Data: ") +
+                              byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
+            }
+            if (s_.Rx_timeout_cnt.load() == 0) {
+                out.push_back(QStringLiteral("Rx: TIMEOUT ") + kCrLf);
+                s_.CmdHandler_state = HANDLER_TIMEOUT;
+            } else {
+                s_.AutoConnDataReceived = true;
+            }
+            return true;
+        }
+        case HANDLER_ANSWERED:
+        case HANDLER_TIMEOUT:
+        default:
+            return false;
+    }
+}
+
+CmdHandler_Result_ENUM CommandHandler::WatchBus(int cmd, bool release) {
+    if (cmd > kLastCommand) return RESULT_BAD_COMMAND;
+    const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
+    if (s_.RequestCmd.load() == 0 && st == HANDLER_READY) {
+        if (cmd == 0) return RESULT_IDLE;
+        s_.CmdHandler_state = HANDLER_READY;
+        s_.TxRequest = 1;
+        s_.RequestCmd = cmd;
+        return RESULT_ACCEPTED;
+    }
+    if (cmd != 0 && cmd != s_.RequestCmd.load()) return RESULT_BUSY;
+    if (st == HANDLER_ANSWERED) {
+        s_.release();
+        return RESULT_ANSWER_OK;
+    }
+    if (st == HANDLER_TIMEOUT) {
+        if (release) s_.release();
+        return RESULT_TIMEOUT;
+    }
+    return RESULT_IN_PROGRESS;
+}
+
+void CommandHandler::SendCommand(int cmd, bool immediate) {
+    s_.SendingCmd = cmd;
+    s_.CmdHandler_state = HANDLER_READY;
+    if (immediate) {
+        WatchBus(cmd, true);
+        s_.Rx_timeout_val = 3;
+        m_.EnterProduct_state = kEnterProductWaitAnswer;
+        m_.EnterModule_state = kEnterModuleWaiting;
+        m_.EnterFunctions_state = kEnterFunctionsWaiting;
+    }
+    wakeup();
+}
+
+void CommandHandler::wakeup() {
+    if (pump_ != nullptr) pump_->wakeup();
+}
+
+bool CommandHandler::ProcessIsInProgress(bool showMessage) {
+    const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
+    const bool handlerIdle = st == HANDLER_ANSWERED || (st == HANDLER_READY && s_.TxRequest.load() == 0);
+    const bool resting = (m_.EnterInterface_state == 0 || m_.EnterInterface_state == 3) &&
+                         (m_.EnterProduct_state == 0 || m_.EnterProduct_state == 3) &&
+                         m_.EnterModule_state == kEnterModuleWaiting &&
+                         m_.EnterFunctions_state == kEnterFunctionsWaiting && s_.Rx_timeout_cnt.load() == 0 &&
+                         handlerIdle;
+    if (!resting && showMessage)
+        dialogs_.message(QStringLiteral("There is another process in progress"), QStringLiteral("Command"));
+    return !resting;
+}
+
+bool CommandHandler::CommandIsInProgress(bool showMessage) {
+    s_.CmdHandler_Result = WatchBus(0, false);
+    const bool busy = s_.CmdHandler_Result != RESULT_IDLE;
+    if (busy && showMessage)
+        dialogs_.message(QStringLiteral("There is another command in progress"), QStringLiteral("Command"));
+    return busy;
+}
+
+void CommandHandler::ResetAllProcesses() {
+    m_.EnterProduct_state = kEnterProductWaitAnswer;
+    m_.EnterModule_state = kEnterModuleWaiting;
+    m_.EnterFunctions_state = kEnterFunctionsWaiting;
+    s_.CmdHandler_state = HANDLER_READY;
+    s_.TxRequest = 0;
+    s_.Rx_timeout_cnt = 0;
+}
+
+void CommandHandler::StopProcess() {
+    m_.EnterProduct_state = kEnterProductIdle;
+    m_.EnterModule_state = kEnterModuleWaiting;
+    m_.EnterFunctions_state = kEnterFunctionsWaiting;
+    s_.CmdHandler_state = HANDLER_READY;
+    s_.Rx_timeout_cnt = 0;
+    s_.RequestCmd = 0;
+    s_.TxRequest = 0;
+    // The device gets its 100 ms of quiet as a hold of the next cycle, not a sleep of the window.
+    if (pump_ != nullptr) pump_->hold(100);
+    progress_.setProgressText(QString(), false);
+    progress_.setProgressValue(0);
+}
+
+void CommandHandler::tick100ms() {
+    std::uint8_t cnt = s_.Rx_timeout_cnt.load();
+    while (cnt > 0 && !s_.Rx_timeout_cnt.compare_exchange_weak(cnt, static_cast<std::uint8_t>(cnt - 1))) {
+    }
+}
+
+void CommandHandler::watchdogFired() {
+    CmdHandler_state_ENUM expected = HANDLER_TIMEOUT;
+    s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_ANSWERED);
+}
+
+}  // namespace dravik

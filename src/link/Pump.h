@@ -1,0 +1,55 @@
+#pragma once
+// The pump: one handler step on the worker, then one machine step on the UI thread, strictly
+// alternating, while any process is in progress. Drivers decide where and when a run happens:
+// ThreadedPump (a worker thread, real time) and the virtual rig of the tests.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "link/PumpControl.h"
+
+namespace dravik {
+
+class Clock;
+class CommandHandler;
+class LogView;
+
+class Pump : public PumpControl {
+public:
+    Pump(Clock& clock, CommandHandler& handler, LogView& log);
+
+    // Steps 1-3 of a cycle (the machine step). Returns false when the pump must stop (boot mode).
+    void setDispatch(std::function<bool()> dispatch) { dispatch_ = std::move(dispatch); }
+
+    void wakeup() override;
+    void hold(int ms) override;
+    bool isBusy() const override { return running_ || scheduled_; }
+
+    std::int64_t holdUntilUs() const { return holdUntilUs_; }
+
+protected:
+    // Start a worker run at (or as soon as possible after) the given time.
+    virtual void scheduleRun(std::int64_t atUs) = 0;
+
+    // Driver hooks. runOnWorker() runs on the worker; afterRun() on the UI thread afterwards.
+    void beginRun();
+    void runOnWorker();
+    void afterRun();
+
+    Clock& clock_;
+
+private:
+    CommandHandler& handler_;
+    LogView& log_;
+    std::function<bool()> dispatch_;
+    std::vector<QString> texts_;
+    std::int64_t holdUntilUs_ = 0;
+    bool running_ = false;
+    bool scheduled_ = false;
+    bool lastRunIdle_ = false;
+    int idleRuns_ = 0;
+};
+
+}  // namespace dravik
