@@ -24,6 +24,9 @@ struct AdapterConfig {
     bool input2High = true;       // input 2 high: no module wired directly to the cable
     std::uint32_t baudCode3 = 19200;
     bool plugged = true;
+    // Wireless identification answer: device type, hw type, hw version, sw type, sw version,
+    // library version, logic number.
+    std::array<std::uint8_t, 7> wirelessId{3, 1, 2, 1, 5, 1, 0};
 };
 
 struct ProductConfig {
@@ -35,6 +38,7 @@ struct ProductConfig {
     std::array<std::uint8_t, 256> defaults{};  // PARKING_DEFAUTL restores these
     bool hasModule = false;
     std::array<std::uint8_t, 3> moduleInfo{1, 0xA1, 1};  // AUX_MODULE_INFO bytes 9..11
+    std::array<std::uint8_t, 3> moduleConfig{0, 0, 0};   // AUX_MODULE_CONFIG bytes 9..11
 };
 
 struct Timing {
@@ -66,6 +70,7 @@ std::optional<BenchConfig> loadBenchFile(const std::string& path, std::string& e
 struct ReceivedFrame {
     std::int64_t timeUs = 0;
     std::vector<std::uint8_t> frame;  // 0x01, dest, 0x02, L, code, data..., checksum
+    bool valid = true;  // false: bad report id, size, header, length or checksum; not answered
 };
 
 class Bench {
@@ -92,6 +97,8 @@ public:
     std::uint16_t outputWord() const;
     std::uint8_t baudCode() const;  // the speed the adapter's M-Bus runs at (1, 2, 3)
     bool productPowered(std::int64_t nowUs) const;
+    bool productBooted(std::int64_t nowUs) const;  // powered for at least its boot time
+    const std::array<std::uint8_t, 256>& productMemory() const;
     // Every write the product accepted: (address, value).
     const std::vector<std::pair<std::uint8_t, std::uint8_t>>& productWrites() const;
 

@@ -1,0 +1,164 @@
+#include "sim/Bench.h"
+
+#include <algorithm>
+
+#include "sim/Adapter.h"
+#include "sim/Product.h"
+#include "sim/Wire.h"
+
+namespace sim {
+
+namespace {
+
+struct Pending {
+    std::int64_t readyUs = 0;
+    Report report{};
+};
+
+}  // namespace
+
+struct Bench::Impl {
+    explicit Impl(BenchConfig c) : config(std::move(c)) {}
+
+    BenchConfig config;
+    Adapter adapter{config.adapter};
+    Product product{config.product};
+    std::vector<ReceivedFrame> received;
+    std::vector<Pending> pending;  // in order of queueing; equal ready times leave in that order
+
+    void dispatch(const Frame& request, std::int64_t nowUs);
+    void queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs);
+};
+
+void Bench::Impl::dispatch(const Frame& request, std::int64_t nowUs) {
+    const Timing& timing = config.timing;
+    const std::int64_t arriveUs = nowUs + timing.usbFrameUs;
+    std::optional<Bytes> answer;
+    std::int64_t deviceUs = 0;
+    switch (request.dest) {
+        case kAdapterDest:
+            answer = adapter.handle(request, arriveUs);
+            deviceUs = timing.adapterTurnaroundUs;
+            break;
+        case kProductDest: {
+            // The adapter forwards the frame at its current speed; a product listening at another
+            // speed hears only noise.
+            const std::uint32_t baud = adapter.baud();
+            const std::int64_t requestWireUs = wireTimeUs(frameSize(request), baud);
+            const std::int64_t hearUs = arriveUs + requestWireUs;
+            const std::optional<std::int64_t> since = adapter.supplyOnSince(hearUs);
+            if (!product.listens(adapter.baudCode(), since, hearUs)) {
+                return;
+            }
+            answer = product.handle(request, *since);
+            if (answer) {
+                const std::size_t answerSize = answer->size() + kFrameOverhead;
+                deviceUs = requestWireUs + timing.productTurnaroundUs + wireTimeUs(answerSize, baud);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    if (answer) {
+        queueAnswer(request, std::move(*answer),
+                    arriveUs + deviceUs + timing.usbFrameUs + config.faults.extraDelayUs);
+    }
+}
+
+void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs) {
+    Faults& faults = config.faults;
+    if (faults.dropNext > 0) {
+        --faults.dropNext;
+        return;
+    }
+    Bytes frame = encodeFrame(Frame{request.dest, request.code, std::move(data)});
+    if (faults.corruptNext > 0) {
+        --faults.corruptNext;
+        // The checksum stays that of the true code, as after a fault on the wire.
+        frame[4] = static_cast<std::uint8_t>(frame[4] + 0x80);
+    }
+    pending.push_back(Pending{readyUs, packReport(frame)});
+}
+
+Bench::Bench(BenchConfig config) : impl_(std::make_shared<Impl>(std::move(config))) {}
+
+void Bench::write(const Report& report, std::int64_t nowUs) {
+    if (!impl_->config.adapter.plugged) {
+        return;  // nothing reaches a device that is not on the bus
+    }
+    Incoming in = decodeReport(report);
+    impl_->received.push_back(ReceivedFrame{nowUs, in.raw, in.frame.has_value()});
+    if (in.frame) {
+        impl_->dispatch(*in.frame, nowUs);
+    }
+}
+
+std::optional<Report> Bench::read(std::int64_t nowUs) {
+    auto& pending = impl_->pending;
+    auto best = pending.end();
+    for (auto it = pending.begin(); it != pending.end(); ++it) {
+        if (it->readyUs <= nowUs && (best == pending.end() || it->readyUs < best->readyUs)) {
+            best = it;
+        }
+    }
+    if (best == pending.end()) {
+        return std::nullopt;
+    }
+    const Report report = best->report;
+    pending.erase(best);
+    return report;
+}
+
+std::optional<std::int64_t> Bench::nextReadyUs() const {
+    const auto& pending = impl_->pending;
+    const auto earliest = std::min_element(pending.begin(), pending.end(), [](const auto& a, const auto& b) {
+        return a.readyUs < b.readyUs;
+    });
+    if (earliest == pending.end()) {
+        return std::nullopt;
+    }
+    return earliest->readyUs;
+}
+
+bool Bench::plugged() const { return impl_->config.adapter.plugged; }
+
+void Bench::plug() { impl_->config.adapter.plugged = true; }
+
+void Bench::unplug() {
+    impl_->config.adapter.plugged = false;
+    impl_->pending.clear();
+    impl_->adapter.powerLoss();
+}
+
+int Bench::count(std::uint16_t vid, std::uint16_t pid) const {
+    const AdapterConfig& adapter = impl_->config.adapter;
+    return adapter.plugged && adapter.vid == vid && adapter.pid == pid ? 1 : 0;
+}
+
+BenchConfig& Bench::config() { return impl_->config; }
+
+const std::vector<ReceivedFrame>& Bench::received() const { return impl_->received; }
+
+void Bench::clearReceived() { impl_->received.clear(); }
+
+std::uint16_t Bench::outputWord() const { return impl_->adapter.outputWord(); }
+
+std::uint8_t Bench::baudCode() const { return impl_->adapter.baudCode(); }
+
+bool Bench::productPowered(std::int64_t nowUs) const {
+    return impl_->config.product.present && impl_->adapter.supplyOnSince(nowUs).has_value();
+}
+
+bool Bench::productBooted(std::int64_t nowUs) const {
+    const auto since = impl_->adapter.supplyOnSince(nowUs);
+    return productPowered(nowUs) && nowUs - *since >= impl_->config.product.bootTimeUs;
+}
+
+const std::array<std::uint8_t, 256>& Bench::productMemory() const { return impl_->config.product.memory; }
+
+const std::vector<std::pair<std::uint8_t, std::uint8_t>>& Bench::productWrites() const {
+    return impl_->product.writes();
+}
+
+}  // namespace sim
