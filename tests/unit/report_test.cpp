@@ -4,8 +4,89 @@
 
 using namespace dravik;
 
-TEST(Report, IdentificationFrame) {
+namespace {
+
+struct FrameCase {
+    int cmd;
+    std::uint16_t output;
+    std::uint8_t baud;
+    const char* dump;
+};
+
+class FrameTable : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(FrameTable, BuildsHeaderChecksumAndCount) {
+    const FrameCase& c = GetParam();
     dataBuffer tx;
-    ASSERT_TRUE(buildRequest(tx, IDENTIFICATION, 0, 0));
-    EXPECT_EQ(byteDump(tx, kStart, requestFrameSize(tx)).toStdString(), "1.f2.2.2.0.2.");
+    tx.bytes.fill(0xEE);  // the record is never cleared: only the frame bytes may change meaning
+    if (c.cmd == MEMORY_READ) tx[9] = 0x21;
+    ASSERT_TRUE(buildRequest(tx, c.cmd, c.output, c.baud));
+    EXPECT_EQ(byteDump(tx, kStart, requestFrameSize(tx)).toStdString(), c.dump);
+    EXPECT_EQ(tx.count(), 62u);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Report, FrameTable,
+    ::testing::Values(FrameCase{IDENTIFICATION, 0, 0, "1.f2.2.2.0.2."},
+                      FrameCase{INTERFACE_IDENTIFICATION, 0, 0, "1.f1.2.2.0.2."},
+                      FrameCase{MBUS_SETUP, 0x837C, 1, "1.f1.2.a.40.1.83.7c.1.0.0.0.0.4b."},
+                      FrameCase{MEMORY_READ, 0, 0, "1.f2.2.3.1.21.25."},
+                      FrameCase{RESET_VRAK, 0, 0, "1.f2.2.6.8.1.0.0.1.10."},
+                      FrameCase{TEST_MODE, 0, 0, "1.f2.2.3.5.ee.f6."}));  // data byte 9 is the requester's
+
+TEST(Report, MbusSetupChecksumSitsAtOffset17AndWraps) {
+    dataBuffer tx;
+    ASSERT_TRUE(buildRequest(tx, MBUS_SETUP, 0x837C, 1));
+    EXPECT_EQ(tx[17], 0x4B);  // 0x0A+0x40+0x01+0x83+0x7C+0x01 = 0x14B
+    ASSERT_TRUE(buildRequest(tx, MBUS_SETUP, 0xFFFF, 0xFF));
+    EXPECT_EQ(tx[17], static_cast<std::uint8_t>(0x0A + 0x40 + 0x01 + 0xFF + 0xFF + 0xFF));
+}
+
+TEST(Report, CommandsWithoutFrame) {
+    for (int cmd : {0, 5, 25, 31, 200}) EXPECT_EQ(commandInfo(cmd), nullptr) << cmd;
+    dataBuffer tx;
+    EXPECT_FALSE(buildRequest(tx, 5, 0, 0));
+    EXPECT_EQ(tx[kDest], 0);
+}
+
+TEST(Report, LogsAndReadWriteShareCodes) {
+    EXPECT_EQ(commandInfo(READ_MODULE_LOGS)->code, commandInfo(CLEAR_MODULE_LOGS)->code);
+    EXPECT_EQ(commandInfo(TEST_MODE)->logName, "TEST_MODE 5");
+    EXPECT_EQ(commandInfo(INTERFACE_IDENTIFICATION)->logName, "INTERFACE IDENTIFICATION");
+}
+
+TEST(Report, AnswerMatchRule) {
+    dataBuffer tx;
+    buildRequest(tx, IDENTIFICATION, 0, 0);
+    struct Case {
+        std::uint8_t dest, code, checksum;
+        bool match;
+    } cases[] = {{0xF2, 0x00, 0x00, true},  // a wrong checksum is not examined
+                 {0xF1, 0x00, 0x02, false},
+                 {0xF2, 0x01, 0x03, false},
+                 {0x00, 0x00, 0x02, false}};
+    for (const Case& c : cases) {
+        dataBuffer rx;
+        rx[kDest] = c.dest;
+        rx[kCode] = c.code;
+        rx[kLength] = 2;
+        rx[9] = c.checksum;
+        EXPECT_EQ(answerMatches(tx, rx), c.match) << int(c.dest) << "/" << int(c.code);
+    }
+    dataBuffer zeroTx, zeroRx;  // destination 0 is never accepted, even when both say 0
+    EXPECT_FALSE(answerMatches(zeroTx, zeroRx));
+}
+
+TEST(Report, SupplyAndDirectConnectionRules) {
+    EXPECT_EQ(supplyFromOutputWord(0x837C), 1);
+    EXPECT_EQ(supplyFromOutputWord(0x00FF), 0);
+    EXPECT_EQ(supplyFromOutputWord(0x0101), -1);
+    EXPECT_EQ(supplyFromOutputWord(0x0000), -1);
+    dataBuffer rx;
+    for (auto [levels, direct] : {std::pair{0x02, 0}, {0x03, 0}, {0x00, 1}, {0x01, 1}}) {
+        rx[10] = static_cast<std::uint8_t>(levels);
+        EXPECT_EQ(directConnectionFromAnswer(rx), direct) << levels;
+    }
+}
+
+}  // namespace

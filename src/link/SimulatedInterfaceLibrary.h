@@ -1,0 +1,44 @@
+#pragma once
+// The interface library on the simulated bench (in-process). Every call takes the bench's time
+// from the one clock, so the same code runs on real and on virtual time.
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "link/ExchangeLibrary.h"
+#include "sim/Bench.h"
+
+namespace dravik {
+
+class SimulatedInterfaceLibrary final : public ExchangeLibrary {
+public:
+    // How long one receive poll waits for an answer before it returns without one.
+    static constexpr std::int64_t kPollWaitUs = 5000;
+
+    SimulatedInterfaceLibrary(Clock& clock, sim::BenchConfig config);
+
+    int BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t pid) override;
+    int BSL_RegisterUSBDeviceNotification(std::function<void()> onChange) override;
+    void BSL_UnRegisterUSBDeviceNotification() override;
+    void BSL_setFamily(int) override {}
+    void BSL_setCom(int) override {}
+    int BSL_initialize_BSL(const char* device) override;
+    void USB_TX(dataBuffer report) override;
+    bool USB_RX(dataBuffer* report) override;
+
+    // Bench control for scripts and tests (UI thread). Plugging notifies like a real device.
+    void setPlugged(bool plugged);
+    // Runs f with the bench locked.
+    void withBench(const std::function<void(sim::Bench&)>& f);
+    const std::string& lastDeviceText() const { return deviceText_; }
+
+private:
+    std::mutex mutex_;
+    sim::Bench bench_;
+    std::function<void()> onChange_;
+    std::string deviceText_;
+    bool open_ = false;
+};
+
+}  // namespace dravik

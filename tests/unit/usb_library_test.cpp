@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "link/DeviceText.h"
+#include "link/UsbInterfaceLibrary.h"
+
+using namespace dravik;
+
+namespace {
+
+// Stands in for hidapi: captures written reports, serves queued input reports, can "unplug".
+struct FakeHid {
+    std::vector<std::vector<std::uint8_t>> written;
+    std::deque<std::vector<std::uint8_t>> input;
+    bool unplugged = false;
+    int devices = 1;
+    int opened = 0;
+};
+
+class FakeDevice : public HidDevice {
+public:
+    explicit FakeDevice(FakeHid& h) : h_(h) {}
+    int write(const std::uint8_t* d, std::size_t n) override {
+        if (h_.unplugged) return -1;
+        h_.written.emplace_back(d, d + n);
+        return static_cast<int>(n);
+    }
+    int readTimeout(std::uint8_t* d, std::size_t n, int) override {
+        if (h_.unplugged) return -1;
+        if (h_.input.empty()) return 0;
+        auto r = h_.input.front();
+        h_.input.pop_front();
+        const std::size_t k = std::min(n, r.size());
+        std::copy_n(r.begin(), k, d);
+        return static_cast<int>(k);
+    }
+
+private:
+    FakeHid& h_;
+};
+
+class FakeHidApi : public HidApi {
+public:
+    explicit FakeHidApi(FakeHid& h) : h_(h) {}
+    int count(std::uint16_t vid, std::uint16_t pid) override {
+        return vid == 0x2047 && pid == 0x0301 ? h_.devices : 0;
+    }
+    std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid, int index) override {
+        if (count(vid, pid) <= index) return nullptr;
+        ++h_.opened;
+        return std::make_unique<FakeDevice>(h_);
+    }
+
+private:
+    FakeHid& h_;
+};
+
+struct UsbLibraryTest : ::testing::Test {
+    FakeHid hid;
+    VirtualClock clock;
+    UsbInterfaceLibrary lib{clock, std::make_unique<FakeHidApi>(hid)};
+};
+
+TEST_F(UsbLibraryTest, PacksTheRecordIntoADatapipeReport) {
+    ASSERT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 0);
+    dataBuffer tx;
+    buildRequest(tx, IDENTIFICATION, 0, 0);
+    tx[65] = 0x77;  // the last payload byte that fits in the report
+    tx[66] = 0x99;  // beyond the report: never sent
+    lib.USB_TX(tx);
+    ASSERT_EQ(hid.written.size(), 1u);
+    const auto& r = hid.written[0];
+    ASSERT_EQ(r.size(), 64u);
+    EXPECT_EQ(r[0], 0x3F);
+    EXPECT_EQ(r[1], 62);
+    EXPECT_EQ(std::vector<std::uint8_t>(r.begin() + 2, r.begin() + 8),
+              (std::vector<std::uint8_t>{0x01, 0xF2, 0x02, 0x02, 0x00, 0x02}));
+    EXPECT_EQ(r[63], 0x77);
+}
+
+TEST_F(UsbLibraryTest, DrainsStaleInputBeforeSending) {
+    lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    hid.input.push_back({0x3F, 6, 0x01, 0xF2, 0x02, 0x02, 0x00, 0x02});
+    hid.input.push_back({0x3F, 6, 0x01, 0xF2, 0x02, 0x02, 0x00, 0x02});
+    lib.USB_TX(dataBuffer{});
+    dataBuffer rx;
+    EXPECT_FALSE(lib.USB_RX(&rx));
+}
+
+TEST_F(UsbLibraryTest, UnpacksAnswersWithBoundedSize) {
+    lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    hid.input.push_back({0x3F, 8, 0x01, 0xF2, 0x02, 0x04, 0x01, 0x10, 0x2A, 0x3F});
+    dataBuffer rx;
+    ASSERT_TRUE(lib.USB_RX(&rx));
+    EXPECT_EQ(rx.count(), 8u);
+    EXPECT_EQ(rx[kDest], 0xF2);
+    EXPECT_EQ(rx[10], 0x2A);
+
+    // A size byte larger than the report cannot make the copy run past the buffer.
+    std::vector<std::uint8_t> big(64, 0xAB);
+    big[0] = 0x3F;
+    big[1] = 250;
+    hid.input.push_back(big);
+    dataBuffer rx2;
+    ASSERT_TRUE(lib.USB_RX(&rx2));
+    EXPECT_EQ(rx2.count(), 62u);
+    EXPECT_EQ(rx2[4 + 61], 0xAB);
+    EXPECT_EQ(rx2[4 + 62], 0x00);
+
+    hid.input.push_back({0x3A, 2, 0x00});  // another report id
+    EXPECT_FALSE(lib.USB_RX(&rx2));
+}
+
+TEST_F(UsbLibraryTest, UnplugMidExchangeIsATimeoutAndNeverASpin) {
+    lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    hid.unplugged = true;
+    dataBuffer rx;
+    EXPECT_FALSE(lib.USB_RX(&rx));
+    const auto before = clock.nowUs();
+    lib.USB_TX(dataBuffer{});
+    EXPECT_FALSE(lib.USB_RX(&rx));  // device gone: the poll still waits its few milliseconds
+    EXPECT_GE(clock.nowUs() - before, 5000);
+    EXPECT_EQ(lib.ID_Request(0xF2), ExchangeLibrary::kNoAnswer);
+}
+
+TEST_F(UsbLibraryTest, OpenFailsForMissingDeviceOrBadText) {
+    hid.devices = 0;
+    EXPECT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 1);
+    hid.devices = 1;
+    EXPECT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047"), 1);
+    EXPECT_EQ(lib.BSL_NumOfUSBDevices(0x2047, 0x0301), 1);
+    EXPECT_EQ(lib.BSL_NumOfUSBDevices(0x2047, 0x0200), 0);
+}
+
+TEST(DeviceText, Parsing) {
+    const auto id = parseDeviceText("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->pid, 0x0301);
+    EXPECT_EQ(id->vid, 0x2047);
+    for (const char* bad : {"", "PID=0x0301", "PID=0xZZ,VID=0x2047,DEVICEINDEX=0", "PID=0x10000,VID=1,DEVICEINDEX=0",
+                            "FOO=1,PID=1,VID=1,DEVICEINDEX=0"})
+        EXPECT_FALSE(parseDeviceText(bad)) << bad;
+}
+
+}  // namespace
