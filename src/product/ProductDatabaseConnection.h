@@ -1,0 +1,63 @@
+#pragma once
+// One short-lived connection to the product database, opened for a single operation. Opening or
+// preparing failures go to the fatal handler; afterwards every call is a harmless no-op, so an
+// operation can run to its end and return empty results if the handler returns.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "product/SqliteHandles.h"
+
+namespace dravik {
+
+using DatabaseMessageHandler = std::function<void(const QString& message)>;
+
+class DatabaseStatement {
+public:
+    DatabaseStatement() = default;
+    DatabaseStatement(sqlite3* db, SqliteStatementHandle statement, const char* text,
+                      const DatabaseMessageHandler* onWarn);
+
+    bool valid() const { return statement_ != nullptr; }
+    // Binds a named integer parameter (":num"). A failed bind leaves the statement without rows.
+    void bind(const char* name, std::int32_t value);
+    // Steps to the next row; false when the rows are exhausted or stepping failed.
+    bool next();
+
+    std::int32_t integer(int column) const;
+    QByteArray bytes(int column) const;
+    // Stored bytes taken one character per byte (ISO 8859-1), never decoded as UTF-8.
+    QString latin1(int column) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    SqliteStatementHandle statement_;
+    const char* text_ = "";
+    const DatabaseMessageHandler* onWarn_ = nullptr;
+    bool bindFailed_ = false;
+    bool done_ = false;
+};
+
+class DatabaseConnection {
+public:
+    DatabaseConnection(const QString& path, const DatabaseMessageHandler& onFatal,
+                       const DatabaseMessageHandler& onWarn);
+
+    bool ok() const { return !failed_; }
+    // Prepares the exact statement text. On failure the fatal handler is told once and an empty
+    // statement (no rows) is returned.
+    DatabaseStatement prepare(const char* text);
+
+private:
+    void fail(const QString& message);
+
+    QString path_;
+    const DatabaseMessageHandler& onFatal_;
+    const DatabaseMessageHandler& onWarn_;
+    SqliteConnectionHandle db_;
+    bool failed_ = false;
+};
+
+}  // namespace dravik
