@@ -51,6 +51,9 @@ bool CommandHandler::step(std::vector<QString>& out) {
                 if (rx[kCode] == 0x40 && s_.TxBuffer_usb[kDest] == kDestInterface)
                     s_.Cable_Module_DirectConnection = directConnectionFromAnswer(rx);
                 s_.SendDataSlotRetry = 0;
+                // Only a matching answer counts as "data received": an empty poll says nothing
+                // about whether the product is still there.
+                s_.AutoConnDataReceived = true;
                 const int answerLength = rx[kLength];
                 out.push_back(QStringLiteral("Rx: OK. Data: ") +
                               byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
@@ -58,8 +61,6 @@ bool CommandHandler::step(std::vector<QString>& out) {
             if (s_.Rx_timeout_cnt.load() == 0) {
                 out.push_back(QStringLiteral("Rx: TIMEOUT ") + kCrLf);
                 s_.CmdHandler_state = HANDLER_TIMEOUT;
-            } else {
-                s_.AutoConnDataReceived = true;
             }
             return true;
         }

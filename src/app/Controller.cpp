@@ -1,0 +1,54 @@
+#include "app/Controller.h"
+
+namespace dravik {
+
+Controller::Controller(ControllerDeps deps)
+    : d_(std::move(deps)),
+      handler_(s_.link, s_.machines, d_.lib, d_.dialogs, d_.progress),
+      pump_(d_.makePump(d_.clock, handler_, d_.log)),
+      iface_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, d_.lib, d_.view, d_.log,
+              d_.counter, d_.prepareDataFolders, nullptr, d_.currentFolder}),
+      autoConn_({s_.link, s_.machines, s_.connection, s_.product, handler_, iface_, d_.timerHandler, d_.log,
+                 d_.progress, d_.autoConnChecked}),
+      product_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, *pump_, iface_, d_.view, d_.log,
+                d_.progress}) {
+    pump_->setDispatch([this] { return dispatch(); });
+    s_.link.CmdHandler_state = HANDLER_READY;
+}
+
+void Controller::start() { iface_.registerAndCount(); }
+
+void Controller::timer1Tick() {
+    handler_.tick100ms();
+    iface_.testPageReconnect();
+}
+
+void Controller::timerAutoConnTick() { autoConn_.AutoConnManager(); }
+
+void Controller::timerHandlerFired() {
+    d_.timerHandler.stop();
+    handler_.watchdogFired();
+}
+
+bool Controller::dispatch() {
+    const ConnectionState& cs = s_.connection;
+    if (cs.WorkingMode != 1) return false;
+    if (!cs.Interface_connected) {
+        iface_.EnterInterface();
+    } else if (cs.Device_connection_request) {
+        const ProductState& p = s_.product;
+        const ModuleState& m = s_.module;
+        if (p.Prd_connected != 0 && (m.Mod_connected != 0 || p.Prd_Module != 1 || m.Mod_timeout == 1)) {
+            if (cs.Working_parameters == 2 && p.Prd_Module == 1) {
+                // The module machine joins with the module work.
+            } else if (cs.Working_parameters == 1) {
+                // The functions machine joins with the parameter panel.
+            }
+        } else {
+            product_.EnterProduct();
+        }
+    }
+    return true;
+}
+
+}  // namespace dravik

@@ -1,0 +1,70 @@
+#pragma once
+// The device logic of the window without its widgets: the handler, the pump, the machines and
+// the timer ticks. The window and the test rigs own one each and supply the views, the pump
+// driver, the counting worker and the watchdog timer.
+
+#include <functional>
+#include <memory>
+
+#include "app/Session.h"
+#include "connection/AsyncRunner.h"
+#include "connection/AutoConnection.h"
+#include "connection/ConnectionView.h"
+#include "connection/InterfaceConnection.h"
+#include "connection/ProductConnection.h"
+#include "link/CommandHandler.h"
+#include "link/InterfaceLibrary.h"
+#include "link/OneShotTimer.h"
+#include "link/Pump.h"
+#include "link/Views.h"
+
+namespace dravik {
+
+class Clock;
+
+struct ControllerDeps {
+    Clock& clock;
+    InterfaceLibrary& lib;
+    LogView& log;
+    Dialogs& dialogs;
+    ProgressView& progress;
+    ConnectionView& view;
+    AsyncRunner& counter;
+    OneShotTimer& timerHandler;
+    std::function<std::unique_ptr<Pump>(Clock&, CommandHandler&, LogView&)> makePump;
+    std::function<bool()> autoConnChecked;
+    std::function<int()> prepareDataFolders;
+    std::function<QString()> currentFolder;
+};
+
+class Controller {
+public:
+    explicit Controller(ControllerDeps deps);
+
+    // Start-up once the window exists: notifications and the first count.
+    void start();
+    void timer1Tick();
+    void timerAutoConnTick();
+    void timerHandlerFired();
+
+    Session& session() { return s_; }
+    CommandHandler& handler() { return handler_; }
+    Pump& pump() { return *pump_; }
+    InterfaceConnection& iface() { return iface_; }
+    AutoConnection& autoConn() { return autoConn_; }
+    ProductConnection& product() { return product_; }
+
+private:
+    // Steps 1-3 of a pump cycle: run the machine that is current.
+    bool dispatch();
+
+    ControllerDeps d_;
+    Session s_;
+    CommandHandler handler_;
+    std::unique_ptr<Pump> pump_;
+    InterfaceConnection iface_;
+    AutoConnection autoConn_;
+    ProductConnection product_;
+};
+
+}  // namespace dravik

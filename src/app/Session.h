@@ -1,0 +1,18 @@
+#pragma once
+// The whole system state, one struct per subsystem, owned by the window for the whole run.
+
+#include "connection/ConnectionState.h"
+#include "link/HandlerState.h"
+#include "product/ProductState.h"
+
+namespace dravik {
+
+struct Session {
+    HandlerState link;
+    MachineStates machines;
+    ConnectionState connection;
+    ProductState product;
+    ModuleState module;
+};
+
+}  // namespace dravik

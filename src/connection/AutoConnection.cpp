@@ -1,0 +1,118 @@
+#include "connection/AutoConnection.h"
+
+#include "connection/ProductStates.h"
+
+namespace dravik {
+
+void AutoConnection::RebootConnectProduct() {
+    if (d_.cs.AutoConnCmd) {
+        d_.cs.AutoConnCmd = false;
+        d_.handler.StopProcess();
+    } else if (d_.handler.CommandIsInProgress(true)) {
+        return;
+    }
+    d_.progress.setProgressValue(0);
+    d_.progress.setProgressText(QStringLiteral("Connecting product..."), true);
+    d_.cs.Device_connection_request = true;
+    d_.iface.Reset_connection();
+    d_.iface.Restart();
+    d_.ms.EnterProduct_state = PRODUCT_START;
+    d_.ms.EnterFunctions_state = 1;
+    d_.ms.EnterModule_state = 1;
+}
+
+void AutoConnection::AutoConnManager() {
+    if (!d_.timerHandler.isActive() && d_.hs.CmdHandler_state.load() == HANDLER_TIMEOUT) d_.timerHandler.start(2000);
+    if (!d_.autoConnChecked || !d_.autoConnChecked()) return;
+    if (AutoConnStat > AUTOCONN_NO_DEVICE) AutoConnStat = AUTOCONN_SUSPENDED;
+    if (AutoConnStat != AUTOCONN_CHECK_ANSWER && AutoConnStat != AUTOCONN_SUSPENDED &&
+        d_.handler.ProcessIsInProgress(false))
+        return;
+
+    const std::uint32_t devices = d_.cs.numberOfUSBDevicesConnected;
+    switch (AutoConnStat) {
+        case AUTOCONN_INIT:
+            AutoConnCnt = 0;
+            AutoConnRetry = 0;
+            AutoConnStat = AUTOCONN_CONNECT_INTERFACE;
+            break;
+        case AUTOCONN_CONNECT_INTERFACE:
+            if (!d_.cs.Interface_connected) {
+                d_.cs.Device_connection_request = false;
+                d_.iface.Restart();
+                AutoConnStat = AUTOCONN_WAIT_INTERFACE;
+            } else {
+                AutoConnStat = AUTOCONN_FIRST_CONNECT;
+            }
+            break;
+        case AUTOCONN_WAIT_INTERFACE:
+            if (devices == 0) {
+                AutoConnStat = AUTOCONN_NO_DEVICE;
+            } else if (d_.cs.Interface_connected) {
+                AutoConnStat = AUTOCONN_FIRST_CONNECT;
+            }
+            break;
+        case AUTOCONN_FIRST_CONNECT:
+            if (devices == 0) {
+                AutoConnStat = AUTOCONN_NO_DEVICE;
+            } else {
+                d_.log.appendLog(QStringLiteral("Auto conn: first conn !\r\n"));
+                d_.cs.AutoConnCmd = true;
+                RebootConnectProduct();
+                AutoConnStat = AUTOCONN_IDENTIFY;
+            }
+            break;
+        case AUTOCONN_REBOOT_PRODUCT:
+            if (AutoConnCnt++ >= 2) {
+                AutoConnStat = AUTOCONN_SUSPENDED;
+            } else {
+                d_.cs.AutoConnCmd = true;
+                RebootConnectProduct();
+                d_.log.appendLog(QStringLiteral("AutoConn: Reboot product \r\n"));
+                AutoConnStat = AUTOCONN_IDENTIFY;
+            }
+            break;
+        case AUTOCONN_IDENTIFY:
+            if (devices == 0) {
+                AutoConnStat = AUTOCONN_NO_DEVICE;
+            } else if (d_.prd.Prd_connected == 0) {
+                AutoConnStat = AUTOCONN_SUSPENDED;
+            } else {
+                d_.cs.AutoConnCmd = true;
+                d_.hs.AutoConnDataReceived = false;
+                d_.handler.SendCommand(IDENTIFICATION, true);
+                d_.log.appendLog(QStringLiteral("AutoConn: Identification \r\n"));
+                AutoConnStat = AUTOCONN_CHECK_ANSWER;
+            }
+            break;
+        case AUTOCONN_CHECK_ANSWER:
+            if (devices == 0 || !d_.cs.Interface_connected) {
+                AutoConnStat = devices != 0 ? AUTOCONN_CONNECT_INTERFACE : AUTOCONN_NO_DEVICE;
+                break;
+            }
+            d_.handler.WatchBus(0, true);
+            d_.cs.AutoConnCmd = false;
+            if (d_.hs.AutoConnDataReceived.load()) {
+                AutoConnCnt = 0;
+                AutoConnRetry = 0;
+                AutoConnStat = AUTOCONN_IDENTIFY;
+            } else {
+                AutoConnStat = AutoConnRetry++ != 0 ? AUTOCONN_REBOOT_PRODUCT : AUTOCONN_IDENTIFY;
+            }
+            break;
+        case AUTOCONN_SUSPENDED:
+            if (d_.handler.ProcessIsInProgress(false)) AutoConnStat = AUTOCONN_IDENTIFY;
+            break;
+        case AUTOCONN_NO_DEVICE:
+            if (devices != 0 && d_.cs.Interface_connected) {
+                AutoConnStat = AUTOCONN_FIRST_CONNECT;
+            } else if (devices != 0) {
+                AutoConnStat = AUTOCONN_CONNECT_INTERFACE;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace dravik

@@ -1,0 +1,56 @@
+#pragma once
+// The automatic connection: connects the adapter and the product once, then checks once every
+// two seconds that the product still answers, rebooting it at most twice in a row.
+
+#include <functional>
+
+#include "connection/ConnectionState.h"
+#include "connection/InterfaceConnection.h"
+#include "link/CommandHandler.h"
+#include "link/OneShotTimer.h"
+#include "link/Views.h"
+#include "product/ProductState.h"
+
+namespace dravik {
+
+enum E_AUTO_CONN_STAT : int {
+    AUTOCONN_INIT = 1,
+    AUTOCONN_CONNECT_INTERFACE = 2,
+    AUTOCONN_WAIT_INTERFACE = 3,
+    AUTOCONN_FIRST_CONNECT = 4,
+    AUTOCONN_REBOOT_PRODUCT = 5,
+    AUTOCONN_IDENTIFY = 6,
+    AUTOCONN_CHECK_ANSWER = 7,
+    AUTOCONN_SUSPENDED = 9,
+    AUTOCONN_NO_DEVICE = 10,
+};
+
+class AutoConnection {
+public:
+    struct Deps {
+        HandlerState& hs;
+        MachineStates& ms;
+        ConnectionState& cs;
+        ProductState& prd;
+        CommandHandler& handler;
+        InterfaceConnection& iface;
+        OneShotTimer& timerHandler;
+        LogView& log;
+        ProgressView& progress;
+        std::function<bool()> autoConnChecked;
+    };
+
+    explicit AutoConnection(Deps d) : d_(std::move(d)) {}
+
+    void AutoConnManager();
+    void RebootConnectProduct();
+
+    int AutoConnStat = AUTOCONN_INIT;
+    std::uint8_t AutoConnCnt = 0;
+    std::uint8_t AutoConnRetry = 0;
+
+private:
+    Deps d_;
+};
+
+}  // namespace dravik

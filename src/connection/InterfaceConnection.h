@@ -1,0 +1,69 @@
+#pragma once
+// Finding the adapter (device count, plug and unplug), opening and identifying it, and the common
+// reset of everything behind it.
+
+#include <functional>
+
+#include "connection/AsyncRunner.h"
+#include "connection/ConnectionState.h"
+#include "connection/ConnectionView.h"
+#include "link/CommandHandler.h"
+#include "link/InterfaceLibrary.h"
+#include "link/Views.h"
+#include "product/ProductState.h"
+
+namespace dravik {
+
+class InterfaceConnection {
+public:
+    // While no adapter is found the count alternates between the two product ids; this pause
+    // between two empty counts keeps the search from spinning a core.
+    static constexpr int kEmptyCountPauseMs = 250;
+
+    struct Deps {
+        HandlerState& hs;
+        MachineStates& ms;
+        ConnectionState& cs;
+        ProductState& prd;
+        ModuleState& mod;
+        CommandHandler& handler;
+        InterfaceLibrary& lib;
+        ConnectionView& view;
+        LogView& log;
+        AsyncRunner& counter;
+        // First connection of a run: make sure the data folders exist (with their messages) and
+        // return the language read from the settings file.
+        std::function<int()> prepareDataFolders;
+        // The firmware download worker, when one runs, holds off device counts.
+        std::function<bool()> firmwareBusy;
+        // Process's current working folder.
+        std::function<QString()> currentFolder;
+    };
+
+    explicit InterfaceConnection(Deps d) : d_(std::move(d)) {}
+
+    // Window start-up: register for notifications and count, or report the failure.
+    void registerAndCount();
+    void onDeviceChange();
+    void startCount();
+    void onCountDone(int count);
+
+    void EnterInterface();
+    void Restart();
+    void connect_interface_Click();
+    void Reset_connection();
+    void Clear_Form();
+    void Reset_Tools();
+    // The part of the 100 ms tick that reconnects from the test page.
+    void testPageReconnect();
+
+    // "0x301" -> "0x0301".
+    static QString fillId(const QString& id);
+    QString deviceText() const;
+
+private:
+    Deps d_;
+    bool lastCountEmpty_ = false;
+};
+
+}  // namespace dravik

@@ -1,0 +1,11 @@
+#include "connection/ProductConnection.h"
+
+#include "connection/InterfaceConnection.h"
+
+namespace dravik {
+
+void ProductConnection::EnterProduct() {}
+
+void ProductConnection::closeToolStripMenuItem_Click() {}
+
+}  // namespace dravik

@@ -1,0 +1,54 @@
+#include "support/ScenarioRig.h"
+
+#include <QDir>
+
+namespace dravik::test {
+
+VirtualAsyncRunner::VirtualAsyncRunner(VirtualScheduler& s) {
+    timer_ = &s.addTimer(0, true, false, [this] {
+        const int result = work_();
+        busy_ = false;
+        ++runs;
+        done_(result);
+    });
+}
+
+void VirtualAsyncRunner::start(std::function<int()> work, std::function<void(int)> done, int delayMs) {
+    busy_ = true;
+    work_ = std::move(work);
+    done_ = std::move(done);
+    timer_->start(std::max(delayMs, 1));
+}
+
+ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn) : autoConnChecked(autoConn) {
+    lib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(bench));
+    timerHandler = &scheduler.addTimer(2000, true, false, [this] { controller->timerHandlerFired(); });
+    ControllerDeps deps{clock,
+                        *lib,
+                        logView,
+                        dialogs,
+                        progress,
+                        view,
+                        counter,
+                        *timerHandler,
+                        [this](Clock& c, CommandHandler& h, LogView& l) {
+                            auto p = std::make_unique<VirtualPump>(c, h, l);
+                            scheduler.setPump(p.get());
+                            return p;
+                        },
+                        [this] { return autoConnChecked; },
+                        [this] { return languageRead; },
+                        [this] { return dataDir.path(); }};
+    controller = std::make_unique<Controller>(std::move(deps));
+    scheduler.addTimer(100, false, true, [this] { controller->timer1Tick(); }).start();
+    scheduler.addTimer(1000, false, false, [this] { controller->timerAutoConnTick(); }).start();
+    controller->start();
+}
+
+std::vector<sim::ReceivedFrame> ScenarioRig::frames() {
+    std::vector<sim::ReceivedFrame> out;
+    lib->withBench([&](sim::Bench& b) { out = b.received(); });
+    return out;
+}
+
+}  // namespace dravik::test

@@ -1,0 +1,55 @@
+#pragma once
+// The whole device logic (controller, machines, handler, pump) against the simulated bench on
+// virtual time, with recording views. Drives the real pump order and the real timers' periods.
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/Controller.h"
+#include "link/SimulatedInterfaceLibrary.h"
+#include "support/FakeConnectionView.h"
+#include "support/RecordingViews.h"
+#include "support/VirtualRig.h"
+
+namespace dravik::test {
+
+class VirtualAsyncRunner : public AsyncRunner {
+public:
+    explicit VirtualAsyncRunner(VirtualScheduler& s);
+    bool isBusy() const override { return busy_; }
+    void start(std::function<int()> work, std::function<void(int)> done, int delayMs) override;
+    int runs = 0;
+
+private:
+    bool busy_ = false;
+    std::function<int()> work_;
+    std::function<void(int)> done_;
+    VirtualTimer* timer_;
+};
+
+struct ScenarioRig {
+    explicit ScenarioRig(sim::BenchConfig bench = {}, bool autoConn = true);
+
+    // Runs virtual time for ms, or until pred holds.
+    bool runFor(int ms, const std::function<bool()>& pred = {}) { return scheduler.runFor(ms, pred); }
+    void plug(bool on) { lib->setPlugged(on); }
+    QString log() const { return logView.text(); }
+    std::vector<sim::ReceivedFrame> frames();
+    Session& s() { return controller->session(); }
+
+    RigClock clock;
+    VirtualScheduler scheduler{clock};
+    std::unique_ptr<SimulatedInterfaceLibrary> lib;
+    RecordingLog logView;
+    RecordingDialogs dialogs;
+    RecordingProgress progress;
+    FakeConnectionView view;
+    VirtualAsyncRunner counter{scheduler};
+    VirtualTimer* timerHandler = nullptr;
+    bool autoConnChecked = true;
+    int languageRead = 1;
+    QTemporaryDir dataDir;
+    std::unique_ptr<Controller> controller;
+};
+
+}  // namespace dravik::test
