@@ -1,0 +1,158 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace dravik {
+
+namespace {
+
+const QString kSimulate = QStringLiteral("--simulate");
+const QString kDefaultBench = QStringLiteral("benches/standard.json");
+const QString kDemoScript = QStringLiteral("scripts/demo.txt");
+
+bool readableFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.isReadable();
+}
+
+CommandLineOptions leave(int code) {
+    CommandLineOptions options;
+    options.exitNow = true;
+    options.exitCode = code;
+    return options;
+}
+
+}  // namespace
+
+QString versionText() {
+    return QStringLiteral("Dravik %1.%2.%3")
+        .arg(DRAVIK_VERSION_MAJOR)
+        .arg(DRAVIK_VERSION_MINOR)
+        .arg(DRAVIK_VERSION_PATCH);
+}
+
+QString locateDataFile(const QString& relative, const QString& exeDir) {
+    QStringList candidates;
+#ifdef DRAVIK_SOURCE_DIR
+    candidates.append(QStringLiteral(DRAVIK_SOURCE_DIR "/data/") + relative);
+#endif
+    candidates.append(exeDir + u'/' + relative);
+    for (const QString& candidate : candidates) {
+        if (QFileInfo::exists(candidate)) return candidate;
+    }
+    return candidates.constFirst();
+}
+
+CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    // QCommandLineParser knows no option with an optional value, so --simulate and
+    // --simulate=FILE are taken out before it sees the rest.
+    QStringList rest;
+    bool simulate = false;
+    QString benchFile;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (i == 0) {
+            rest.append(arg);
+        } else if (arg == QLatin1String("--")) {
+            rest.append(arguments.mid(i));
+            break;
+        } else if (arg == QLatin1String("--script") && i + 1 < arguments.size()) {
+            rest.append(arg);
+            rest.append(arguments[++i]);
+        } else if (arg == kSimulate) {
+            simulate = true;
+            benchFile.clear();
+        } else if (arg.startsWith(kSimulate + u'=')) {
+            benchFile = arg.mid(kSimulate.size() + 1);
+            if (benchFile.isEmpty()) {
+                err << "dravik: --simulate= needs a bench file\n";
+                err.flush();
+                return leave(2);
+            }
+            simulate = true;
+        } else {
+            rest.append(arg);
+        }
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Connects to vehicle products and modules through the USB adapter, reads and sets their "
+        "parameters and protocols."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption simulateOption(
+        QStringLiteral("simulate"),
+        QStringLiteral("Work with the simulated bench instead of the USB adapter. "
+                       "--simulate=BENCH.json picks the bench file (default: the standard bench)."));
+    const QCommandLineOption scriptOption(
+        QStringLiteral("script"),
+        QStringLiteral("Run the script FILE: every status-log line and message box goes to standard "
+                       "output, and the program exits with the script's status (0 ran through, "
+                       "1 failed expectation, 2 script error)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"), QStringLiteral("Simulate and run the demo script (or the --script FILE)."));
+    parser.addOptions({help, version, simulateOption, scriptOption, demoOption});
+
+    if (!parser.parse(rest)) {
+        err << "dravik: " << parser.errorText() << "\nTry --help.\n";
+        err.flush();
+        return leave(2);
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "dravik: unexpected argument '" << parser.positionalArguments().constFirst()
+            << "'\nTry --help.\n";
+        err.flush();
+        return leave(2);
+    }
+    if (parser.isSet(help)) {
+        out << parser.helpText();
+        out.flush();
+        return leave(0);
+    }
+    if (parser.isSet(version)) {
+        out << versionText() << '\n';
+        out.flush();
+        return leave(0);
+    }
+
+    const QString exeDir = QCoreApplication::instance() != nullptr
+                               ? QCoreApplication::applicationDirPath()
+                               : QFileInfo(arguments.value(0)).absolutePath();
+    CommandLineOptions options;
+    options.demo = parser.isSet(demoOption);
+    options.simulate = simulate || options.demo;
+    options.scriptPath = parser.value(scriptOption);
+    if (options.demo && options.scriptPath.isEmpty()) options.scriptPath = locateDataFile(kDemoScript, exeDir);
+    if (options.simulate) {
+        options.benchPath = benchFile.isEmpty() ? locateDataFile(kDefaultBench, exeDir) : benchFile;
+        if (!readableFile(options.benchPath)) {
+            err << "dravik: cannot read the bench file " << options.benchPath << '\n';
+            err.flush();
+            return leave(2);
+        }
+    }
+    if (!options.scriptPath.isEmpty() && !readableFile(options.scriptPath)) {
+        err << "dravik: cannot read the script " << options.scriptPath << '\n';
+        err.flush();
+        return leave(2);
+    }
+    return options;
+}
+
+CommandLineOptions parseCommandLine(const QStringList& arguments) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return parseCommandLine(arguments, out, err);
+}
+
+}  // namespace dravik

@@ -1,0 +1,34 @@
+#pragma once
+// The program's options. Without any, the program runs as the plain window on real hardware.
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace dravik {
+
+struct CommandLineOptions {
+    bool simulate = false;   // use the simulated bench instead of the USB adapter
+    QString benchPath;       // bench file when simulating
+    QString scriptPath;      // script to run, empty for none
+    bool demo = false;       // --demo: simulate and run the demo script (unless --script names one)
+    bool exitNow = false;    // help, version or a bad command line: print and leave
+    int exitCode = 0;        // exit status when exitNow
+};
+
+// "Dravik MAJOR.MINOR.PATCH".
+QString versionText();
+
+// Where the shipped sample files are: the source tree's data folder when it exists, else beside the
+// executable (exeDir + "/" + relative). relative is e.g. "benches/standard.json". Returns the first
+// existing candidate, or the source-tree path when none exists.
+QString locateDataFile(const QString& relative, const QString& exeDir);
+
+// Parses arguments (the first is the program). Help and version texts go to out, errors to err.
+// Works without a QCoreApplication; the executable's folder then comes from the first argument.
+CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// The same on standard output and standard error.
+CommandLineOptions parseCommandLine(const QStringList& arguments);
+
+}  // namespace dravik

@@ -1,0 +1,64 @@
+// The checking commands of ScriptRunner (expect, expect-contains, expect-log, expect-message) and
+// the screenshot.
+#include "app/ScriptProperties.h"
+#include "app/ScriptRunner.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+
+namespace dravik {
+
+using scripting::quotedTail;
+
+void ScriptRunner::expectProperty(const ScriptCommand& cmd) {
+    QObject* target = control(cmd);
+    if (target == nullptr) return;
+    QString actual;
+    const scripting::Outcome read = scripting::readProperty(target, cmd.name, cmd.property, actual);
+    if (!read.isDone()) {
+        fail(2, cmd.line, read.message);
+        return;
+    }
+    const bool contains = cmd.op == ScriptOp::ExpectContains;
+    if (scripting::propertyMatches(cmd.property, actual, cmd.text, contains)) return;
+    fail(1, cmd.line,
+         QStringLiteral("expected %1 %2 %3 \"%4\" but saw \"%5\"")
+             .arg(cmd.name, cmd.property, contains ? QStringLiteral("to contain") : QStringLiteral("to be"),
+                  cmd.text, quotedTail(actual)));
+}
+
+void ScriptRunner::expectLog(const ScriptCommand& cmd) {
+    const QString log = currentLog();
+    if (log.contains(cmd.text)) return;
+    fail(1, cmd.line,
+         QStringLiteral("expected the status log to contain \"%1\" but saw \"%2\"").arg(cmd.text, quotedTail(log)));
+}
+
+void ScriptRunner::expectMessage(const ScriptCommand& cmd) {
+    QStringList seen;
+    for (const Message& message : messages_) {
+        if (message.caption.contains(cmd.text) || message.text.contains(cmd.text)) return;
+        seen.append(QStringLiteral("%1: %2").arg(message.caption, message.text));
+    }
+    fail(1, cmd.line,
+         QStringLiteral("expected a message box with \"%1\" but saw %2")
+             .arg(cmd.text, seen.isEmpty() ? QStringLiteral("none")
+                                           : QStringLiteral("\"%1\"").arg(quotedTail(seen.join(QStringLiteral("\" | \""))))));
+}
+
+void ScriptRunner::screenshot(const ScriptCommand& cmd) {
+    const QFileInfo file(cmd.name);
+    if (!QDir().mkpath(file.absolutePath())) {
+        fail(2, cmd.line, QStringLiteral("cannot create the folder %1").arg(file.absolutePath()));
+        return;
+    }
+    const QPixmap picture = window_->grab();
+    if (picture.isNull() || !picture.save(file.absoluteFilePath(), "PNG")) {
+        fail(2, cmd.line, QStringLiteral("cannot write the screenshot %1").arg(file.absoluteFilePath()));
+        return;
+    }
+    printLine(QStringLiteral("Screenshot %1").arg(file.absoluteFilePath()));
+}
+
+}  // namespace dravik

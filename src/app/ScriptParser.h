@@ -1,0 +1,68 @@
+#pragma once
+// The scripted-run language: plain text, one command per line. Parsing is pure (no widgets), so a
+// script with a mistake on its last line is refused before anything runs.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+namespace dravik {
+
+enum class ScriptOp {
+    Wait,            // wait MS
+    WaitLog,         // wait-log "TEXT" [MS]
+    Click,           // click NAME
+    Select,          // select NAME INDEX|"TEXT"
+    Type,            // type NAME "TEXT"
+    Tab,             // tab "CAPTION"
+    Answer,          // answer OK|Cancel
+    Plug,            // plug
+    Unplug,          // unplug
+    Expect,          // expect NAME PROPERTY "VALUE"
+    ExpectContains,  // expect-contains NAME PROPERTY "TEXT"
+    ExpectLog,       // expect-log "TEXT"
+    ExpectMessage,   // expect-message "TEXT"
+    Screenshot,      // screenshot FILE
+    Quit,            // quit
+};
+
+struct ScriptCommand {
+    ScriptOp op = ScriptOp::Quit;
+    int line = 0;       // 1-based line in the script file
+    QString name;       // control name or menu path; tab caption; screenshot file
+    QString property;   // expect, expect-contains
+    QString text;       // text argument (wait-log, select by text, type, expect value ...)
+    int number = -1;    // milliseconds (wait, wait-log) or index (select by index)
+    bool byIndex = false;   // select: number is an index, not text
+    bool cancel = false;    // answer: Cancel rather than OK
+};
+
+// Default time-out of wait-log, in milliseconds.
+inline constexpr int kWaitLogDefaultMs = 10000;
+
+// The properties that expect and expect-contains can read.
+const QStringList& scriptProperties();
+
+struct ScriptParseResult {
+    QVector<ScriptCommand> commands;
+    int errorLine = 0;  // 0 when the whole script parsed
+    QString error;      // what is wrong on errorLine
+    bool ok() const { return errorLine == 0; }
+};
+
+// Splits one line into words: runs of non-blank characters, or "quoted strings" in which \" is a
+// quote, \\ a backslash and \n a line break. A '#' that starts a word outside quotes begins a
+// comment. quoted[i] tells whether word i was written in quotes. Returns false with error set on an
+// unterminated string or an unknown escape.
+bool splitScriptLine(const QString& line, QStringList& words, QVector<bool>& quoted, QString& error);
+
+// Parses one line. Returns nullopt for a blank or comment line (error empty) or for a bad line
+// (error set).
+std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber, QString& error);
+
+// Parses a whole script; stops at the first bad line.
+ScriptParseResult parseScript(const QString& text);
+
+}  // namespace dravik
