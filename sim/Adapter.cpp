@@ -9,8 +9,8 @@ constexpr std::uint8_t kMbusSetup = 0x40;
 constexpr std::uint8_t kWirelessId = 0x41;
 constexpr std::uint8_t kWirelessSetup = 0x42;
 
-constexpr std::size_t kMbusSetupMinData = 4;  // mode, output word high, low, baud code
-constexpr std::size_t kWirelessIdData = 5;    // address (4 bytes, low first), system type
+constexpr std::size_t kMbusSetupMinData = 4;   // mode, output word high, low, baud code
+constexpr std::size_t kWirelessIdData = 5;     // address (4 bytes, low first), system type
 constexpr std::size_t kWirelessSetupData = 3;  // mode, channel group, channel
 
 constexpr int kLines = 8;

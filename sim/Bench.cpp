@@ -112,9 +112,8 @@ std::optional<Report> Bench::read(std::int64_t nowUs) {
 
 std::optional<std::int64_t> Bench::nextReadyUs() const {
     const auto& pending = impl_->pending;
-    const auto earliest = std::min_element(pending.begin(), pending.end(), [](const auto& a, const auto& b) {
-        return a.readyUs < b.readyUs;
-    });
+    const auto earliest = std::min_element(
+        pending.begin(), pending.end(), [](const auto& a, const auto& b) { return a.readyUs < b.readyUs; });
     if (earliest == pending.end()) {
         return std::nullopt;
     }

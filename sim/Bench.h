@@ -17,11 +17,11 @@ using Report = std::array<std::uint8_t, 64>;  // 0x3F, size byte N (<= 62), N pa
 
 struct AdapterConfig {
     std::uint16_t vid = 0x2047;
-    std::uint16_t pid = 0x0301;  // 0x0200 while in its bootloader
+    std::uint16_t pid = 0x0301;                              // 0x0200 while in its bootloader
     std::array<std::uint8_t, 4> identification{1, 2, 3, 4};  // answer bytes 9..12
-    std::uint8_t operativeMode = 0;                           // MBUS_SETUP answer byte 9
+    std::uint8_t operativeMode = 0;                          // MBUS_SETUP answer byte 9
     bool input1High = false;
-    bool input2High = true;       // input 2 high: no module wired directly to the cable
+    bool input2High = true;  // input 2 high: no module wired directly to the cable
     std::uint32_t baudCode3 = 19200;
     bool plugged = true;
     // Wireless identification answer: device type, hw type, hw version, sw type, sw version,
@@ -32,8 +32,8 @@ struct AdapterConfig {
 struct ProductConfig {
     bool present = true;
     std::array<std::uint8_t, 4> identification{0, 37, 1, 0};  // answer bytes 9..12
-    std::uint8_t baudCode = 1;                                 // the only speed it answers at
-    std::uint32_t bootTimeUs = 500000;                         // silent this long after power-up
+    std::uint8_t baudCode = 1;                                // the only speed it answers at
+    std::uint32_t bootTimeUs = 500000;                        // silent this long after power-up
     std::array<std::uint8_t, 256> memory{};
     std::array<std::uint8_t, 256> defaults{};  // PARKING_DEFAUTL restores these
     bool hasModule = false;
@@ -42,14 +42,14 @@ struct ProductConfig {
 };
 
 struct Timing {
-    std::uint32_t usbFrameUs = 1000;        // one USB frame each way
+    std::uint32_t usbFrameUs = 1000;  // one USB frame each way
     std::uint32_t adapterTurnaroundUs = 200;
     std::uint32_t productTurnaroundUs = 2000;
 };
 
 struct Faults {
-    int dropNext = 0;            // this many next answers are never sent
-    int corruptNext = 0;         // this many next answers get a wrong code byte
+    int dropNext = 0;                // this many next answers are never sent
+    int corruptNext = 0;             // this many next answers get a wrong code byte
     std::uint32_t extraDelayUs = 0;  // added to every answer
 };
 
@@ -70,7 +70,8 @@ std::optional<BenchConfig> loadBenchFile(const std::string& path, std::string& e
 struct ReceivedFrame {
     std::int64_t timeUs = 0;
     std::vector<std::uint8_t> frame;  // 0x01, dest, 0x02, L, code, data..., checksum
-    bool valid = true;  // false: bad report id, size, header, length or checksum; not answered
+    // false: bad report id, size, header, length or checksum; such a frame is not answered
+    bool valid = true;
 };
 
 class Bench {

@@ -9,8 +9,8 @@ namespace sim {
 
 namespace {
 
-using benchfile::Fields;
 using benchfile::fail;
+using benchfile::Fields;
 using Memory = std::array<std::uint8_t, 256>;
 
 constexpr int kVersion = 1;
@@ -62,7 +62,8 @@ Memory readMemory(const nlohmann::json& value, const std::string& path) {
         if (!seen.insert(*address).second) {
             fail("\"" + itemPath + "\": address " + std::to_string(*address) + " is given twice");
         }
-        memory[*address] = static_cast<std::uint8_t>(benchfile::toInteger(item.value(), itemPath, 0, kMaxByte));
+        memory[*address] =
+            static_cast<std::uint8_t>(benchfile::toInteger(item.value(), itemPath, 0, kMaxByte));
     }
     return memory;
 }
@@ -95,17 +96,18 @@ BenchConfig readBench(const nlohmann::json& root) {
     BenchConfig config;
     top.readInteger("version", kVersion, kVersion, config.version);
 
-    if (const auto adapter = top.section("adapter", {"identification", "operativeMode", "input1High",
-                                                      "input2High", "baudCode3", "vid", "pid", "plugged",
-                                                      "wirelessId"})) {
+    if (const auto adapter =
+            top.section("adapter", {"identification", "operativeMode", "input1High", "input2High",
+                                    "baudCode3", "vid", "pid", "plugged", "wirelessId"})) {
         readAdapter(*adapter, config.adapter);
     }
-    if (const auto product = top.section("product", {"present", "identification", "baudCode", "bootTimeMs",
-                                                      "memory", "defaults", "hasModule", "moduleInfo",
-                                                      "moduleConfig"})) {
+    if (const auto product =
+            top.section("product", {"present", "identification", "baudCode", "bootTimeMs", "memory",
+                                    "defaults", "hasModule", "moduleInfo", "moduleConfig"})) {
         readProduct(*product, config.product);
     }
-    if (const auto timing = top.section("timing", {"usbFrameUs", "adapterTurnaroundUs", "productTurnaroundUs"})) {
+    if (const auto timing =
+            top.section("timing", {"usbFrameUs", "adapterTurnaroundUs", "productTurnaroundUs"})) {
         timing->readInteger("usbFrameUs", 0, kMaxTimeUs, config.timing.usbFrameUs);
         timing->readInteger("adapterTurnaroundUs", 0, kMaxTimeUs, config.timing.adapterTurnaroundUs);
         timing->readInteger("productTurnaroundUs", 0, kMaxTimeUs, config.timing.productTurnaroundUs);

@@ -18,8 +18,7 @@ public:
 
     // Whether the product hears a request at atUs: present, at its own speed, and its supply
     // on for at least its boot time.
-    bool listens(std::uint8_t baudCode, std::optional<std::int64_t> supplyOnSinceUs,
-                 std::int64_t atUs) const;
+    bool listens(std::uint8_t baudCode, std::optional<std::int64_t> supplyOnSinceUs, std::int64_t atUs) const;
 
     // Answer data for a request the product heard, or nullopt when it stays silent.
     // supplyOnSinceUs tells a new power-up from the running one: volatile state is lost between.

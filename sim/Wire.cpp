@@ -21,8 +21,7 @@ Incoming decodeReport(const Report& report) {
     in.raw.assign(payload, payload + static_cast<std::ptrdiff_t>(size));
 
     const bool sizeOk = report[kSizeOffset] <= kMaxPayload && size >= kFrameOverhead;
-    if (report[kIdOffset] != kReportId || !sizeOk || in.raw[0] != kFrameStart ||
-        in.raw[2] != kFrameMarker) {
+    if (report[kIdOffset] != kReportId || !sizeOk || in.raw[0] != kFrameStart || in.raw[2] != kFrameMarker) {
         return in;
     }
     const std::size_t length = in.raw[3];

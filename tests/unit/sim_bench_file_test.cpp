@@ -68,9 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"NotJson", R"({"version": 1,)", "not a valid bench file"},
         BadFileCase{"NotAnObject", R"([1])", "expected an object"},
         BadFileCase{"MissingVersion", R"({})", "missing key \"version\""},
-        BadFileCase{"OtherVersion", R"({"version": 2})", "\"version\": expected an integer from 1 to 1, got 2"},
+        BadFileCase{"OtherVersion", R"({"version": 2})",
+                    "\"version\": expected an integer from 1 to 1, got 2"},
         BadFileCase{"UnknownTopKey", R"({"version": 1, "extra": 0})", "unknown key \"extra\""},
-        BadFileCase{"UnknownNestedKey", R"({"version": 1, "product": {"baud": 1}})", "unknown key \"product.baud\""},
+        BadFileCase{"UnknownNestedKey", R"({"version": 1, "product": {"baud": 1}})",
+                    "unknown key \"product.baud\""},
         BadFileCase{"SectionNotObject", R"({"version": 1, "timing": 5})", "\"timing\": expected an object"},
         BadFileCase{"WrongTypeBool", R"({"version": 1, "adapter": {"plugged": 1}})",
                     "\"adapter.plugged\": expected true or false"},
@@ -78,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"product.baudCode\": expected an integer from 1 to 3"},
         BadFileCase{"OutOfRange", R"({"version": 1, "product": {"baudCode": 4}})",
                     "\"product.baudCode\": expected an integer from 1 to 3, got 4"},
-        BadFileCase{"Negative", R"({"version": 1, "faults": {"dropNext": -1}})", "\"faults.dropNext\": expected"},
+        BadFileCase{"Negative", R"({"version": 1, "faults": {"dropNext": -1}})",
+                    "\"faults.dropNext\": expected"},
         BadFileCase{"Fraction", R"({"version": 1, "timing": {"usbFrameUs": 1.5}})", "\"timing.usbFrameUs\""},
         BadFileCase{"ZeroBaud", R"({"version": 1, "adapter": {"baudCode3": 0}})",
                     "\"adapter.baudCode3\": expected an integer from 300"},
@@ -92,15 +95,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "is given twice"},
         BadFileCase{"MemoryValue", R"({"version": 1, "product": {"defaults": {"0x10": 300}}})",
                     "\"product.defaults.0x10\": expected an integer from 0 to 255, got 300"},
-        BadFileCase{"MemoryTooLong", R"({"version": 1, "product": {"memory": [)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
-                                     R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1]}})",
+        BadFileCase{"MemoryTooLong",
+                    R"({"version": 1, "product": {"memory": [)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,)"
+                    R"(0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1]}})",
                     "\"product.memory\": expected at most 256 bytes, got 257"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -74,12 +74,13 @@ TEST_P(SimBenchBadFrames, AreRecordedButNotAnswered) {
     EXPECT_FALSE(bench.nextReadyUs());
 }
 
-INSTANTIATE_TEST_SUITE_P(SimBench, SimBenchBadFrames,
-                         ::testing::Values(BadFrameCase{"Checksum", 7, 0x03}, BadFrameCase{"ReportId", 0, 0x3A},
-                                           BadFrameCase{"SizeAbove62", 1, 63}, BadFrameCase{"SizeBelowFrame", 1, 5},
-                                           BadFrameCase{"LengthBeyondSize", 5, 61},
-                                           BadFrameCase{"LengthBelowTwo", 5, 1}, BadFrameCase{"StartByte", 2, 0x00}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    SimBench, SimBenchBadFrames,
+    ::testing::Values(BadFrameCase{"Checksum", 7, 0x03}, BadFrameCase{"ReportId", 0, 0x3A},
+                      BadFrameCase{"SizeAbove62", 1, 63}, BadFrameCase{"SizeBelowFrame", 1, 5},
+                      BadFrameCase{"LengthBeyondSize", 5, 61}, BadFrameCase{"LengthBelowTwo", 5, 1},
+                      BadFrameCase{"StartByte", 2, 0x00}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SimBenchFixture, SimBenchRecordsValidFramesWithoutPadding) {
     bench.write(request(0xF3, 0x00), 5);  // nobody at that address

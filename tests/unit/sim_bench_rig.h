@@ -40,8 +40,8 @@ inline Report request(std::uint8_t dest, std::uint8_t code, const Bytes& data = 
 
 inline Report mbusSetup(std::uint16_t word, std::uint8_t baudCode) {
     return request(kAdapter, 0x40,
-                   {0x01, static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word & 0xFF), baudCode,
-                    0, 0, 0, 0});
+                   {0x01, static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word & 0xFF),
+                    baudCode, 0, 0, 0, 0});
 }
 
 struct Answer {

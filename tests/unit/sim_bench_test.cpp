@@ -55,15 +55,16 @@ TEST_P(SimBenchProductListens, OnlyWhenPoweredBootedAndAtItsSpeed) {
 
 INSTANTIATE_TEST_SUITE_P(
     SimBench, SimBenchProductListens,
-    ::testing::Values(SilentCase{"NeverPowered", {{0x0000, 1}}, 1, 900000, false},
-                      SilentCase{"SwitchedOff", {{kSupplyOn, 1}, {kAllOff, 1}}, 1, 900000, false},
-                      SilentCase{"OneMicrosecondBeforeBoot", {{kSupplyOn, 1}}, 1, 493124, false},
-                      SilentCase{"JustBooted", {{kSupplyOn, 1}}, 1, 493125, true},
-                      SilentCase{"PowerCycleRestartsBoot", {{kSupplyOn, 1}, {kAllOff, 1}, {kSupplyOn, 1}}, 1,
-                                 400000, false},
-                      SilentCase{"WrongSpeed", {{kSupplyOn, 1}}, 2, 900000, false},
-                      SilentCase{"CodeZeroKeepsSpeed", {{kAllOff, 2}, {kSupplyOn, 0}}, 2, 900000, true},
-                      SilentCase{"UnknownCodeKeepsSpeed", {{kAllOff, 2}, {kSupplyOn, 9}}, 2, 900000, true}),
+    ::testing::Values(
+        SilentCase{"NeverPowered", {{0x0000, 1}}, 1, 900000, false},
+        SilentCase{"SwitchedOff", {{kSupplyOn, 1}, {kAllOff, 1}}, 1, 900000, false},
+        SilentCase{"OneMicrosecondBeforeBoot", {{kSupplyOn, 1}}, 1, 493124, false},
+        SilentCase{"JustBooted", {{kSupplyOn, 1}}, 1, 493125, true},
+        SilentCase{
+            "PowerCycleRestartsBoot", {{kSupplyOn, 1}, {kAllOff, 1}, {kSupplyOn, 1}}, 1, 400000, false},
+        SilentCase{"WrongSpeed", {{kSupplyOn, 1}}, 2, 900000, false},
+        SilentCase{"CodeZeroKeepsSpeed", {{kAllOff, 2}, {kSupplyOn, 0}}, 2, 900000, true},
+        SilentCase{"UnknownCodeKeepsSpeed", {{kAllOff, 2}, {kSupplyOn, 9}}, 2, 900000, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SimBenchFixture, SimBenchOutputWordSwitchesEachLineByItsPairOfBits) {
