@@ -1,0 +1,68 @@
+#include "app/LanguageSettings.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "app/DataFolder.h"
+
+namespace dravik {
+
+namespace {
+
+constexpr int kEnglish = 1;
+constexpr int kLargestStored = 255;
+
+bool writeNumber(const QString& path, int value) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(QByteArray::number(value));
+    return file.commit();
+}
+
+// Lines are joined without separators ("1\r\n" reads as 1, "1\n2" as 12); blanks around the number
+// are allowed, leading zeros and a byte-order mark too.
+bool parseLanguageNumber(QByteArray content, int& value) {
+    if (content.startsWith("\xEF\xBB\xBF")) content.remove(0, 3);
+    QByteArray joined;
+    for (char c : content) {
+        if (c != '\r' && c != '\n') joined.append(c);
+    }
+    joined = joined.trimmed();
+    if (joined.isEmpty()) return false;
+    int number = 0;
+    for (char c : joined) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+        if (number > kLargestStored) return false;
+    }
+    value = number;
+    return true;
+}
+
+}  // namespace
+
+int CfgAppReadLang(int defaultLang, LanguageFileReport* report) {
+    LanguageFileReport local;
+    LanguageFileReport& r = report != nullptr ? *report : local;
+    r = {};
+    const QString path = settingsFilePath();
+    QFile file(path);
+    if (!file.exists()) {
+        r.created = true;
+        r.writeFailed = !writeNumber(path, defaultLang);
+        return 0;
+    }
+    int value = 0;
+    if (file.open(QIODevice::ReadOnly) && parseLanguageNumber(file.readAll(), value)) return value;
+    file.close();
+    r.repaired = true;
+    r.writeFailed = !writeNumber(path, kEnglish);
+    return kEnglish;
+}
+
+bool Save_Language(int lang, int& Language_type) {
+    Language_type = lang;
+    return writeNumber(settingsFilePath(), lang);
+}
+
+}  // namespace dravik
