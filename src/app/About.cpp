@@ -1,26 +1,21 @@
 #include "app/About.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/ui/UiBuild.h"
+
 namespace dravik {
 
 namespace {
 
-QFont labelFont() {
-    QFont f = QApplication::font();
-    f.setPointSizeF(9.75);
-    return f;
-}
-
 QLabel* autoLabel(QWidget* parent, const char* name, const QString& text, const QPoint& pos) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
-    l->setFont(labelFont());
+    l->setFont(ui::sizedFont(9.75));
     l->adjustSize();
     l->move(pos);
     return l;
@@ -42,12 +37,10 @@ QString About::versionText() {
 About::About(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("About"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/dravik.png")));
+    setWindowIcon(ui::icon(QStringLiteral("dravik")));
     setModal(true);
     setFixedSize(337, 273);
-    QFont base = QApplication::font();
-    base.setPointSizeF(8.25);
-    setFont(base);
+    setFont(ui::sizedFont(8.25));
 
     auto* group = new QGroupBox(this);
     group->setObjectName(QStringLiteral("groupBox1"));
@@ -58,7 +51,7 @@ About::About(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHi
     logo->setObjectName(QStringLiteral("pictureBoxLogo"));
     logo->setGeometry(110, 13, 90, 59);
     logo->setAttribute(Qt::WA_TranslucentBackground);
-    logo->setPixmap(QIcon(QStringLiteral(":/icons/logo.png")).pixmap(QSize(90, 59), devicePixelRatioF()));
+    logo->setPixmap(ui::icon(QStringLiteral("logo")).pixmap(QSize(90, 59), devicePixelRatioF()));
 
     labelProducts = autoLabel(this, "labelProducts", QStringLiteral("Supported products:"), {10, 116});
     listBoxProducts = new QListWidget(this);

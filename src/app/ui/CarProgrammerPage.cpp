@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QScrollArea>
+#include <algorithm>
 
 #include "app/DownloadViewUi.h"
 #include "app/ui/UiBuild.h"
@@ -57,16 +59,18 @@ void configurationGroups(DownloadViewUi& ui, QWidget* page) {
     QGroupBox* g = ui.GroupBoxConfig;
     ui.buttonCfgDownload = button(g, "buttonCfgDownload", QStringLiteral("Download"), {17, 19, 79, 52});
     ui.labelCfgFileCaption = label(g, "labelCfgFileCaption", QStringLiteral("File name:"), {113, 39});
-    // The file name replaces "Name"; it may run up to the group's right edge.
-    ui.labelCfgFileName = label(g, "labelCfgFileName", QStringLiteral("Name"), {168, 39});
-    ui.labelCfgFileName->resize(g->width() - 168 - 6, ui.labelCfgFileName->height());
+    // The file name replaces "Name" and may run up to the group's right edge; wide fonts push it
+    // right of its caption.
+    const int nameX = std::max(168, ui.labelCfgFileCaption->geometry().right() + 5);
+    ui.labelCfgFileName = label(g, "labelCfgFileName", QStringLiteral("Name"), {nameX, 39});
+    ui.labelCfgFileName->resize(g->width() - nameX - 6, ui.labelCfgFileName->height());
     g->hide();
 }
 
 }  // namespace
 
 void setupCarProgrammerPage(DownloadViewUi& ui) {
-    ui.Car_programmer = tabPage("Car_programmer", QStringLiteral("Car programmer"), true);
+    ui.Car_programmer = tabPage(ui.tabControl1, "Car_programmer", QStringLiteral("Car programmer"), true);
     QWidget* page = ui.Car_programmer;
     productGroup(ui, page);
     moduleGroup(ui, page);

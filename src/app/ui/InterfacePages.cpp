@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "app/DownloadViewUi.h"
 #include "app/ui/UiBuild.h"
@@ -74,13 +75,14 @@ void wirelessGroup(DownloadViewUi& ui, QWidget* page) {
 }  // namespace
 
 void setupTestPage(DownloadViewUi& ui) {
-    ui.Test = tabPage("Test", QStringLiteral("Test"), false);
+    ui.Test = tabPage(ui.tabControl1, "Test", QStringLiteral("Test"), false);
     mbusGroup(ui, ui.Test);
     wirelessGroup(ui, ui.Test);
 }
 
 void setupInterfacePage(DownloadViewUi& ui) {
-    ui.Interface_programmer = tabPage("Interface_programmer", QStringLiteral("Interface programmer"), true);
+    ui.Interface_programmer =
+        tabPage(ui.tabControl1, "Interface_programmer", QStringLiteral("Interface programmer"), true);
     ui.groupBox_FirmwareUpgrade = group(ui.Interface_programmer, "groupBox_FirmwareUpgrade",
                                         QStringLiteral("Firmware download"), {6, 6, 436, 139});
     QGroupBox* g = ui.groupBox_FirmwareUpgrade;

@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
+#include <algorithm>
 
 #include "app/DownloadViewUi.h"
 #include "app/ui/UiBuild.h"
@@ -28,10 +30,11 @@ QListWidget* listBox(QWidget* parent, const char* name, const QRect& place) {
     return l;
 }
 
-QLabel* padlock(QWidget* parent, const char* name, const QString& iconName) {
+// Both padlocks share one place right of the protection-state label.
+QLabel* padlock(QWidget* parent, const char* name, const QString& iconName, int x) {
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(255, 10, 30, 30);
+    l->setGeometry(x, 10, 30, 30);
     l->setPixmap(icon(iconName).pixmap(QSize(30, 30), l->devicePixelRatioF()));
     l->hide();
     return l;
@@ -43,8 +46,11 @@ void protectionGroup(DownloadViewUi& ui, QWidget* page) {
     QGroupBox* g = ui.groupBox_ModuleProtection;
     ui.label_ProtectionState =
         label(g, "label_ProtectionState", QStringLiteral(" Actual protection state:"), {121, 18});
-    ui.pictureBox_padlock_lock = padlock(g, "pictureBox_padlock_lock", QStringLiteral("padlock_closed"));
-    ui.pictureBox_padlock_unlock = padlock(g, "pictureBox_padlock_unlock", QStringLiteral("padlock_open"));
+    const int padlockX = std::max(255, ui.label_ProtectionState->geometry().right() + 5);
+    ui.pictureBox_padlock_lock =
+        padlock(g, "pictureBox_padlock_lock", QStringLiteral("padlock_closed"), padlockX);
+    ui.pictureBox_padlock_unlock =
+        padlock(g, "pictureBox_padlock_unlock", QStringLiteral("padlock_open"), padlockX);
     ui.label_Password = label(g, "label_Password", QStringLiteral("Password:"), {7, 98});
     ui.textBox_modue_password = lineEdit(g, "textBox_modue_password", QString(), {84, 95, 68, 20});
     ui.textBox_modue_password->setMaxLength(6);
@@ -59,7 +65,8 @@ void protectionGroup(DownloadViewUi& ui, QWidget* page) {
 }  // namespace
 
 void setupProtocolPage(DownloadViewUi& ui) {
-    ui.Protocol_selection = tabPage("Protocol_selection", QStringLiteral("Protocol selection"), true);
+    ui.Protocol_selection =
+        tabPage(ui.tabControl1, "Protocol_selection", QStringLiteral("Protocol selection"), true);
     QWidget* page = ui.Protocol_selection;
 
     ui.groupBox_ProtocolSelection =
@@ -90,7 +97,7 @@ void setupProtocolPage(DownloadViewUi& ui) {
 }
 
 void setupEventsLogPage(DownloadViewUi& ui) {
-    ui.tabPage_log = tabPage("tabPage_log", QStringLiteral("Events log"), true);
+    ui.tabPage_log = tabPage(ui.tabControl1, "tabPage_log", QStringLiteral("Events log"), true);
     QWidget* page = ui.tabPage_log;
     ui.groupBox_Events = group(page, "groupBox_Events", QStringLiteral("Events"), {3, 3, 517, 539});
     QGroupBox* g = ui.groupBox_Events;
@@ -107,8 +114,9 @@ void setupEventsLogPage(DownloadViewUi& ui) {
     const QRect bar{531, 512, 280, 20};
     ui.progressBar_log = progressBar(page, "progressBar_log", bar);
     // The log's progress text sits under its bar.
-    ui.label_progressBar_log =
-        progressLabel(page, "label_progressBar_log", QString(), bar.translated(0, bar.height() + 5));
+    ui.label_progressBar_log = progressLabel(page, "label_progressBar_log", QString(), bar);
+    ui.label_progressBar_log->setGeometry(bar.x(), 537, bar.width(),
+                                          ui.label_progressBar_log->fontMetrics().height());
     ui.label_progressBar_log->show();
 }
 

@@ -13,6 +13,10 @@
 
 #include "app/ui/AutoScrollContent.h"
 
+// The images are compiled into the static core library; nothing pulls them into a program unless
+// something refers to them.
+static void initDravikResources() { Q_INIT_RESOURCE(resources); }
+
 namespace dravik::ui {
 
 QFont sizedFont(double pointSize) {
@@ -21,7 +25,11 @@ QFont sizedFont(double pointSize) {
     return f;
 }
 
-QIcon icon(const QString& name) { return QIcon(QStringLiteral(":/icons/%1.png").arg(name)); }
+QIcon icon(const QString& name) {
+    static const bool loaded = (initDravikResources(), true);
+    Q_UNUSED(loaded);
+    return QIcon(QStringLiteral(":/icons/%1.png").arg(name));
+}
 
 void fillBackground(QWidget* w, const QColor& colour) {
     QPalette p = w->palette();
@@ -30,8 +38,8 @@ void fillBackground(QWidget* w, const QColor& colour) {
     w->setAutoFillBackground(true);
 }
 
-QFrame* tabPage(const char* name, const QString& caption, bool silver) {
-    auto* page = new QFrame;
+QFrame* tabPage(QWidget* tabs, const char* name, const QString& caption, bool silver) {
+    auto* page = new QFrame(tabs);
     page->setObjectName(QString::fromLatin1(name));
     // The caption travels with the page, so a page taken out of the tab control can be put back.
     page->setWindowTitle(caption);

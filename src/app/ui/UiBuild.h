@@ -35,7 +35,8 @@ QIcon icon(const QString& name);  // ":/icons/<name>.png", with its @2x companio
 
 void fillBackground(QWidget* w, const QColor& colour);
 
-QFrame* tabPage(const char* name, const QString& caption, bool silver);
+// Created on the tab control so that captions are measured in the window's font.
+QFrame* tabPage(QWidget* tabs, const char* name, const QString& caption, bool silver);
 QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& place);
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& place,
                     bool enabled = true);
