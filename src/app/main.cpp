@@ -1,6 +1,55 @@
 #include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "app/DownloadView.h"
+#include "app/ScriptRunner.h"
+#include "link/Clock.h"
+#include "link/SimulatedInterfaceLibrary.h"
+#include "link/UsbInterfaceLibrary.h"
+
+using namespace dravik;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    const CommandLineOptions options = parseCommandLine(app.arguments());
+    if (options.exitNow) return options.exitCode;
+
+    RealClock clock;
+    std::unique_ptr<InterfaceLibrary> lib;
+    SimulatedInterfaceLibrary* bench = nullptr;
+    if (options.simulate || options.demo) {
+        std::string error;
+        auto config = sim::loadBenchFile(options.benchPath.toStdString(), error);
+        if (!config) {
+            std::fprintf(stderr, "Bench file %s: %s\n", qPrintable(options.benchPath), error.c_str());
+            return 2;
+        }
+        auto simLib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(*config));
+        bench = simLib.get();
+        lib = std::move(simLib);
+    } else {
+        lib = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
+    }
+
+    DownloadView window(clock, *lib);
+    std::unique_ptr<ScriptRunner> runner;
+    QString script = options.scriptPath;
+    if (script.isEmpty() && options.demo)
+        script = locateDataFile(QStringLiteral("scripts/demo.txt"), QCoreApplication::applicationDirPath());
+    if (!script.isEmpty()) {
+        ScriptHooks hooks;
+        hooks.logText = [&window] { return window.logText(); };
+        if (bench != nullptr) hooks.setPlugged = [bench](bool on) { bench->setPlugged(on); };
+        runner = std::make_unique<ScriptRunner>(&window, hooks);
+        window.setScriptRunner(runner.get());
+        QObject::connect(runner.get(), &ScriptRunner::finished, &app, [](int code) { QCoreApplication::exit(code); });
+    }
+    window.show();
+    if (runner) runner->startFile(script);
+    const int code = app.exec();
+    window.setScriptRunner(nullptr);
+    return code;
 }

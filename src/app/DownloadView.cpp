@@ -1,0 +1,135 @@
+#include "app/DownloadView.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/About.h"
+#include "app/DataFolder.h"
+#include "app/LanguageSettings.h"
+#include "app/TabPages.h"
+#include "link/ThreadedPump.h"
+
+namespace dravik {
+
+namespace {
+QString appName() {
+    return QStringLiteral("Dravik  ") + QString::number(DRAVIK_VERSION_MAJOR) + QLatin1Char('.') +
+           QString::number(DRAVIK_VERSION_MINOR) + QLatin1Char('.') + QString::number(DRAVIK_VERSION_PATCH);
+}
+}  // namespace
+
+DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
+    : QMainWindow(parent), clock_(clock), lib_(lib), backgroundWorkerCheckDevice_(this) {
+    ui_.setupUi(this);
+    setWindowTitle(appName());
+    developer_ = developerMarkerExists();
+    applyInitialLayout(ui_, this, developer_);
+
+    ControllerDeps deps{clock_,
+                        lib_,
+                        *this,
+                        *this,
+                        *this,
+                        *this,
+                        backgroundWorkerCheckDevice_,
+                        timerHandler_,
+                        [this](Clock& c, CommandHandler& h, LogView& l) -> std::unique_ptr<Pump> {
+                            return std::make_unique<ThreadedPump>(c, h, l, this);
+                        },
+                        [this] { return ui_.checkBoxAutoConn->isChecked(); },
+                        [this] { return prepareDataFolders(); },
+                        [] { return QDir::currentPath(); },
+                        [this](const QString& text) { onDatabaseFatal(text); }};
+    controller_ = std::make_unique<Controller>(std::move(deps));
+
+    timer1_.setInterval(100);
+    connect(&timer1_, &QTimer::timeout, this, [this] {
+        timer1_.stop();
+        controller_->handler().tick100ms();
+        timer1_.start();
+        controller_->iface().testPageReconnect();
+    });
+    timerAutoConn_.setInterval(1000);
+    connect(&timerAutoConn_, &QTimer::timeout, this, [this] { controller_->timerAutoConnTick(); });
+    connect(&timerHandler_.timer, &QTimer::timeout, this, [this] { controller_->timerHandlerFired(); });
+    wireControls();
+    timer1_.start();
+    timerAutoConn_.start();
+}
+
+DownloadView::~DownloadView() {
+    lib_.BSL_UnRegisterUSBDeviceNotification();
+    timer1_.stop();
+    timerAutoConn_.stop();
+}
+
+void DownloadView::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (started_) return;
+    started_ = true;
+    // The window exists: register for device changes and count.
+    QTimer::singleShot(0, this, [this] { controller_->start(); });
+}
+
+void DownloadView::wireControls() {
+    Controller& c = *controller_;
+    connect(ui_.buttonLogClear, &QPushButton::clicked, this, [this] {
+        logText_.clear();
+        ui_.statusBox_car->clear();
+    });
+    connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
+    connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
+            [&c] { c.iface().connect_interface_Click(); });
+    connect(ui_.rebootToolStripMenuItem, &QAction::triggered, this, [&c] { c.autoConn().RebootConnectProduct(); });
+    connect(ui_.toolStripButton1, &QAction::triggered, this, [&c] { c.autoConn().RebootConnectProduct(); });
+    connect(ui_.closeToolStripMenuItem, &QAction::triggered, this, [&c] { c.product().closeToolStripMenuItem_Click(); });
+    connect(ui_.englishToolStripMenuItem, &QAction::triggered, this, [this] { chooseLanguage(LANGUAGE_ENGLISH); });
+    connect(ui_.italianToolStripMenuItem, &QAction::triggered, this, [this] { chooseLanguage(LANGUAGE_ITALIAN); });
+    connect(ui_.frenchToolStripMenuItem, &QAction::triggered, this, [this] { chooseLanguage(LANGUAGE_FRENCH); });
+    connect(ui_.toolStripMenuItem1, &QAction::triggered, this, [this] {
+        About about(this);
+        about.exec();
+    });
+    connect(ui_.tabControl1, &QTabWidget::currentChanged, this, [this] { tabControl1_SelectedIndexChanged(); });
+}
+
+void DownloadView::tabControl1_SelectedIndexChanged() {
+    const QString caption = ui_.tabControl1->tabText(ui_.tabControl1->currentIndex());
+    const TabRule rule = tabRuleForCaption(caption);
+    if (rule.testPage && controller_->handler().CommandIsInProgress(false)) controller_->handler().StopProcess();
+    applyTabRule(ui_, rule);
+}
+
+void DownloadView::chooseLanguage(int lang) {
+    if (!Save_Language(lang, controller_->session().connection.Language_type))
+        appendLog(QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath()) +
+                  QStringLiteral("\r\n"));
+    controller_->autoConn().RebootConnectProduct();
+}
+
+int DownloadView::prepareDataFolders() {
+    const DataFolderCheck check = ensureDataFolders();
+    if (check.needsMessage())
+        message(check.text, check.caption, Buttons::Ok,
+                check.outcome == DataFolderCheck::Outcome::Failed ? Icon::Error : Icon::Warning);
+    LanguageFileReport report;
+    const int lang = CfgAppReadLang(LANGUAGE_ENGLISH, &report);
+    if (report.repaired)
+        appendLog(QStringLiteral("The settings file could not be read; English is used and the file rewritten.\r\n"));
+    return lang;
+}
+
+void DownloadView::onDatabaseFatal(const QString& text) {
+    fprintf(stderr, "%s\n", qPrintable(text));
+    message(text, QStringLiteral("Product database"), Buttons::Ok, Icon::Error);
+    QCoreApplication::exit(-1);
+}
+
+}  // namespace dravik

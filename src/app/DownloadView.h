@@ -1,0 +1,91 @@
+#pragma once
+// The one window: owns the layout, the device logic (Controller), the timers and the workers, and
+// shows what the logic reports through the views it implements.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+
+#include "app/Controller.h"
+#include "app/DownloadViewUi.h"
+#include "app/QtOneShotTimer.h"
+#include "app/WorkerThread.h"
+#include "connection/ConnectionView.h"
+#include "link/Views.h"
+
+namespace dravik {
+
+class Clock;
+class InterfaceLibrary;
+class ScriptRunner;
+class SimulatedInterfaceLibrary;
+
+class DownloadView final : public QMainWindow,
+                           public LogView,
+                           public Dialogs,
+                           public ProgressView,
+                           public ConnectionView {
+    Q_OBJECT
+public:
+    DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent = nullptr);
+    ~DownloadView() override;
+
+    // Scripted runs: every log line and message box goes to the runner; boxes never block.
+    void setScriptRunner(ScriptRunner* runner) { script_ = runner; }
+    Controller& controller() { return *controller_; }
+    DownloadViewUi& ui() { return ui_; }
+    QString logText() const { return logText_; }
+    bool developerLayout() const { return developer_; }
+
+    // LogView, Dialogs, ProgressView.
+    void appendLog(const QString& text) override;
+    Answer message(const QString& text, const QString& caption, Buttons buttons, Icon icon) override;
+    void setProgressText(const QString& text, bool visible) override;
+    void setProgressValue(int percent) override;
+
+    // ConnectionView.
+    void setUsbField(const QString& text, Tone tone) override;
+    void setInterfaceField(const QString& text, Tone tone) override;
+    void setModeField(const QString& text) override;
+    void setConnectMenusEnabled(bool enabled) override;
+    void removeProtocolAndLogPages() override;
+    void showEventsLogPage() override;
+    void setReadSetAllEnabled(bool enabled) override;
+    bool testPageSelected() const override;
+    void setProductLabel(const QString& text, Tone tone) override;
+    void setModuleLabel(const QString& text, Tone tone) override;
+    void addProductMenu(const QString& productName, int identification) override;
+    void addModuleMenu(const QString& moduleName) override;
+    void setFileButtonsEnabled(bool enabled) override;
+    void clearForm() override;
+    void resetTools() override;
+    void resetTestPage() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void wireControls();
+    void tabControl1_SelectedIndexChanged();
+    void chooseLanguage(int lang);
+    int prepareDataFolders();
+    void onDatabaseFatal(const QString& message);
+
+    Clock& clock_;
+    InterfaceLibrary& lib_;
+    DownloadViewUi ui_;
+    bool developer_ = false;
+    bool started_ = false;
+    QString logText_;
+    QTimer timer1_;
+    QTimer timerAutoConn_;
+    QtOneShotTimer timerHandler_;
+    WorkerThread backgroundWorkerCheckDevice_;
+    std::unique_ptr<Controller> controller_;
+    QPointer<QMenu> productMenu_;
+    QPointer<QMenu> moduleMenu_;
+    ScriptRunner* script_ = nullptr;
+};
+
+}  // namespace dravik

@@ -1,0 +1,167 @@
+// What the device logic shows, on the window's controls.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include "app/DownloadView.h"
+#include "app/ScriptRunner.h"
+#include "app/TabPages.h"
+
+namespace dravik {
+
+namespace {
+QColor colourOf(Tone tone) {
+    switch (tone) {
+        case Tone::Green:
+            return QColor(0x00, 0x80, 0x00);
+        case Tone::Red:
+            return QColor(0xFF, 0x00, 0x00);
+        case Tone::Grey:
+            return QColor(0x80, 0x80, 0x80);
+        case Tone::Default:
+        default:
+            return QColor(0x00, 0x00, 0x00);
+    }
+}
+
+void showText(QLabel* label, const QString& text, Tone tone) {
+    label->setText(text);
+    setTextColour(label, colourOf(tone));
+}
+
+void clearChildren(QWidget* container) {
+    const auto children = container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* w : children) w->deleteLater();
+    for (QWidget* w : children) w->setParent(nullptr);
+}
+}  // namespace
+
+void DownloadView::appendLog(const QString& text) {
+    if (text.isEmpty()) return;
+    logText_ += text;
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QPlainTextEdit* box = ui_.statusBox_car;
+    QScrollBar* bar = box->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    QTextCursor cursor(box->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(shown);
+    if (atEnd) bar->setValue(bar->maximum());
+    if (script_ != nullptr) script_->onLog(text);
+}
+
+Dialogs::Answer DownloadView::message(const QString& text, const QString& caption, Buttons buttons, Icon icon) {
+    if (script_ != nullptr) return script_->onMessage(caption, text);
+    QMessageBox box(icon == Icon::Error         ? QMessageBox::Critical
+                    : icon == Icon::Information ? QMessageBox::Information
+                                                : QMessageBox::Warning,
+                    caption, text,
+                    buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, this);
+    return box.exec() == QMessageBox::Cancel ? Cancel : Ok;
+}
+
+void DownloadView::setProgressText(const QString& text, bool visible) {
+    ui_.label_progressBar_car->setText(text);
+    ui_.label_progressBar_car->setVisible(visible);
+}
+
+void DownloadView::setProgressValue(int percent) { ui_.progressBar_car->setValue(percent); }
+
+void DownloadView::setUsbField(const QString& text, Tone tone) { showText(ui_.StatusLabel_USB_connection, text, tone); }
+
+void DownloadView::setInterfaceField(const QString& text, Tone tone) {
+    showText(ui_.StatusLabel_interface, text, tone);
+}
+
+void DownloadView::setModeField(const QString& text) { ui_.StatusLabel_working_mode->setText(text); }
+
+void DownloadView::setConnectMenusEnabled(bool enabled) {
+    ui_.ToolStripMenuItem_ConnectInterface->setEnabled(enabled);
+    ui_.rebootToolStripMenuItem->setEnabled(enabled);
+}
+
+void DownloadView::removeProtocolAndLogPages() { dravik::removeProtocolAndLogPages(ui_); }
+
+void DownloadView::showEventsLogPage() { dravik::showEventsLogPage(ui_, developer_); }
+
+void DownloadView::setReadSetAllEnabled(bool enabled) {
+    ui_.buttonReadAll->setEnabled(enabled);
+    ui_.buttonSetAll->setEnabled(enabled);
+}
+
+bool DownloadView::testPageSelected() const {
+    return ui_.tabControl1->tabText(ui_.tabControl1->currentIndex()) == kCaptionTest;
+}
+
+void DownloadView::setProductLabel(const QString& text, Tone tone) { showText(ui_.label_Product, text, tone); }
+
+void DownloadView::setModuleLabel(const QString& text, Tone tone) { showText(ui_.label_Module, text, tone); }
+
+void DownloadView::addProductMenu(const QString& productName, int identification) {
+    if (identification != 37 && identification != 63) return;
+    if (productMenu_) delete productMenu_;
+    productMenu_ = menuBar()->addMenu(productName);
+    productMenu_->setObjectName(QStringLiteral("product_StripMenu"));
+    if (identification == 37) {
+        QAction* defaults = productMenu_->addAction(QStringLiteral("Default settings"));
+        defaults->setObjectName(QStringLiteral("defaultSettingsToolStripMenuItem"));
+    } else {
+        QMenu* configuration = productMenu_->addMenu(QStringLiteral("Configuration"));
+        configuration->setObjectName(QStringLiteral("configurationToolStripMenuItem"));
+        configuration->addAction(QStringLiteral("Save"))->setObjectName(QStringLiteral("saveConfigurationToolStripMenuItem1"));
+        configuration->addAction(QStringLiteral("Open"))->setObjectName(QStringLiteral("loadConfigurationToolStripMenuItem1"));
+    }
+}
+
+void DownloadView::addModuleMenu(const QString& moduleName) {
+    if (moduleMenu_) delete moduleMenu_;
+    moduleMenu_ = menuBar()->addMenu(moduleName);
+    moduleMenu_->setObjectName(QStringLiteral("module_StripMenu"));
+    QMenu* protocols = moduleMenu_->addMenu(QStringLiteral("Protocols"));
+    protocols->setObjectName(QStringLiteral("protocolsToolStripMenuItem"));
+    protocols->addAction(QStringLiteral("Reset protocol selection"))
+        ->setObjectName(QStringLiteral("resetProtocolToolStripMenuItem"));
+}
+
+void DownloadView::setFileButtonsEnabled(bool enabled) {
+    ui_.toolStripButtonOpenFile->setEnabled(enabled);
+    ui_.toolStripButtonSaveFile->setEnabled(enabled);
+}
+
+void DownloadView::clearForm() {
+    clearChildren(ui_.panel_ProductContent);
+    clearChildren(ui_.panel_ModuleContent);
+    if (productMenu_) delete productMenu_;
+    if (moduleMenu_) delete moduleMenu_;
+    ui_.checkedListBox_ProtocolSelection->clear();
+    ui_.listBox_selectDeselect_group->clear();
+    ui_.textBox_protocolPath->clear();
+}
+
+void DownloadView::resetTools() {
+    for (QPushButton* b : {ui_.button_SetProtocol, ui_.button_ReadProtocols, ui_.button_SetParameters,
+                           ui_.button_ReadParameters, ui_.button_Read_All_Protocols, ui_.button_Set_Selected_Protocols,
+                           ui_.button_reset_log, ui_.button_read_log, ui_.button_lock_unlock_protection})
+        b->setEnabled(false);
+}
+
+void DownloadView::resetTestPage() {
+    ui_.ComboBox_Baudrate->setCurrentIndex(0);
+    ui_.textBox_Dest_address->setText(QStringLiteral("0"));
+    ui_.textBox_Sys_type->setText(QStringLiteral("1"));
+    for (QCheckBox* box : ui_.outputLineCheckBoxes()) box->setChecked(false);
+}
+
+}  // namespace dravik
