@@ -22,18 +22,18 @@ enum E_FUNCTION_KIND : std::uint16_t {
 // One selectable value. Every item of one panel row carries the same address, length, mask and
 // kind, so any item describes the row's memory location.
 class function_parameters {
-public:
-    QString name;                          // text shown in the list
-    std::uint32_t value = 0;               // the bits this item stands for
-    std::uint32_t actual_value = 0;        // value last read from the device
-    std::uint32_t valueToWrite = 0;        // value to send
+  public:
+    QString name;                    // text shown in the list
+    std::uint32_t value = 0;         // the bits this item stands for
+    std::uint32_t actual_value = 0;  // value last read from the device
+    std::uint32_t valueToWrite = 0;  // value to send
     std::uint16_t address = 0;
     std::uint16_t length = 0;
     std::uint32_t mask = 0;
-    std::uint16_t func_id = 0;             // E_FUNCTION_KIND, or 0xFFFF for a module parameter
-    std::uint16_t func_parameter_id = 0;   // parameter key
+    std::uint16_t func_id = 0;            // E_FUNCTION_KIND, or 0xFFFF for a module parameter
+    std::uint16_t func_parameter_id = 0;  // parameter key
     std::uint16_t ValMin = 0;
-    std::uint16_t ValMax = 0;              // 0 = no clamping
+    std::uint16_t ValMax = 0;  // 0 = no clamping
 
     function_parameters() = default;
     function_parameters(QString name_, std::uint32_t value_, std::uint32_t actual_value_,
@@ -50,7 +50,7 @@ public:
 
 // One protocol group; Group_name is empty when the database has no row for the number.
 class Group {
-public:
+  public:
     QString Group_name;
     std::uint16_t Group_number = 0;
 

@@ -10,7 +10,8 @@ namespace dravik {
 namespace {
 
 constexpr const char* kProductQuery =
-    "SELECT * FROM Products WHERE Identification_1 = ( :num1 ) AND Ver_low <= ( :num2 ) AND Ver_high >= ( :num3 )";
+    "SELECT * FROM Products WHERE Identification_1 = ( :num1 ) AND Ver_low <= ( :num2 ) AND Ver_high >= ( "
+    ":num3 )";
 constexpr const char* kModuleQuery = "SELECT * FROM Modules WHERE SwType = ( :num )";
 constexpr const char* kModuleSlotsQuery = "SELECT * FROM Modules_Parameters_B_C WHERE Modules_ID = ( :num )";
 constexpr const char* kModuleGroupQuery =
@@ -95,7 +96,8 @@ bool ProductDatabase::findModule(std::uint8_t swType, ModuleState& module) {
                           .arg(bytesPerSlot)
                           .arg(kMinBytesPerSlot)
                           .arg(kMaxBytesPerSlot);
-        } else if (slotsPerBlock < 0 || slotsPerBlock > 255 || slotsPerBlock * bytesPerSlot > kMaxImageBytes) {
+        } else if (slotsPerBlock < 0 || slotsPerBlock > 255 ||
+                   slotsPerBlock * bytesPerSlot > kMaxImageBytes) {
             problem = QStringLiteral("%1 slots of %2 bytes exceed the %3-byte protocol image")
                           .arg(slotsPerBlock)
                           .arg(bytesPerSlot)
@@ -124,10 +126,9 @@ bool ProductDatabase::findModule(std::uint8_t swType, ModuleState& module) {
     return found;
 }
 
-std::vector<function_parameters> ProductDatabase::moduleParameterGroup(std::uint8_t moduleKey,
-                                                                       std::uint32_t groupMask, bool groupA,
-                                                                       ModuleParameterWords current,
-                                                                       std::optional<ModuleParameterWords> loaded) {
+std::vector<function_parameters> ProductDatabase::moduleParameterGroup(
+    std::uint8_t moduleKey, std::uint32_t groupMask, bool groupA, ModuleParameterWords current,
+    std::optional<ModuleParameterWords> loaded) {
     std::vector<function_parameters> items;
     DatabaseConnection db(path(), onFatal_, onWarn_);
     DatabaseStatement rows = db.prepare(kModuleGroupQuery);

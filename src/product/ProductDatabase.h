@@ -33,10 +33,10 @@ struct FunctionLocation {
     std::int32_t textLength = 0;  // maximum characters of the text box; 0 or less = no limit
     std::uint16_t ValMin = 0;
     std::uint16_t ValMax = 0;
-    std::uint16_t length = 0;     // bytes of the value
+    std::uint16_t length = 0;  // bytes of the value
     std::uint32_t mask = 0;
     std::uint16_t address = 0;
-    std::uint16_t func_id = 0;    // E_FUNCTION_KIND
+    std::uint16_t func_id = 0;  // E_FUNCTION_KIND
     std::uint16_t func_parameter_id = 0;
 };
 
@@ -74,7 +74,7 @@ struct ModuleSlotSource {
 };
 
 class ProductDatabase {
-public:
+  public:
     // Limits of what the panel and the transfer machine can hold.
     static constexpr int kMaxFunctionRows = 255;
     static constexpr int kMaxTextOrActionItems = 255;
@@ -117,7 +117,7 @@ public:
     // The group's name from the last matching row; empty when there is none.
     Group groupName(std::uint16_t groupNumber);
 
-private:
+  private:
     // 0, 1 or 2: the column offset of the current language.
     int languageIndex();
     void warn(const QString& message) const;

@@ -6,7 +6,9 @@ namespace dravik {
 
 namespace {
 
-QString errorText(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"); }
+QString errorText(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
 
 }  // namespace
 

@@ -15,7 +15,7 @@ namespace dravik {
 using DatabaseMessageHandler = std::function<void(const QString& message)>;
 
 class DatabaseStatement {
-public:
+  public:
     DatabaseStatement() = default;
     DatabaseStatement(sqlite3* db, SqliteStatementHandle statement, const char* text,
                       const DatabaseMessageHandler* onWarn);
@@ -31,7 +31,7 @@ public:
     // Stored bytes taken one character per byte (ISO 8859-1), never decoded as UTF-8.
     QString latin1(int column) const;
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     SqliteStatementHandle statement_;
     const char* text_ = "";
@@ -41,7 +41,7 @@ private:
 };
 
 class DatabaseConnection {
-public:
+  public:
     DatabaseConnection(const QString& path, const DatabaseMessageHandler& onFatal,
                        const DatabaseMessageHandler& onWarn);
 
@@ -50,7 +50,7 @@ public:
     // statement (no rows) is returned.
     DatabaseStatement prepare(const char* text);
 
-private:
+  private:
     void fail(const QString& message);
 
     QString path_;

@@ -13,7 +13,8 @@ namespace {
 constexpr const char* kFunctionsQuery =
     "SELECT * FROM Programmer_Quillomark WHERE Products_ID = ( :num ) AND Enabled = 1";
 constexpr const char* kNameQuery = "SELECT * FROM Fnc_Name WHERE FncName_ID = ( :num )";
-constexpr const char* kLocationQuery = "SELECT * FROM Parameters_Addr WHERE ProgrammerQuillomark_ID = ( :num )";
+constexpr const char* kLocationQuery =
+    "SELECT * FROM Parameters_Addr WHERE ProgrammerQuillomark_ID = ( :num )";
 constexpr const char* kValueQuery = "SELECT * FROM Parameter_Value WHERE FunctionParameter_ID = ( :num )";
 
 // Text columns by language (English, Italian, French).
@@ -29,7 +30,8 @@ QString locationProblem(std::int32_t kind, std::int32_t length) {
     if (kind < FN_LIST || kind > FN_NUMBER) {
         return QStringLiteral("unknown function kind %1 (known kinds are 1 to 6)").arg(kind);
     }
-    const int maxLength = isTextKind(kind) ? ProductDatabase::kMaxTextValueBytes : ProductDatabase::kMaxListValueBytes;
+    const int maxLength =
+        isTextKind(kind) ? ProductDatabase::kMaxTextValueBytes : ProductDatabase::kMaxListValueBytes;
     if (length < 1 || length > maxLength) {
         return QStringLiteral("value length %1 bytes is outside 1 to %2 bytes for a %3 function")
             .arg(length)
@@ -70,7 +72,8 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
             row.nameKey = nameKey;
             row.functionKey = functionKey;
             row.name = names.latin1(kFunctionNameColumns[static_cast<std::size_t>(languageIndex())]);
-            row.description = names.latin1(kFunctionDescriptionColumns[static_cast<std::size_t>(languageIndex())]);
+            row.description =
+                names.latin1(kFunctionDescriptionColumns[static_cast<std::size_t>(languageIndex())]);
             loadLocations(db, row);
             result.rows.push_back(std::move(row));
         }
@@ -98,7 +101,8 @@ void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
 
         QString problem = locationProblem(rawKind, rawLength);
         if (problem.isEmpty() && rawKind == FN_RANGE && loc.ValMin > loc.ValMax) {
-            problem = QStringLiteral("range minimum %1 is above its maximum %2").arg(loc.ValMin).arg(loc.ValMax);
+            problem =
+                QStringLiteral("range minimum %1 is above its maximum %2").arg(loc.ValMin).arg(loc.ValMax);
         }
         if (!problem.isEmpty()) {
             if (row.usable()) row.unusableReason = problem;
@@ -118,15 +122,17 @@ void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
                     break;
                 }
                 for (std::uint32_t k = loc.ValMin; k <= loc.ValMax; ++k) {
-                    row.items.emplace_back(QString::number(k), k, k, k, loc.address, loc.length, loc.mask, loc.func_id,
-                                           loc.func_parameter_id, std::uint16_t{0}, std::uint16_t{0});
+                    row.items.emplace_back(QString::number(k), k, k, k, loc.address, loc.length, loc.mask,
+                                           loc.func_id, loc.func_parameter_id, std::uint16_t{0},
+                                           std::uint16_t{0});
                 }
                 continue;
             }
             const auto value = static_cast<std::uint32_t>(values.integer(4));
-            row.items.emplace_back(values.latin1(kValueNameColumns[static_cast<std::size_t>(languageIndex())]), value,
-                                   value, value, loc.address, loc.length, loc.mask, loc.func_id,
-                                   loc.func_parameter_id, loc.ValMin, loc.ValMax);
+            row.items.emplace_back(
+                values.latin1(kValueNameColumns[static_cast<std::size_t>(languageIndex())]), value, value,
+                value, loc.address, loc.length, loc.mask, loc.func_id, loc.func_parameter_id, loc.ValMin,
+                loc.ValMax);
             if (rawKind != FN_LIST && row.items.size() > static_cast<std::size_t>(kMaxTextOrActionItems)) {
                 row.unusableReason = QStringLiteral("more than %1 values for a text or action function")
                                          .arg(kMaxTextOrActionItems);
@@ -134,8 +140,8 @@ void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
         }
     }
     if (row.usable() && !row.location) {
-        row.unusableReason = QStringLiteral("no memory location (Parameters_Addr) for function key %1")
-                                 .arg(row.functionKey);
+        row.unusableReason =
+            QStringLiteral("no memory location (Parameters_Addr) for function key %1").arg(row.functionKey);
     } else if (row.usable() && row.items.empty()) {
         row.unusableReason = QStringLiteral("no values (Parameter_Value) for parameter key %1")
                                  .arg(row.location->func_parameter_id);

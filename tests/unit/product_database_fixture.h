@@ -31,7 +31,7 @@ CREATE TABLE Parameter_Value (Name_EN, Name_IT, Name_FR, FunctionParameter_ID, V
 )sql";
 
 class DatabaseTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     int language = 1;
     QStringList fatals;
@@ -44,7 +44,8 @@ protected:
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(dbPath().toUtf8().constData(), &raw), SQLITE_OK);
         // The fixtures are throw-away files: skip the disk syncs.
-        sqlite3_exec(raw, "PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY;", nullptr, nullptr, nullptr);
+        sqlite3_exec(raw, "PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY;", nullptr, nullptr,
+                     nullptr);
         char* error = nullptr;
         const int rc = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, &error);
         const std::string message = error ? error : "";

@@ -10,12 +10,13 @@ namespace {
 
 class ProductDatabaseFunctions : public dbtest::DatabaseTest {};
 class ProductDatabaseSample : public dbtest::DatabaseTest {};
+class ProductDatabaseGroups : public dbtest::DatabaseTest {};
 
 std::string n(int v) { return std::to_string(v); }
 
 std::string quill(int product, int enabled, int nameKey, int functionKey) {
-    return "INSERT INTO Programmer_Quillomark VALUES (" + n(product) + ", " + n(enabled) + ", NULL, " + n(nameKey) +
-           ", " + n(functionKey) + ");";
+    return "INSERT INTO Programmer_Quillomark VALUES (" + n(product) + ", " + n(enabled) + ", NULL, " +
+           n(nameKey) + ", " + n(functionKey) + ");";
 }
 
 std::string fname(int key, const std::string& en) {
@@ -24,13 +25,13 @@ std::string fname(int key, const std::string& en) {
 }
 
 std::string location(int functionKey, int kind, int length, int valMin = 0, int valMax = 0, int param = 1) {
-    return "INSERT INTO Parameters_Addr VALUES (0, " + n(functionKey) + ", 0, " + n(valMin) + ", " + n(valMax) +
-           ", " + n(length) + ", 255, 16, NULL, " + n(kind) + ", " + n(param) + ");";
+    return "INSERT INTO Parameters_Addr VALUES (0, " + n(functionKey) + ", 0, " + n(valMin) + ", " +
+           n(valMax) + ", " + n(length) + ", 255, 16, NULL, " + n(kind) + ", " + n(param) + ");";
 }
 
 std::string value(int param, int v, const std::string& en = "V") {
-    return "INSERT INTO Parameter_Value VALUES ('" + en + "', '" + en + " it', '" + en + " fr', " + n(param) + ", " +
-           n(v) + ");";
+    return "INSERT INTO Parameter_Value VALUES ('" + en + "', '" + en + " it', '" + en + " fr', " + n(param) +
+           ", " + n(v) + ");";
 }
 
 // One enabled list function of product 1 with one value.
@@ -104,7 +105,8 @@ TEST_F(ProductDatabaseFunctions, LanguagePicksColumnsAndResetsUnknownValues) {
 }
 
 TEST_F(ProductDatabaseFunctions, RangeExpandsToOneItemPerNumber) {
-    createWithSchema(quill(1, 1, 1, 10) + fname(1, "Delay") + location(10, FN_RANGE, 1, 0, 3, 5) + value(5, 99));
+    createWithSchema(quill(1, 1, 1, 10) + fname(1, "Delay") + location(10, FN_RANGE, 1, 0, 3, 5) +
+                     value(5, 99));
     auto db = database();
     const auto rows = db.loadFunctions(1).rows;
     ASSERT_EQ(rows.size(), 1u);
@@ -128,23 +130,34 @@ TEST_F(ProductDatabaseFunctions, OutOfRangeRowsAreUnusableWithAReason) {
         int kind, length, valMin, valMax;
         const char* reason;  // nullptr = usable
     } cases[] = {
-        {0, 1, 0, 0, "kind 0"},           {7, 1, 0, 0, "kind 7"},           {65537, 1, 0, 0, "kind 65537"},
-        {FN_LIST, 4, 0, 0, nullptr},      {FN_LIST, 5, 0, 0, "length 5"},   {FN_ACTION, 0, 0, 0, "length 0"},
-        {FN_RANGE, 5, 0, 3, "length 5"},  {FN_DIGITS, 10, 0, 0, nullptr},   {FN_HEX, 11, 0, 0, "length 11"},
-        {FN_NUMBER, 65538, 0, 0, "65538"}, {FN_RANGE, 1, 0, 1000, nullptr}, {FN_RANGE, 1, 0, 1001, "more than 1001"},
-        {FN_RANGE, 1, 0, 65535, "more than"}, {FN_RANGE, 1, 5, 3, "above"},
+        {0, 1, 0, 0, "kind 0"},
+        {7, 1, 0, 0, "kind 7"},
+        {65537, 1, 0, 0, "kind 65537"},
+        {FN_LIST, 4, 0, 0, nullptr},
+        {FN_LIST, 5, 0, 0, "length 5"},
+        {FN_ACTION, 0, 0, 0, "length 0"},
+        {FN_RANGE, 5, 0, 3, "length 5"},
+        {FN_DIGITS, 10, 0, 0, nullptr},
+        {FN_HEX, 11, 0, 0, "length 11"},
+        {FN_NUMBER, 65538, 0, 0, "65538"},
+        {FN_RANGE, 1, 0, 1000, nullptr},
+        {FN_RANGE, 1, 0, 1001, "more than 1001"},
+        {FN_RANGE, 1, 0, 65535, "more than"},
+        {FN_RANGE, 1, 5, 3, "above"},
     };
     for (const auto& c : cases) {
         QFile::remove(dbPath());
-        createWithSchema(quill(1, 1, 1, 10) + fname(1, "Odd") + location(10, c.kind, c.length, c.valMin, c.valMax, 5) +
-                         value(5, 1) + listFunction(2, 20, 6));
+        createWithSchema(quill(1, 1, 1, 10) + fname(1, "Odd") +
+                         location(10, c.kind, c.length, c.valMin, c.valMax, 5) + value(5, 1) +
+                         listFunction(2, 20, 6));
         auto db = database();
         const auto rows = db.loadFunctions(1).rows;
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[0].name, QStringLiteral("Odd"));
         EXPECT_TRUE(rows[1].usable());
         if (c.reason == nullptr) {
-            EXPECT_TRUE(rows[0].usable()) << c.kind << "/" << c.length << ": " << rows[0].unusableReason.toStdString();
+            EXPECT_TRUE(rows[0].usable())
+                << c.kind << "/" << c.length << ": " << rows[0].unusableReason.toStdString();
         } else {
             EXPECT_TRUE(rows[0].unusableReason.contains(QString::fromLatin1(c.reason)))
                 << c.kind << "/" << c.length << ": '" << rows[0].unusableReason.toStdString() << "'";
@@ -181,6 +194,35 @@ TEST_F(ProductDatabaseFunctions, CountsBeyondTheCursorsAreRefused) {
         << rows[0].unusableReason.toStdString();
 }
 
+TEST_F(ProductDatabaseGroups, GroupNameFromLastRow) {
+    createWithSchema(
+        "INSERT INTO Protocol_group_name VALUES (4, 'Old');"
+        "INSERT INTO Protocol_group_name VALUES (4, CAST(X'56E9' AS TEXT));");
+    auto db = database();
+    const Group g = db.groupName(4);
+    EXPECT_EQ(g.Group_name, QString::fromUtf16(u"V\u00E9"));
+    EXPECT_EQ(g.Group_number, 4);
+    EXPECT_EQ(g.toString(), g.Group_name);
+    EXPECT_TRUE(db.groupName(5).Group_name.isEmpty());
+    EXPECT_EQ(db.groupName(5).Group_number, 5);
+}
+
+TEST(ProductDatabaseRecords, SetValueToWriteClampsOnlyWithMaximum) {
+    const struct {
+        std::uint16_t min, max;
+        std::uint32_t v, expected;
+    } cases[] = {{0, 0, 70000, 70000}, {10, 0, 3, 3},       {10, 600, 5, 10},   {10, 600, 601, 600},
+                 {10, 600, 10, 10},    {10, 600, 600, 600}, {10, 600, 300, 300}};
+    for (const auto& c : cases) {
+        function_parameters item(QStringLiteral("x"), 1, 2, 3, 0x10, 1, 0xFF, FN_NUMBER, 7, c.min, c.max);
+        item.set_ValueToWrite(c.v);
+        EXPECT_EQ(item.valueToWrite, c.expected) << c.min << ".." << c.max << " " << c.v;
+        EXPECT_EQ(item.value, 1u);
+        item.set_ActualValue(c.v);
+        EXPECT_EQ(item.actual_value, c.v);
+    }
+}
+
 TEST_F(ProductDatabaseSample, DescribesTheDemoProductsAndModules) {
     QFile sql(QStringLiteral(DRAVIK_SOURCE_DIR "/data/products.sql"));
     ASSERT_TRUE(sql.open(QIODevice::ReadOnly));
@@ -210,8 +252,8 @@ TEST_F(ProductDatabaseSample, DescribesTheDemoProductsAndModules) {
         std::uint8_t id;
         std::uint32_t version;
         const char* name;  // nullptr = not found
-    } products[] = {{63, 0x0102, "TAVIRON ZED 63"}, {44, 0x0001, "TAVIRON C44"}, {12, 0x0150, "TAVIRON 12"},
-                    {12, 0x0250, "TAVIRON 12 Plus"}, {12, 0x0500, nullptr},        {37, 0x0300, nullptr}};
+    } products[] = {{63, 0x0102, "TAVIRON ZED 63"},  {44, 0x0001, "TAVIRON C44"}, {12, 0x0150, "TAVIRON 12"},
+                    {12, 0x0250, "TAVIRON 12 Plus"}, {12, 0x0500, nullptr},       {37, 0x0300, nullptr}};
     for (const auto& c : products) {
         ProductState p;
         EXPECT_EQ(db.findProduct(c.id, c.version, p), c.name != nullptr) << int(c.id);

@@ -7,7 +7,6 @@ using namespace dravik;
 class ProductDatabaseFailure : public dbtest::DatabaseTest {};
 class ProductDatabaseProducts : public dbtest::DatabaseTest {};
 class ProductDatabaseModules : public dbtest::DatabaseTest {};
-class ProductDatabaseGroups : public dbtest::DatabaseTest {};
 
 namespace {
 
@@ -19,12 +18,22 @@ struct Operation {
 };
 
 const Operation kOperations[] = {
-    {"product", "Products", [](ProductDatabase& db) { ProductState p; EXPECT_FALSE(db.findProduct(37, 0x100, p)); }},
-    {"module", "Modules", [](ProductDatabase& db) { ModuleState m; EXPECT_FALSE(db.findModule(0xA1, m)); }},
-    {"functions", "Programmer_Quillomark", [](ProductDatabase& db) { EXPECT_TRUE(db.loadFunctions(1).rows.empty()); }},
+    {"product", "Products",
+     [](ProductDatabase& db) {
+         ProductState p;
+         EXPECT_FALSE(db.findProduct(37, 0x100, p));
+     }},
+    {"module", "Modules",
+     [](ProductDatabase& db) {
+         ModuleState m;
+         EXPECT_FALSE(db.findModule(0xA1, m));
+     }},
+    {"functions", "Programmer_Quillomark",
+     [](ProductDatabase& db) { EXPECT_TRUE(db.loadFunctions(1).rows.empty()); }},
     {"group", "Modules_Parameters_B_C",
      [](ProductDatabase& db) { EXPECT_TRUE(db.moduleParameterGroup(1, 15, true, {}).empty()); }},
-    {"slots", "Modules_Parameters_B_C", [](ProductDatabase& db) { EXPECT_TRUE(db.moduleSlotSources(1).empty()); }},
+    {"slots", "Modules_Parameters_B_C",
+     [](ProductDatabase& db) { EXPECT_TRUE(db.moduleSlotSources(1).empty()); }},
     {"group name", "Protocol_group_name",
      [](ProductDatabase& db) { EXPECT_TRUE(db.groupName(4).Group_name.isEmpty()); }},
 };
@@ -80,10 +89,11 @@ TEST_F(ProductDatabaseFailure, MissingColumnIsFatal) {
 
 // A nested statement that fails leaves no half-built panel behind.
 TEST_F(ProductDatabaseFailure, NestedStatementGivesNoRows) {
-    create("CREATE TABLE Programmer_Quillomark (Products_ID, Enabled, C, NameKey, FunctionKey);"
-           "INSERT INTO Programmer_Quillomark VALUES (1, 1, NULL, 1, 10);"
-           "CREATE TABLE Fnc_Name (Name_EN, Name_IT, FncName_ID, Name_FR, a, b, c, d, e, f, g);"
-           "INSERT INTO Fnc_Name VALUES ('Siren', 'Sirena', 1, 'Sirene', 0, 0, 0, 0, '', '', '');");
+    create(
+        "CREATE TABLE Programmer_Quillomark (Products_ID, Enabled, C, NameKey, FunctionKey);"
+        "INSERT INTO Programmer_Quillomark VALUES (1, 1, NULL, 1, 10);"
+        "CREATE TABLE Fnc_Name (Name_EN, Name_IT, FncName_ID, Name_FR, a, b, c, d, e, f, g);"
+        "INSERT INTO Fnc_Name VALUES ('Siren', 'Sirena', 1, 'Sirene', 0, 0, 0, 0, '', '', '');");
     auto db = database();
     EXPECT_TRUE(db.loadFunctions(1).rows.empty());
     ASSERT_EQ(fatals.size(), 1);
@@ -91,7 +101,8 @@ TEST_F(ProductDatabaseFailure, NestedStatementGivesNoRows) {
 }
 
 TEST_F(ProductDatabaseProducts, ReadEveryColumnByPosition) {
-    createWithSchema("INSERT INTO Products VALUES (3, 0x141, 1, 0x0105, 0x02FF, 1, 'x', 250, 'Alpha', 77, 37, 9);");
+    createWithSchema(
+        "INSERT INTO Products VALUES (3, 0x141, 1, 0x0105, 0x02FF, 1, 'x', 250, 'Alpha', 77, 37, 9);");
     ProductState p;
     auto db = database();
     ASSERT_TRUE(db.findProduct(37, 0x0200, p));
@@ -116,7 +127,11 @@ TEST_F(ProductDatabaseProducts, MatchIdentificationAndVersionRange) {
         std::uint8_t id;
         std::uint32_t version;
         bool found;
-    } cases[] = {{37, 0x0100, true}, {37, 0x01FF, true}, {37, 0x00FF, false}, {37, 0x0200, false}, {38, 0x0150, false}};
+    } cases[] = {{37, 0x0100, true},
+                 {37, 0x01FF, true},
+                 {37, 0x00FF, false},
+                 {37, 0x0200, false},
+                 {38, 0x0150, false}};
     for (const auto& c : cases) {
         ProductState p;
         auto db = database();
@@ -154,7 +169,8 @@ TEST_F(ProductDatabaseProducts, RefuseLongModuleInformation) {
     ProductState wraps;
     EXPECT_FALSE(db.findProduct(45, 0x10, wraps));
     ASSERT_EQ(warnings.size(), 2);
-    EXPECT_TRUE(warnings[0].contains(QStringLiteral("Bad")) && warnings[0].contains(QStringLiteral("length 4")))
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("Bad")) &&
+                warnings[0].contains(QStringLiteral("length 4")))
         << warnings[0].toStdString();
 }
 
@@ -174,7 +190,8 @@ TEST_F(ProductDatabaseProducts, TextsAreLatin1Bytes) {
 
 TEST_F(ProductDatabaseModules, ReadColumnsAndDeriveLines) {
     createWithSchema(
-        "INSERT INTO Modules VALUES (3, 0x5A, 0xA5, 256, 4, 1, 0x0103, 0x0201, 0x000F, 'VRAK-2', 0xA2, NULL, 0, 2);");
+        "INSERT INTO Modules VALUES (3, 0x5A, 0xA5, 256, 4, 1, 0x0103, 0x0201, 0x000F, 'VRAK-2', 0xA2, NULL, "
+        "0, 2);");
     ModuleState m;
     auto db = database();
     ASSERT_TRUE(db.findModule(0xA2, m));
@@ -202,7 +219,7 @@ TEST_F(ProductDatabaseModules, RefuseBadSlotGeometry) {
         int bytesPerSlot;
         int slotsPerBlock;
         bool accepted;
-    } cases[] = {{32, 4, true}, {31, 4, false}, {16, 4, false}, {0, 4, false}, {-256, 1, false},
+    } cases[] = {{32, 4, true},   {31, 4, false},   {16, 4, false},  {0, 4, false},   {-256, 1, false},
                  {4096, 3, true}, {4112, 1, false}, {256, 58, true}, {256, 59, false}};
     for (const auto& c : cases) {
         warnings.clear();
@@ -260,33 +277,4 @@ TEST_F(ProductDatabaseModules, ModuleSlotSourcesReadTextAndLeadingNumber) {
     EXPECT_EQ(sources[1].number, 0);
     EXPECT_EQ(sources[2].text, QByteArray("300"));
     EXPECT_EQ(sources[2].number, 300 & 0xFF);
-}
-
-TEST_F(ProductDatabaseGroups, GroupNameFromLastRow) {
-    createWithSchema(
-        "INSERT INTO Protocol_group_name VALUES (4, 'Old');"
-        "INSERT INTO Protocol_group_name VALUES (4, CAST(X'56E9' AS TEXT));");
-    auto db = database();
-    const Group g = db.groupName(4);
-    EXPECT_EQ(g.Group_name, QString::fromUtf16(u"V\u00E9"));
-    EXPECT_EQ(g.Group_number, 4);
-    EXPECT_EQ(g.toString(), g.Group_name);
-    EXPECT_TRUE(db.groupName(5).Group_name.isEmpty());
-    EXPECT_EQ(db.groupName(5).Group_number, 5);
-}
-
-TEST(ProductDatabaseRecords, SetValueToWriteClampsOnlyWithMaximum) {
-    const struct {
-        std::uint16_t min, max;
-        std::uint32_t v, expected;
-    } cases[] = {{0, 0, 70000, 70000}, {10, 0, 3, 3},       {10, 600, 5, 10},   {10, 600, 601, 600},
-                 {10, 600, 10, 10},    {10, 600, 600, 600}, {10, 600, 300, 300}};
-    for (const auto& c : cases) {
-        function_parameters item(QStringLiteral("x"), 1, 2, 3, 0x10, 1, 0xFF, FN_NUMBER, 7, c.min, c.max);
-        item.set_ValueToWrite(c.v);
-        EXPECT_EQ(item.valueToWrite, c.expected) << c.min << ".." << c.max << " " << c.v;
-        EXPECT_EQ(item.value, 1u);
-        item.set_ActualValue(c.v);
-        EXPECT_EQ(item.actual_value, c.v);
-    }
 }
