@@ -1,0 +1,87 @@
+// The language number in the settings file: reading, creating, repairing and saving it.
+#include <gtest/gtest.h>
+
+#include "app/LanguageSettings.h"
+#include "window/TempDataDir.h"
+
+namespace dravik {
+namespace {
+
+const QString kFile = QStringLiteral("CfgDravik.txt");
+
+struct ReadCase {
+    const char* name;
+    bool exists;
+    QByteArray content;
+    int expected;
+    QByteArray fileAfter;
+    bool created;
+    bool repaired;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+
+class LanguageRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(LanguageRead, ReturnsAndLeavesTheFileAsExpected) {
+    const ReadCase& c = GetParam();
+    TempDataDir dir;
+    ASSERT_TRUE(dir.create());
+    if (c.exists) ASSERT_TRUE(dir.write(kFile, c.content));
+
+    LanguageFileReport report;
+    EXPECT_EQ(CfgAppReadLang(1, &report), c.expected);
+    EXPECT_EQ(dir.read(kFile), c.fileAfter);
+    EXPECT_EQ(report.created, c.created);
+    EXPECT_EQ(report.repaired, c.repaired);
+    EXPECT_FALSE(report.writeFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Language, LanguageRead,
+    ::testing::Values(
+        // First start: the file is created with the default and "not read yet" comes back.
+        ReadCase{"Missing", false, {}, 0, "1", true, false},
+        ReadCase{"Italian", true, "2", 2, "2", false, false},
+        // Out of the language range but a stored number: returned as read, English at the lookups.
+        ReadCase{"Seven", true, "7", 7, "7", false, false}, ReadCase{"Zero", true, "0", 0, "0", false, false},
+        ReadCase{"Largest", true, "255", 255, "255", false, false},
+        ReadCase{"LinesJoined", true, "1\r\n", 1, "1\r\n", false, false},
+        ReadCase{"BlanksAndLeadingZero", true, " 03 ", 3, " 03 ", false, false},
+        // Not a number from 0 to 255: English, and the file is put right.
+        ReadCase{"Empty", true, "", 1, "1", false, true},
+        ReadCase{"Letters", true, "abc", 1, "1", false, true},
+        ReadCase{"TooLarge", true, "300", 1, "1", false, true},
+        ReadCase{"JustTooLarge", true, "256", 1, "1", false, true},
+        ReadCase{"Negative", true, "-1", 1, "1", false, true},
+        ReadCase{"TwoLinesMakeOneNumber", true, "2\n99", 1, "1", false, true}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+TEST(LanguageSave, WritesTheBareNumberAndReadsBack) {
+    TempDataDir dir;
+    ASSERT_TRUE(dir.create());
+    ASSERT_TRUE(dir.write(kFile, "12345\r\n"));
+    int language = 0;
+
+    EXPECT_TRUE(Save_Language(3, language));
+
+    EXPECT_EQ(language, 3);
+    EXPECT_EQ(dir.read(kFile), QByteArray("3"));
+    EXPECT_EQ(CfgAppReadLang(1), 3);
+}
+
+TEST(LanguageSave, MissingFolderIsReportedNotFatal) {
+    TempDataDir dir;  // folder not created
+    int language = 1;
+
+    EXPECT_FALSE(Save_Language(2, language));
+    EXPECT_EQ(language, 2);
+
+    LanguageFileReport report;
+    EXPECT_EQ(CfgAppReadLang(1, &report), 0);
+    EXPECT_TRUE(report.created);
+    EXPECT_TRUE(report.writeFailed);
+}
+
+}  // namespace
+}  // namespace dravik
