@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <algorithm>
 
 #include "app/DownloadViewUi.h"
