@@ -35,6 +35,8 @@ struct ControllerDeps {
     std::function<bool()> autoConnChecked;
     std::function<int()> prepareDataFolders;
     std::function<QString()> currentFolder;
+    // The product database cannot be opened or queried: ends the program.
+    FatalHandler onDatabaseFatal;
 };
 
 class Controller {

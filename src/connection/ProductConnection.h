@@ -9,6 +9,7 @@
 #include "connection/ProductStates.h"
 #include "link/CommandHandler.h"
 #include "link/Views.h"
+#include "product/ProductDatabase.h"
 #include "product/ProductState.h"
 
 namespace dravik {
@@ -17,6 +18,12 @@ class InterfaceConnection;
 
 class ProductConnection {
 public:
+    // Device pauses after an M-Bus setup answer: before the next queue entry is taken and after.
+    static constexpr int kPauseBeforeSetupMs = 600;
+    static constexpr int kPauseAfterSetupMs = 750;
+    static constexpr std::uint8_t kRxTimeoutTicks = 25;
+    static constexpr std::uint8_t kHighestBaudCode = 3;
+
     struct Deps {
         HandlerState& hs;
         MachineStates& ms;
@@ -29,14 +36,28 @@ public:
         ConnectionView& view;
         LogView& log;
         ProgressView& progress;
+        // A product database that cannot be opened or queried; expected to end the program.
+        FatalHandler onDatabaseFatal;
     };
 
     explicit ProductConnection(Deps d) : d_(std::move(d)) {}
 
+    // One step of the product machine.
     void EnterProduct();
+    // "Power off".
     void closeToolStripMenuItem_Click();
 
 private:
+    void start();
+    void waitAnswer();
+    void onAnswer();
+    void onTimeout();
+    void identificationTimedOut();
+    void productLookup();
+    void moduleLookup();
+    void notFound();
+    ProductDatabase database();
+
     Deps d_;
 };
 

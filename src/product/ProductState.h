@@ -26,6 +26,8 @@ struct ProductState {
     std::uint8_t Prd_Version_high = 0;
     std::uint32_t Prd_Id2 = 0;
     std::uint32_t Prd_WaitTime = 0;
+    // Work for the functions machine once the product is identified: 1 = build the panel and read it.
+    std::uint8_t Fnc_OperationToDo = 0;
 };
 
 struct ModuleState {

@@ -1,6 +1,7 @@
 #include "support/ScenarioRig.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace dravik::test {
 
@@ -38,11 +39,18 @@ ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn) : autoConnChecke
                         },
                         [this] { return autoConnChecked; },
                         [this] { return languageRead; },
-                        [this] { return dataDir.path(); }};
+                        [this] { return dataDir.path(); },
+                        [this](const QString& message) { databaseFatals << message; }};
     controller = std::make_unique<Controller>(std::move(deps));
     scheduler.addTimer(100, false, true, [this] { controller->timer1Tick(); }).start();
     scheduler.addTimer(1000, false, false, [this] { controller->timerAutoConnTick(); }).start();
     controller->start();
+}
+
+bool ScenarioRig::installSampleDatabase() {
+    const QString target = QDir(dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
+    QFile::remove(target);
+    return QFile::copy(QStringLiteral(DRAVIK_SAMPLE_DATABASE), target);
 }
 
 std::vector<sim::ReceivedFrame> ScenarioRig::frames() {

@@ -2,6 +2,7 @@
 // The whole device logic (controller, machines, handler, pump) against the simulated bench on
 // virtual time, with recording views. Drives the real pump order and the real timers' periods.
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -35,6 +36,8 @@ struct ScenarioRig {
     void plug(bool on) { lib->setPlugged(on); }
     QString log() const { return logView.text(); }
     std::vector<sim::ReceivedFrame> frames();
+    // Copies the sample product database (built from data/products.sql) into the data folder.
+    bool installSampleDatabase();
     Session& s() { return controller->session(); }
 
     RigClock clock;
@@ -49,6 +52,7 @@ struct ScenarioRig {
     bool autoConnChecked = true;
     int languageRead = 1;
     QTemporaryDir dataDir;
+    QStringList databaseFatals;  // what the product database's fatal handler was told
     std::unique_ptr<Controller> controller;
 };
 

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "connection/MbusSetup.h"
+#include "connection/TestPage.h"
+#include "support/FakeConnectionView.h"
+#include "support/LinkRig.h"
+
+using namespace dravik;
+using namespace dravik::test;
+
+namespace {
+
+// ---- The setup queue ----
+
+struct Take {
+    std::uint8_t result;
+    int sendingCmd;
+    std::uint16_t output;
+    std::uint8_t baud;
+    std::uint8_t indexAfter;
+};
+
+TEST(MbusSetupQueue, TakesEntriesUntilTheScriptEnds) {
+    ConnectionState cs;
+    HandlerState hs;
+    cs.RequestCmd_MbusSetup[0] = {0x837C, 1, MBUS_SETUP};
+    cs.RequestCmd_MbusSetup[1] = {0, 0, IDENTIFICATION};
+    const Take expected[] = {
+        {1, MBUS_SETUP, 0x837C, 1, 1},
+        {1, IDENTIFICATION, 0, 0, 0},
+        {0, IDENTIFICATION, 0, 0, 0},  // entry 0 was cleared: nothing changes
+    };
+    for (const Take& t : expected) {
+        SCOPED_TRACE(t.sendingCmd);
+        EXPECT_EQ(Mbus_setup_SM(cs, hs), t.result);
+        EXPECT_EQ(hs.SendingCmd, t.sendingCmd);
+        EXPECT_EQ(hs.Output_value.load(), t.output);
+        EXPECT_EQ(hs.Baudrate_value.load(), t.baud);
+        EXPECT_EQ(cs.MbusSetup_index, t.indexAfter);
+    }
+}
+
+TEST(MbusSetupQueue, EmptyEntryChangesNothing) {
+    ConnectionState cs;
+    HandlerState hs;
+    hs.SendingCmd = MEMORY_READ;
+    hs.Output_value = 0x1234;
+    hs.Baudrate_value = 2;
+    cs.MbusSetup_index = 1;
+    cs.RequestCmd_MbusSetup[0] = {0x837C, 1, MBUS_SETUP};  // not the entry the index names
+    EXPECT_EQ(Mbus_setup_SM(cs, hs), 0);
+    EXPECT_EQ(hs.SendingCmd, MEMORY_READ);
+    EXPECT_EQ(hs.Output_value.load(), 0x1234);
+    EXPECT_EQ(hs.Baudrate_value.load(), 2);
+    EXPECT_EQ(cs.MbusSetup_index, 1);
+}
+
+TEST(MbusSetupQueue, ThirdSetupEntryEndsTheScript) {
+    ConnectionState cs;
+    HandlerState hs;
+    cs.RequestCmd_MbusSetup = {MbusSetupEntry{1, 0, MBUS_SETUP}, {2, 0, MBUS_SETUP}, {3, 0, MBUS_SETUP}};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Mbus_setup_SM(cs, hs), 1);
+    EXPECT_EQ(hs.Output_value.load(), 3);
+    EXPECT_EQ(cs.MbusSetup_index, 0);
+}
+
+TEST(MbusSetupQueue, LoadingAScriptRestartsItFromEntryZero) {
+    ConnectionState cs;
+    HandlerState hs;
+    // A script cut short after its first entry.
+    loadMbusScript(cs, {0x837C, 1, MBUS_SETUP}, {0, 0, IDENTIFICATION});
+    ASSERT_EQ(Mbus_setup_SM(cs, hs), 1);
+    ASSERT_EQ(cs.MbusSetup_index, 1);
+    loadMbusScript(cs, {0x837C, 2, MBUS_SETUP}, {0, 0, IDENTIFICATION});
+    EXPECT_EQ(Mbus_setup_SM(cs, hs), 1);
+    EXPECT_EQ(hs.SendingCmd, MBUS_SETUP);
+    EXPECT_EQ(hs.Baudrate_value.load(), 2);
+}
+
+// ---- Test page values ----
+
+TEST(FillSetupPacket, OutputWordFromTheLineBoxes) {
+    struct Case {
+        std::array<bool, 8> lines;
+        std::uint16_t word;
+    };
+    const Case cases[] = {
+        {{}, 0x00FF},
+        {{true}, 0x01FE},
+        {{true, true, true, true, true, true, true, true}, 0xFF00},
+        {{true, true, false, false, false, false, false, true}, 0x837C},
+        {{false, false, false, false, false, false, false, true}, 0x807F},
+    };
+    for (const Case& c : cases) {
+        TestPageControls controls;
+        controls.lines = c.lines;
+        EXPECT_EQ(Fill_SetupPacket(controls).Output_value, c.word) << std::hex << c.word;
+    }
+}
+
+TEST(FillSetupPacket, ListPositions) {
+    TestPageControls c;
+    EXPECT_EQ(Fill_SetupPacket(c).OperativeMode_value, 1);  // the first mode entry sends 1
+    c = {2, 1, 16, 3, {}};
+    const TestPageValues v = Fill_SetupPacket(c);
+    EXPECT_EQ(v.OperativeMode_value, 3);
+    EXPECT_EQ(v.Baudrate_value, 1);
+    EXPECT_EQ(v.ChannelGroup_value, 16);
+    EXPECT_EQ(v.Channel_value, 3);
+    // Lists without a selection count as their first entry.
+    const TestPageValues none = Fill_SetupPacket({-1, -1, -1, -1, {}});
+    EXPECT_EQ(none.OperativeMode_value, 1);
+    EXPECT_EQ(none.Baudrate_value, 0);
+    EXPECT_EQ(none.ChannelGroup_value, 0);
+}
+
+// ---- Test page requests ----
+
+struct TestPageTest : ::testing::Test {
+    LinkRig rig;
+    ConnectionState cs;
+    FakeConnectionView view;
+    TestPageRequests page{{cs, rig.hs, rig.handler, rig.lib, view, rig.log, rig.dialogs}};
+
+    QString log() const { return rig.log.text(); }
+};
+
+TEST_F(TestPageTest, MbusSetupSendsTheValuesAndListsTheInputs) {
+    page.Fill_SetupPacket({0, 2, 0, 0, {true}});
+    rig.lib.answerNext(kDestInterface, 0x40, {0x05, 0x03});
+    page.button_Send_Mbus_Setup_Req_Click();
+    ASSERT_EQ(rig.lib.sent.size(), 1u);
+    const dataBuffer& tx = rig.lib.sent[0];
+    EXPECT_EQ(tx[kCode], 0x40);
+    EXPECT_EQ(tx[10], 0x01);
+    EXPECT_EQ(tx[11], 0xFE);
+    EXPECT_EQ(tx[12], 2);
+    EXPECT_EQ(log(),
+              "Set mode: 1\r\nSet Output: 0x1fe \r\nSet baudrate: 2\r\n\r\n"
+              "Operative mode: 5\r\nInput '1' > 4V \r\nInput '2' > 4V \r\n \r\n\r\n");
+}
+
+TEST_F(TestPageTest, MbusSetupInputsLowAndFailure) {
+    rig.lib.answerNext(kDestInterface, 0x40, {0x00, 0x00});
+    page.button_Send_Mbus_Setup_Req_Click();
+    EXPECT_TRUE(log().endsWith("Operative mode: 0\r\nInput '1' = 0V \r\nInput '2' = 0V \r\n \r\n\r\n"));
+    rig.log.clear();
+    page.button_Send_Mbus_Setup_Req_Click();  // nothing answers
+    EXPECT_EQ(log(), "Set mode: 0\r\nSet Output: 0xff \r\nSet baudrate: 0\r\n\r\nRX error 1!\r\n \r\n\r\n");
+}
+
+TEST_F(TestPageTest, WirelessSetupAndIdentification) {
+    page.Fill_SetupPacket({2, 0, 1, 1, {}});
+    rig.lib.answerNext(kDestInterface, libframe::kCodeWiSetup, {3, 1, 1});
+    page.button_Send_Wi_Setup_Req_Click();
+    EXPECT_EQ(log(),
+              "Set mode: 3\r\nSet channel group: 1\r\nSet channel: 1\r\n\r\n"
+              "Operative mode: 3\r\nChannel group: 1\r\nChannel: 1\r\n \r\n\r\n");
+    rig.log.clear();
+
+    rig.lib.answerNext(kDestInterface, libframe::kCodeWiId, {3, 1, 2, 1, 5, 1, 0});
+    page.button_Wi_ID_Request_Click(" 0x1A2B3C4D ", "200");
+    ASSERT_EQ(rig.lib.sent.size(), 2u);
+    const dataBuffer& tx = rig.lib.sent[1];
+    EXPECT_EQ(tx[kData], 0x4D);  // address low byte first
+    EXPECT_EQ(tx[kData + 3], 0x1A);
+    EXPECT_EQ(tx[kData + 4], 200);
+    EXPECT_EQ(log(),
+              "Device type: 3\r\nHw type: 1\r\nHw version: 2\r\nSw type: 1\r\nSw version: 5\r\n"
+              "Library version: 1\r\nLogic number: 0\r\n \r\n\r\n");
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+TEST_F(TestPageTest, UnreadableWirelessFieldsSendNothing) {
+    struct Case {
+        const char* dest;
+        const char* sysType;
+        const char* field;
+    };
+    const Case cases[] = {
+        {"", "1", "Destination address"},        {"12G", "1", "Destination address"},
+        {"123456789", "1", "Destination address"}, {"-1", "1", "Destination address"},
+        {"0", "256", "System type"},              {"0", "-1", "System type"},
+        {"0", "0x10", "System type"},             {"0", "", "System type"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.dest) + " / " + c.sysType);
+        rig.dialogs.shown.clear();
+        page.button_Wi_ID_Request_Click(c.dest, c.sysType);
+        ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+        EXPECT_EQ(rig.dialogs.shown[0].caption, "Wireless ID request");
+        EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(c.field));
+    }
+    EXPECT_TRUE(rig.lib.sent.empty());
+    EXPECT_TRUE(log().isEmpty());
+    // The widest accepted values.
+    EXPECT_EQ(TestPageRequests::parseDestAddress("FFFFFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(TestPageRequests::parseSysType("255"), 255);
+}
+
+TEST_F(TestPageTest, MbusIdentificationShowsTheProductIdInGreen) {
+    page.button_Mbus_ID_Request_Click();  // no answer: nothing shown
+    EXPECT_TRUE(view.product.text.isEmpty());
+    rig.lib.answerNext(kDestProduct, 0x00, {0, 63, 1, 2});
+    page.button_Mbus_ID_Request_Click();
+    EXPECT_EQ(view.product.text, "Product ID: 063, ver. 1, subver. 2");
+    EXPECT_EQ(view.product.tone, Tone::Green);
+    EXPECT_EQ(rig.lib.sent.back()[kDest], kDestProduct);
+    EXPECT_TRUE(log().isEmpty());
+}
+
+TEST_F(TestPageTest, RefusedWhileAProcessIsInProgress) {
+    rig.ms.EnterProduct_state = 2;
+    page.button_Mbus_ID_Request_Click();
+    page.button_Send_Mbus_Setup_Req_Click();
+    page.button_Wi_ID_Request_Click("0", "1");
+    page.button_Send_Wi_Setup_Req_Click();
+    ASSERT_EQ(rig.dialogs.shown.size(), 4u);
+    for (const ShownMessage& m : rig.dialogs.shown) EXPECT_EQ(m.text, "There is another process in progress");
+    EXPECT_TRUE(rig.lib.sent.empty());
+    EXPECT_TRUE(log().isEmpty());
+}
+
+}  // namespace
