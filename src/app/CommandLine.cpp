@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
-
 #include <cstdio>
 
 namespace dravik {
@@ -132,7 +131,8 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
     options.demo = parser.isSet(demoOption);
     options.simulate = simulate || options.demo;
     options.scriptPath = parser.value(scriptOption);
-    if (options.demo && options.scriptPath.isEmpty()) options.scriptPath = locateDataFile(kDemoScript, exeDir);
+    if (options.demo && options.scriptPath.isEmpty())
+        options.scriptPath = locateDataFile(kDemoScript, exeDir);
     if (options.simulate) {
         options.benchPath = benchFile.isEmpty() ? locateDataFile(kDefaultBench, exeDir) : benchFile;
         if (!readableFile(options.benchPath)) {

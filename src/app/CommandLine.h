@@ -9,12 +9,12 @@ class QTextStream;
 namespace dravik {
 
 struct CommandLineOptions {
-    bool simulate = false;   // use the simulated bench instead of the USB adapter
-    QString benchPath;       // bench file when simulating
-    QString scriptPath;      // script to run, empty for none
-    bool demo = false;       // --demo: simulate and run the demo script (unless --script names one)
-    bool exitNow = false;    // help, version or a bad command line: print and leave
-    int exitCode = 0;        // exit status when exitNow
+    bool simulate = false;  // use the simulated bench instead of the USB adapter
+    QString benchPath;      // bench file when simulating
+    QString scriptPath;     // script to run, empty for none
+    bool demo = false;      // --demo: simulate and run the demo script (unless --script names one)
+    bool exitNow = false;   // help, version or a bad command line: print and leave
+    int exitCode = 0;       // exit status when exitNow
 };
 
 // "Dravik MAJOR.MINOR.PATCH".

@@ -170,7 +170,8 @@ Outcome selectInControl(QObject* control, const QString& name, int index, const 
         list->setCurrentRow(row);
         emit list->itemClicked(list->item(row));
     } else if (auto* tabs = qobject_cast<QTabWidget*>(control)) {
-        if (!tabs->isTabEnabled(row)) return refusedWhenDisabled(name + QStringLiteral(" page ") + items[row]);
+        if (!tabs->isTabEnabled(row))
+            return refusedWhenDisabled(name + QStringLiteral(" page ") + items[row]);
         tabs->setCurrentIndex(row);
     }
     return Outcome::done();
@@ -203,7 +204,8 @@ Outcome typeIntoControl(QObject* control, const QString& name, const QString& te
                                   .arg(name, QLatin1String(control->metaObject()->className())));
     }
     if (!target->isEnabled()) return refusedWhenDisabled(name);
-    if (readOnly) return Outcome::failed(QStringLiteral("expected %1 to be editable but saw it read-only").arg(name));
+    if (readOnly)
+        return Outcome::failed(QStringLiteral("expected %1 to be editable but saw it read-only").arg(name));
     target->setFocus(Qt::OtherFocusReason);
     if (text.isEmpty()) {
         sendKey(target, Qt::Key_Delete, QString());

@@ -4,7 +4,6 @@
 // events. A disabled control refuses the action, as it would refuse a user.
 
 #include <QString>
-
 #include <utility>
 
 class QObject;

@@ -1,11 +1,11 @@
 // The checking commands of ScriptRunner (expect, expect-contains, expect-log, expect-message) and
 // the screenshot.
-#include "app/ScriptProperties.h"
-#include "app/ScriptRunner.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
+
+#include "app/ScriptProperties.h"
+#include "app/ScriptRunner.h"
 
 namespace dravik {
 
@@ -32,7 +32,8 @@ void ScriptRunner::expectLog(const ScriptCommand& cmd) {
     const QString log = currentLog();
     if (log.contains(cmd.text)) return;
     fail(1, cmd.line,
-         QStringLiteral("expected the status log to contain \"%1\" but saw \"%2\"").arg(cmd.text, quotedTail(log)));
+         QStringLiteral("expected the status log to contain \"%1\" but saw \"%2\"")
+             .arg(cmd.text, quotedTail(log)));
 }
 
 void ScriptRunner::expectMessage(const ScriptCommand& cmd) {
@@ -44,7 +45,8 @@ void ScriptRunner::expectMessage(const ScriptCommand& cmd) {
     fail(1, cmd.line,
          QStringLiteral("expected a message box with \"%1\" but saw %2")
              .arg(cmd.text, seen.isEmpty() ? QStringLiteral("none")
-                                           : QStringLiteral("\"%1\"").arg(quotedTail(seen.join(QStringLiteral("\" | \""))))));
+                                           : QStringLiteral("\"%1\"").arg(
+                                                 quotedTail(seen.join(QStringLiteral("\" | \""))))));
 }
 
 void ScriptRunner::screenshot(const ScriptCommand& cmd) {

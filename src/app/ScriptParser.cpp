@@ -1,7 +1,6 @@
 #include "app/ScriptParser.h"
 
 #include <QStringView>
-
 #include <array>
 
 namespace dravik {
@@ -49,9 +48,8 @@ std::optional<int> parseCount(const QString& word) {
 }  // namespace
 
 const QStringList& scriptProperties() {
-    static const QStringList properties{"text",        "visible",      "enabled", "checked",
-                                        "color",       "currentText",  "currentIndex",
-                                        "count",       "title",        "toolTip"};
+    static const QStringList properties{"text",        "visible",      "enabled", "checked", "color",
+                                        "currentText", "currentIndex", "count",   "title",   "toolTip"};
     return properties;
 }
 
@@ -146,67 +144,73 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
     };
 
     switch (cmd.op) {
-    case ScriptOp::Wait: {
-        const auto ms = parseCount(words[1]);
-        if (!ms) return badArgument(QStringLiteral("'%1' is not a number of milliseconds").arg(words[1]));
-        cmd.number = *ms;
-        break;
-    }
-    case ScriptOp::WaitLog: {
-        cmd.text = words[1];
-        cmd.number = kWaitLogDefaultMs;
-        if (argc == 2) {
-            const auto ms = parseCount(words[2]);
-            if (!ms) return badArgument(QStringLiteral("'%1' is not a number of milliseconds").arg(words[2]));
+        case ScriptOp::Wait: {
+            const auto ms = parseCount(words[1]);
+            if (!ms) return badArgument(QStringLiteral("'%1' is not a number of milliseconds").arg(words[1]));
             cmd.number = *ms;
+            break;
         }
-        if (cmd.text.isEmpty()) return badArgument(QStringLiteral("the text to wait for is empty"));
-        break;
-    }
-    case ScriptOp::Select: {
-        cmd.name = words[1];
-        const auto index = quoted[2] ? std::optional<int>{} : parseCount(words[2]);
-        cmd.byIndex = index.has_value();
-        if (cmd.byIndex) cmd.number = *index;
-        else cmd.text = words[2];
-        break;
-    }
-    case ScriptOp::Type:
-        cmd.name = words[1];
-        cmd.text = words[2];
-        break;
-    case ScriptOp::Click:
-    case ScriptOp::Tab:
-    case ScriptOp::Screenshot:
-        cmd.name = words[1];
-        if (cmd.name.isEmpty()) return badArgument(QStringLiteral("the argument is empty"));
-        break;
-    case ScriptOp::Answer:
-        if (words[1].compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0) cmd.cancel = false;
-        else if (words[1].compare(QLatin1String("Cancel"), Qt::CaseInsensitive) == 0) cmd.cancel = true;
-        else return badArgument(QStringLiteral("'%1' is neither OK nor Cancel").arg(words[1]));
-        break;
-    case ScriptOp::Expect:
-    case ScriptOp::ExpectContains: {
-        cmd.name = words[1];
-        for (const QString& p : scriptProperties()) {
-            if (p.compare(words[2], Qt::CaseInsensitive) == 0) cmd.property = p;
+        case ScriptOp::WaitLog: {
+            cmd.text = words[1];
+            cmd.number = kWaitLogDefaultMs;
+            if (argc == 2) {
+                const auto ms = parseCount(words[2]);
+                if (!ms)
+                    return badArgument(QStringLiteral("'%1' is not a number of milliseconds").arg(words[2]));
+                cmd.number = *ms;
+            }
+            if (cmd.text.isEmpty()) return badArgument(QStringLiteral("the text to wait for is empty"));
+            break;
         }
-        if (cmd.property.isEmpty()) {
-            return badArgument(QStringLiteral("unknown property '%1' (known: %2)")
-                                   .arg(words[2], scriptProperties().join(QStringLiteral(", "))));
+        case ScriptOp::Select: {
+            cmd.name = words[1];
+            const auto index = quoted[2] ? std::optional<int>{} : parseCount(words[2]);
+            cmd.byIndex = index.has_value();
+            if (cmd.byIndex)
+                cmd.number = *index;
+            else
+                cmd.text = words[2];
+            break;
         }
-        cmd.text = words[3];
-        break;
-    }
-    case ScriptOp::ExpectLog:
-    case ScriptOp::ExpectMessage:
-        cmd.text = words[1];
-        break;
-    case ScriptOp::Plug:
-    case ScriptOp::Unplug:
-    case ScriptOp::Quit:
-        break;
+        case ScriptOp::Type:
+            cmd.name = words[1];
+            cmd.text = words[2];
+            break;
+        case ScriptOp::Click:
+        case ScriptOp::Tab:
+        case ScriptOp::Screenshot:
+            cmd.name = words[1];
+            if (cmd.name.isEmpty()) return badArgument(QStringLiteral("the argument is empty"));
+            break;
+        case ScriptOp::Answer:
+            if (words[1].compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0)
+                cmd.cancel = false;
+            else if (words[1].compare(QLatin1String("Cancel"), Qt::CaseInsensitive) == 0)
+                cmd.cancel = true;
+            else
+                return badArgument(QStringLiteral("'%1' is neither OK nor Cancel").arg(words[1]));
+            break;
+        case ScriptOp::Expect:
+        case ScriptOp::ExpectContains: {
+            cmd.name = words[1];
+            for (const QString& p : scriptProperties()) {
+                if (p.compare(words[2], Qt::CaseInsensitive) == 0) cmd.property = p;
+            }
+            if (cmd.property.isEmpty()) {
+                return badArgument(QStringLiteral("unknown property '%1' (known: %2)")
+                                       .arg(words[2], scriptProperties().join(QStringLiteral(", "))));
+            }
+            cmd.text = words[3];
+            break;
+        }
+        case ScriptOp::ExpectLog:
+        case ScriptOp::ExpectMessage:
+            cmd.text = words[1];
+            break;
+        case ScriptOp::Plug:
+        case ScriptOp::Unplug:
+        case ScriptOp::Quit:
+            break;
     }
     return cmd;
 }

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
-
 #include <optional>
 
 namespace dravik {
@@ -30,13 +29,13 @@ enum class ScriptOp {
 
 struct ScriptCommand {
     ScriptOp op = ScriptOp::Quit;
-    int line = 0;       // 1-based line in the script file
-    QString name;       // control name or menu path; tab caption; screenshot file
-    QString property;   // expect, expect-contains
-    QString text;       // text argument (wait-log, select by text, type, expect value ...)
-    int number = -1;    // milliseconds (wait, wait-log) or index (select by index)
-    bool byIndex = false;   // select: number is an index, not text
-    bool cancel = false;    // answer: Cancel rather than OK
+    int line = 0;          // 1-based line in the script file
+    QString name;          // control name or menu path; tab caption; screenshot file
+    QString property;      // expect, expect-contains
+    QString text;          // text argument (wait-log, select by text, type, expect value ...)
+    int number = -1;       // milliseconds (wait, wait-log) or index (select by index)
+    bool byIndex = false;  // select: number is an index, not text
+    bool cancel = false;   // answer: Cancel rather than OK
 };
 
 // Default time-out of wait-log, in milliseconds.

@@ -15,7 +15,6 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTextEdit>
-
 #include <optional>
 
 namespace dravik::scripting {
@@ -105,7 +104,8 @@ std::optional<QString> actionProperty(QAction* a, const QString& property) {
     if (property == QLatin1String("checked")) return boolText(a->isChecked());
     if (property == QLatin1String("toolTip")) return a->toolTip();
     if (property == QLatin1String("title") && a->menu() != nullptr) return a->menu()->title();
-    if (property == QLatin1String("count") && a->menu() != nullptr) return widgetProperty(a->menu(), property);
+    if (property == QLatin1String("count") && a->menu() != nullptr)
+        return widgetProperty(a->menu(), property);
     return std::nullopt;
 }
 
@@ -113,8 +113,10 @@ std::optional<QString> actionProperty(QAction* a, const QString& property) {
 
 Outcome readProperty(QObject* control, const QString& name, const QString& property, QString& value) {
     std::optional<QString> read;
-    if (auto* widget = qobject_cast<QWidget*>(control)) read = widgetProperty(widget, property);
-    else if (auto* action = qobject_cast<QAction*>(control)) read = actionProperty(action, property);
+    if (auto* widget = qobject_cast<QWidget*>(control))
+        read = widgetProperty(widget, property);
+    else if (auto* action = qobject_cast<QAction*>(control))
+        read = actionProperty(action, property);
     if (!read) {
         return Outcome::error(QStringLiteral("%1 (%2) has no property '%3'")
                                   .arg(name, QLatin1String(control->metaObject()->className()), property));
@@ -123,8 +125,7 @@ Outcome readProperty(QObject* control, const QString& name, const QString& prope
     return Outcome::done();
 }
 
-bool propertyMatches(const QString& property, const QString& actual, const QString& expected,
-                     bool contains) {
+bool propertyMatches(const QString& property, const QString& actual, const QString& expected, bool contains) {
     const bool caseless = property == QLatin1String("visible") || property == QLatin1String("enabled") ||
                           property == QLatin1String("checked") || property == QLatin1String("color");
     const Qt::CaseSensitivity cs = caseless ? Qt::CaseInsensitive : Qt::CaseSensitive;

@@ -1,9 +1,9 @@
 #pragma once
 // What expect and expect-contains read from a control, as text a script can compare.
 
-#include "app/ScriptControls.h"
-
 #include <QString>
+
+#include "app/ScriptControls.h"
 
 class QObject;
 
@@ -15,8 +15,7 @@ Outcome readProperty(QObject* control, const QString& name, const QString& prope
 
 // Whether actual satisfies the expected text: equality (booleans and colours ignore case), or for
 // contains the expected text anywhere in actual.
-bool propertyMatches(const QString& property, const QString& actual, const QString& expected,
-                     bool contains);
+bool propertyMatches(const QString& property, const QString& actual, const QString& expected, bool contains);
 
 // The end of a long text, as much as a failure message quotes.
 QString quotedTail(const QString& text);

@@ -1,11 +1,10 @@
 #include "app/ScriptRunner.h"
 
+#include <QFile>
+#include <cstdio>
+
 #include "app/ScriptControls.h"
 #include "app/ScriptProperties.h"
-
-#include <QFile>
-
-#include <cstdio>
 
 namespace dravik {
 
@@ -116,58 +115,61 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
         if (!outcome.isDone()) fail(outcome.kind == Outcome::Kind::Failed ? 1 : 2, cmd.line, outcome.message);
     };
     switch (cmd.op) {
-    case ScriptOp::Wait:
-        timer_.start(cmd.number);
-        break;
-    case ScriptOp::WaitLog:
-        waitCommand_ = cmd;
-        waitDeadlineMs_ = clock_.elapsed() + cmd.number;
-        waitingForLog_ = !pollLog();
-        if (waitingForLog_) timer_.start(kLogPollMs);
-        break;
-    case ScriptOp::Click:
-        if (QObject* target = control(cmd)) conclude(scripting::clickControl(target, cmd.name));
-        break;
-    case ScriptOp::Select:
-        if (QObject* target = control(cmd)) {
-            conclude(scripting::selectInControl(target, cmd.name, cmd.byIndex ? cmd.number : -1, cmd.text));
-        }
-        break;
-    case ScriptOp::Type:
-        if (QObject* target = control(cmd)) conclude(scripting::typeIntoControl(target, cmd.name, cmd.text));
-        break;
-    case ScriptOp::Tab:
-        conclude(scripting::selectTab(window_, cmd.name));
-        break;
-    case ScriptOp::Answer:
-        nextAnswer_ = cmd.cancel ? Dialogs::Cancel : Dialogs::Ok;
-        answerShown_ = false;
-        break;
-    case ScriptOp::Plug:
-    case ScriptOp::Unplug:
-        if (!hooks_.setPlugged) {
-            fail(2, cmd.line, QStringLiteral("%1 needs --simulate")
-                                  .arg(cmd.op == ScriptOp::Plug ? QStringLiteral("plug") : QStringLiteral("unplug")));
+        case ScriptOp::Wait:
+            timer_.start(cmd.number);
             break;
-        }
-        hooks_.setPlugged(cmd.op == ScriptOp::Plug);
-        break;
-    case ScriptOp::Expect:
-    case ScriptOp::ExpectContains:
-        expectProperty(cmd);
-        break;
-    case ScriptOp::ExpectLog:
-        expectLog(cmd);
-        break;
-    case ScriptOp::ExpectMessage:
-        expectMessage(cmd);
-        break;
-    case ScriptOp::Screenshot:
-        screenshot(cmd);
-        break;
-    case ScriptOp::Quit:
-        finish(0);
-        break;
+        case ScriptOp::WaitLog:
+            waitCommand_ = cmd;
+            waitDeadlineMs_ = clock_.elapsed() + cmd.number;
+            waitingForLog_ = !pollLog();
+            if (waitingForLog_) timer_.start(kLogPollMs);
+            break;
+        case ScriptOp::Click:
+            if (QObject* target = control(cmd)) conclude(scripting::clickControl(target, cmd.name));
+            break;
+        case ScriptOp::Select:
+            if (QObject* target = control(cmd)) {
+                conclude(
+                    scripting::selectInControl(target, cmd.name, cmd.byIndex ? cmd.number : -1, cmd.text));
+            }
+            break;
+        case ScriptOp::Type:
+            if (QObject* target = control(cmd))
+                conclude(scripting::typeIntoControl(target, cmd.name, cmd.text));
+            break;
+        case ScriptOp::Tab:
+            conclude(scripting::selectTab(window_, cmd.name));
+            break;
+        case ScriptOp::Answer:
+            nextAnswer_ = cmd.cancel ? Dialogs::Cancel : Dialogs::Ok;
+            answerShown_ = false;
+            break;
+        case ScriptOp::Plug:
+        case ScriptOp::Unplug:
+            if (!hooks_.setPlugged) {
+                fail(2, cmd.line,
+                     QStringLiteral("%1 needs --simulate")
+                         .arg(cmd.op == ScriptOp::Plug ? QStringLiteral("plug") : QStringLiteral("unplug")));
+                break;
+            }
+            hooks_.setPlugged(cmd.op == ScriptOp::Plug);
+            break;
+        case ScriptOp::Expect:
+        case ScriptOp::ExpectContains:
+            expectProperty(cmd);
+            break;
+        case ScriptOp::ExpectLog:
+            expectLog(cmd);
+            break;
+        case ScriptOp::ExpectMessage:
+            expectMessage(cmd);
+            break;
+        case ScriptOp::Screenshot:
+            screenshot(cmd);
+            break;
+        case ScriptOp::Quit:
+            finish(0);
+            break;
     }
 }
 

@@ -6,9 +6,6 @@
 // Exit status: 0 when the script ran through or reached quit; 1 at the first failed expectation;
 // 2 for a script error (bad line, missing control, unreadable file, plug without a bench).
 
-#include "app/ScriptParser.h"
-#include "link/Views.h"
-
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -16,8 +13,10 @@
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
-
 #include <functional>
+
+#include "app/ScriptParser.h"
+#include "link/Views.h"
 
 namespace dravik {
 
@@ -32,7 +31,7 @@ struct ScriptHooks {
 class ScriptRunner : public QObject {
     Q_OBJECT
 
-public:
+  public:
     using Printer = std::function<void(const QString&)>;
 
     ScriptRunner(QWidget* window, ScriptHooks hooks, QObject* parent = nullptr);
@@ -43,7 +42,7 @@ public:
     void startText(const QString& text);
 
     bool isRunning() const { return state_ == State::Running; }
-    int exitCode() const { return exitCode_; }  // -1 until finished
+    int exitCode() const { return exitCode_; }    // -1 until finished
     QString failure() const { return failure_; }  // what was printed for a status 1 or 2
 
     // Every message box of a scripted run goes here instead of to the screen. Records it for
@@ -60,10 +59,10 @@ public:
     // for failures. Tests capture them here.
     void setPrinters(Printer out, Printer err);
 
-signals:
+  signals:
     void finished(int code);
 
-private:
+  private:
     enum class State { Idle, Running, Finished };
 
     void step();

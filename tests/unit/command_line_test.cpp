@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <fstream>
+
+#include "app/CommandLine.h"
+
+namespace dravik {
+namespace {
+
+const QString kSource = QStringLiteral(DRAVIK_SOURCE_DIR);
+
+struct Case {
+    QStringList args;  // after the program name
+    bool exitNow;
+    int exitCode;
+    bool simulate;
+    QString bench;
+    QString script;
+    bool demo;
+    QString outContains;
+    QString errContains;
+};
+
+TEST(CommandLine, OptionsTable) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString bench = dir.filePath(QStringLiteral("my bench.json"));
+    const QString script = dir.filePath(QStringLiteral("run.txt"));
+    std::ofstream(bench.toStdString()) << "{}";
+    std::ofstream(script.toStdString()) << "quit\n";
+    const QString standard = kSource + QStringLiteral("/data/benches/standard.json");
+    const QString demo = kSource + QStringLiteral("/data/scripts/demo.txt");
+    const QString version = QStringLiteral("Dravik %1.%2.%3\n")
+                                .arg(DRAVIK_VERSION_MAJOR)
+                                .arg(DRAVIK_VERSION_MINOR)
+                                .arg(DRAVIK_VERSION_PATCH);
+
+    const Case cases[] = {
+        {{}, false, 0, false, {}, {}, false, {}, {}},
+        {{"--simulate"}, false, 0, true, standard, {}, false, {}, {}},
+        {{"--simulate=" + bench}, false, 0, true, bench, {}, false, {}, {}},
+        {{"--simulate=" + bench, "--simulate"}, false, 0, true, standard, {}, false, {}, {}},
+        {{"--script", script}, false, 0, false, {}, script, false, {}, {}},
+        {{"--script=" + script, "--simulate"}, false, 0, true, standard, script, false, {}, {}},
+        {{"--demo"}, false, 0, true, standard, demo, true, {}, {}},
+        {{"--demo", "--script", script, "--simulate=" + bench}, false, 0, true, bench, script, true, {}, {}},
+        {{"--version"}, true, 0, false, {}, {}, false, version, {}},
+        {{"-v"}, true, 0, false, {}, {}, false, version, {}},
+        {{"--help"}, true, 0, false, {}, {}, false, "--script <FILE>", {}},
+        {{"-h", "--simulate"}, true, 0, false, {}, {}, false, "--simulate", {}},
+        {{"--bogus"}, true, 2, false, {}, {}, false, {}, "Unknown option 'bogus'"},
+        {{"-simulate"}, true, 2, false, {}, {}, false, {}, "Unknown option"},
+        {{"--script"}, true, 2, false, {}, {}, false, {}, "Missing value after '--script'"},
+        {{"--script", dir.filePath("absent.txt")},
+         true,
+         2,
+         false,
+         {},
+         {},
+         false,
+         {},
+         "cannot read the script"},
+        {{"--simulate="}, true, 2, false, {}, {}, false, {}, "--simulate= needs a bench file"},
+        {{"--simulate=/nonexistent/bench.json"},
+         true,
+         2,
+         false,
+         {},
+         {},
+         false,
+         {},
+         "cannot read the bench file"},
+        {{"stray"}, true, 2, false, {}, {}, false, {}, "unexpected argument 'stray'"},
+        {{"--", "--demo"}, true, 2, false, {}, {}, false, {}, "unexpected argument '--demo'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const CommandLineOptions o = parseCommandLine(
+            QStringList{QStringLiteral("/opt/dravik/dravik")} + c.args, outStream, errStream);
+        EXPECT_EQ(o.exitNow, c.exitNow);
+        EXPECT_EQ(o.exitCode, c.exitCode);
+        EXPECT_EQ(o.simulate, c.simulate);
+        EXPECT_EQ(o.benchPath, c.bench);
+        EXPECT_EQ(o.scriptPath, c.script);
+        EXPECT_EQ(o.demo, c.demo);
+        if (c.outContains.isEmpty())
+            EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+        else
+            EXPECT_TRUE(out.contains(c.outContains)) << out.toStdString();
+        if (c.errContains.isEmpty())
+            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+        else
+            EXPECT_TRUE(err.contains(c.errContains)) << err.toStdString();
+    }
+}
+
+TEST(CommandLine, SampleFilesAreFoundBesideTheProgramWhenTheSourceTreeLacksThem) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString relative = QStringLiteral("benches/only-beside-the-program.json");
+    EXPECT_EQ(locateDataFile(relative, dir.path()), kSource + QStringLiteral("/data/") + relative);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("benches")));
+    std::ofstream(dir.filePath(relative).toStdString()) << "{}";
+    EXPECT_EQ(locateDataFile(relative, dir.path()), dir.path() + u'/' + relative);
+}
+
+}  // namespace
+}  // namespace dravik
