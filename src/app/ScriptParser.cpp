@@ -7,7 +7,7 @@ namespace dravik {
 
 namespace {
 
-struct CommandSpec {
+struct CommandForm {
     const char* word;
     ScriptOp op;
     int minArgs;
@@ -15,7 +15,7 @@ struct CommandSpec {
     const char* usage;
 };
 
-constexpr std::array<CommandSpec, 15> kCommands{{
+constexpr std::array<CommandForm, 15> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
     {"click", ScriptOp::Click, 1, 1, "click NAME"},
@@ -116,30 +116,30 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
     if (!splitScriptLine(line, words, quoted, error)) return std::nullopt;
     if (words.isEmpty()) return std::nullopt;
 
-    const CommandSpec* spec = nullptr;
-    for (const CommandSpec& candidate : kCommands) {
-        if (!quoted[0] && words[0] == QLatin1String(candidate.word)) spec = &candidate;
+    const CommandForm* form = nullptr;
+    for (const CommandForm& candidate : kCommands) {
+        if (!quoted[0] && words[0] == QLatin1String(candidate.word)) form = &candidate;
     }
-    if (spec == nullptr) {
+    if (form == nullptr) {
         error = QStringLiteral("unknown command '%1'").arg(words[0]);
         return std::nullopt;
     }
     const auto argc = static_cast<int>(words.size() - 1);
-    if (argc < spec->minArgs || argc > spec->maxArgs) {
+    if (argc < form->minArgs || argc > form->maxArgs) {
         error = QStringLiteral("%1 needs %2 (usage: %3)")
-                    .arg(QLatin1String(spec->word),
-                         argc < spec->minArgs ? QStringLiteral("more arguments")
+                    .arg(QLatin1String(form->word),
+                         argc < form->minArgs ? QStringLiteral("more arguments")
                                               : QStringLiteral("fewer arguments"),
-                         QLatin1String(spec->usage));
+                         QLatin1String(form->usage));
         return std::nullopt;
     }
 
     ScriptCommand cmd;
-    cmd.op = spec->op;
+    cmd.op = form->op;
     cmd.line = lineNumber;
     const auto badArgument = [&](const QString& what) {
         error = QStringLiteral("%1: %2 (usage: %3)")
-                    .arg(QLatin1String(spec->word), what, QLatin1String(spec->usage));
+                    .arg(QLatin1String(form->word), what, QLatin1String(form->usage));
         return std::nullopt;
     };
 
