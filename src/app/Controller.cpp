@@ -11,7 +11,11 @@ Controller::Controller(ControllerDeps deps)
       autoConn_({s_.link, s_.machines, s_.connection, s_.product, handler_, iface_, d_.timerHandler, d_.log,
                  d_.progress, d_.autoConnChecked}),
       product_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, *pump_, iface_, d_.view, d_.log,
-                d_.progress, d_.onDatabaseFatal}) {
+                d_.progress, d_.onDatabaseFatal}),
+      functions_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, *pump_, iface_,
+                  d_.view, d_.log, d_.progress, d_.dialogs, d_.onDatabaseFatal}),
+      panelOps_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, functions_, d_.log,
+                 d_.progress, d_.dialogs}) {
     pump_->setDispatch([this] { return dispatch(); });
     s_.link.CmdHandler_state = HANDLER_READY;
 }
@@ -42,7 +46,7 @@ bool Controller::dispatch() {
             if (cs.Working_parameters == 2 && p.Prd_Module == 1) {
                 // The module machine joins with the module work.
             } else if (cs.Working_parameters == 1) {
-                // The functions machine joins with the parameter panel.
+                functions_.step();
             }
         } else {
             product_.EnterProduct();

@@ -17,6 +17,9 @@
 #include "link/OneShotTimer.h"
 #include "link/Pump.h"
 #include "link/Views.h"
+#include "product/EnterFunctions.h"
+#include "product/FunctionState.h"
+#include "product/PanelOperations.h"
 
 namespace dravik {
 
@@ -55,6 +58,11 @@ public:
     InterfaceConnection& iface() { return iface_; }
     AutoConnection& autoConn() { return autoConn_; }
     ProductConnection& product() { return product_; }
+    // The product function machine (its panel container, buttons view and module hooks are set
+    // by the window) and the panel operations the window's controls call.
+    EnterFunctions& functions() { return functions_; }
+    PanelOperations& panelOperations() { return panelOps_; }
+    FunctionState& functionState() { return functionState_; }
 
 private:
     // Steps 1-3 of a pump cycle: run the machine that is current.
@@ -67,6 +75,9 @@ private:
     InterfaceConnection iface_;
     AutoConnection autoConn_;
     ProductConnection product_;
+    FunctionState functionState_;
+    EnterFunctions functions_;
+    PanelOperations panelOps_;
 };
 
 }  // namespace dravik

@@ -1,0 +1,229 @@
+// The machine's frame: start with or without the link set-up, sending, waiting for the answer,
+// the identification check and the dispatch of answers.
+
+#include "product/EnterFunctions.h"
+
+#include <QWidget>
+
+#include "connection/InterfaceConnection.h"
+#include "connection/MbusSetup.h"
+
+namespace dravik {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+EnterFunctions::EnterFunctions(Deps d) : d_(std::move(d)) {}
+
+EnterFunctions::~EnterFunctions() = default;
+
+QWidget* EnterFunctions::container() {
+    if (container_ != nullptr) return container_;
+    if (!ownContainer_) ownContainer_ = std::make_unique<QWidget>();
+    return ownContainer_.get();
+}
+
+void EnterFunctions::step() {
+    int& state = d_.ms.EnterFunctions_state;
+    switch (state) {
+        case EnterFunc_IDLE:
+        case EnterFunc_WAITING:
+            break;
+        case EnterFunc_START:
+            start();
+            break;
+        case EnterFunc_SEND:
+            send();
+            break;
+        case EnterFunc_ANSWER:
+            answer();
+            break;
+        case EnterFunc_BUILD:
+            build();
+            break;
+        case EnterFunc_READ:
+            readPass();
+            break;
+        case EnterFunc_WRITE:
+            write();
+            break;
+        case EnterFunc_PREREAD:
+            preRead();
+            break;
+        case EnterFunc_WRITE_ONE:
+            writeOne();
+            break;
+        case EnterFunc_DEFAULT:
+            d_.hs.SendingCmd = PARKING_DEFAUTL;
+            state = EnterFunc_SEND;
+            break;
+        case EnterFunc_END:
+            endOfPass();
+            break;
+        default:
+            state = EnterFunc_START;
+            break;
+    }
+}
+
+// After the module was addressed, after a failure or with the product unpowered the product is
+// switched off and on again at its speed; it restarts and then answers the identification.
+void EnterFunctions::start() {
+    ProductState& p = d_.prd;
+    ConnectionState& cs = d_.cs;
+    p.baudrate = 0;
+    p.RetryNum = 0;
+    if (cs.Actual_communication == 1 || cs.Reboot == 1 || d_.hs.Product_supply.load() == 0) {
+        cs.Reboot = 0;
+        cs.Actual_communication = 2;
+        p.baudrate = p.Prd_Speed != 0 ? p.Prd_Speed : std::uint8_t{1};
+        d_.hs.Output_value = kOutputsAllOff;
+        d_.hs.Baudrate_value = p.baudrate;
+        loadMbusScript(cs, {kOutputsProductOn, p.baudrate, MBUS_SETUP}, {0, 0, IDENTIFICATION});
+        d_.hs.SendingCmd = MBUS_SETUP;
+        d_.ms.EnterFunctions_state = EnterFunc_SEND;
+    } else if (cs.Actual_communication == 2) {
+        d_.hs.SendingCmd = IDENTIFICATION;
+        d_.ms.EnterFunctions_state = EnterFunc_SEND;
+    }
+}
+
+void EnterFunctions::send() {
+    if (d_.handler.WatchBus(d_.hs.SendingCmd, true) == RESULT_ACCEPTED) {
+        d_.hs.Rx_timeout_val = kRxTimeoutTicks;
+        d_.ms.EnterFunctions_state = EnterFunc_ANSWER;
+    }
+}
+
+void EnterFunctions::answer() {
+    switch (d_.handler.WatchBus(0, true)) {
+        case RESULT_TIMEOUT:
+            d_.hs.release();
+            onTimeout();
+            break;
+        case RESULT_ANSWER_OK:
+            onAnswerOk();
+            break;
+        default:
+            break;
+    }
+}
+
+void EnterFunctions::onTimeout() {
+    if (d_.hs.SendingCmd == IDENTIFICATION) {
+        if (d_.prd.RetryNum < 1) {
+            ++d_.prd.RetryNum;
+            d_.ms.EnterFunctions_state = EnterFunc_SEND;
+        } else {
+            d_.prd.RetryNum = 0;
+            d_.iface.Reset_connection();
+        }
+        return;
+    }
+    // The machine stays until the process is stopped or the connection restarted; the next
+    // start sets the link up again.
+    d_.cs.Reboot = 1;
+}
+
+void EnterFunctions::onAnswerOk() {
+    switch (d_.hs.SendingCmd) {
+        case MBUS_SETUP:
+            // Both pauses come before the next request; the pump holds its next run that long.
+            d_.pump.hold(kPauseBeforeSetupMs + kPauseAfterSetupMs);
+            if (Mbus_setup_SM(d_.cs, d_.hs) == 1) d_.ms.EnterFunctions_state = EnterFunc_SEND;
+            break;
+        case IDENTIFICATION:
+            onIdentification();
+            break;
+        case MEMORY_READ:
+            onListByte(MEMORY_READ);
+            break;
+        case MEMORY_WRITE_read:
+            onListByte(MEMORY_WRITE_read);
+            break;
+        case MEMORY_READ_2:
+            onTextByte();
+            break;
+        case MEMORY_WRITE_write:
+            onListByteWritten();
+            break;
+        case MEMORY_WRITE_2_read:
+            onActionRead();
+            break;
+        case MEMORY_WRITE_2:
+            onTextOrActionWritten();
+            break;
+        case PARKING_DEFAUTL:
+            d_.ms.EnterFunctions_state = EnterFunc_WAITING;
+            d_.log.appendLog(QStringLiteral("AutoConn: EnterFunc_sta = 2 EnterFunc_WAITING ") + kCrLf);
+            break;
+        default:
+            break;
+    }
+}
+
+void EnterFunctions::onIdentification() {
+    const std::uint8_t id = d_.hs.RxBuffer_usb[10];
+    if (id != d_.prd.Prd_Id1) {
+        // Another product answers: nothing of this one may be read or written.
+        d_.log.appendLog(QStringLiteral("Another product answers (identification %1, expected %2): operation stopped")
+                             .arg(id)
+                             .arg(d_.prd.Prd_Id1) +
+                         kCrLf);
+        rest(QStringLiteral("Process terminated"));
+        return;
+    }
+    d_.pump.hold(kPauseAfterIdentificationMs);
+    switch (d_.prd.Fnc_OperationToDo) {
+        case OP_BUILD_AND_READ:
+        case OP_READ:
+            setCursor(1, 1);
+            d_.ms.EnterFunctions_state = EnterFunc_BUILD;
+            break;
+        case OP_SET:
+            setCursor(1, 1);
+            d_.ms.EnterFunctions_state = EnterFunc_PREREAD;
+            break;
+        case OP_SET_ONE:
+            setCursor(1, 1);
+            d_.ms.EnterFunctions_state = EnterFunc_WRITE_ONE;
+            break;
+        case OP_DEFAULTS:
+            d_.ms.EnterFunctions_state = EnterFunc_DEFAULT;
+            break;
+        default:
+            break;
+    }
+}
+
+void EnterFunctions::rest(const QString& progressText) {
+    d_.ms.EnterFunctions_state = EnterFunc_WAITING;
+    d_.progress.setProgressText(progressText, !progressText.isEmpty());
+    d_.progress.setProgressValue(0);
+}
+
+void EnterFunctions::request(int cmd, std::uint16_t address) {
+    d_.hs.TxBuffer_usb[kData] = static_cast<std::uint8_t>(address & 0xFF);
+    d_.hs.SendingCmd = cmd;
+    d_.ms.EnterFunctions_state = EnterFunc_SEND;
+}
+
+void EnterFunctions::requestWrite(int cmd, std::uint16_t address, std::uint8_t value) {
+    d_.hs.TxBuffer_usb[kData + 1] = 0;
+    d_.hs.TxBuffer_usb[kData + 2] = value;
+    request(cmd, address);
+}
+
+void EnterFunctions::setCursor(int row, int item) {
+    d_.fs.ComboBoxList_index = static_cast<std::uint16_t>(row);
+    d_.fs.ComboBoxItem_index = static_cast<std::uint16_t>(item);
+}
+
+void EnterFunctions::nextRow() { setCursor(d_.fs.ComboBoxList_index + 1, 1); }
+
+function_parameters& EnterFunctions::item(int row, int index) {
+    return panel_.row(row).items[static_cast<std::size_t>(index)];
+}
+
+}  // namespace dravik

@@ -1,0 +1,133 @@
+#pragma once
+// The product function machine: builds the product panel from the database, reads every
+// function's value from the product, writes changed values back (read-modify-write under each
+// function's mask), writes single text and action functions and asks for the default settings.
+// One step per pump cycle; every operation starts by checking with an identification that the
+// product is still the one identified.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "connection/ConnectionState.h"
+#include "connection/ConnectionView.h"
+#include "link/CommandHandler.h"
+#include "link/Views.h"
+#include "product/FunctionState.h"
+#include "product/ProductDatabase.h"
+#include "product/ProductPanel.h"
+#include "product/ProductState.h"
+#include "product/ValueEncoding.h"
+
+class QWidget;
+
+namespace dravik {
+
+class InterfaceConnection;
+
+// The panel's "Set" and "Read" buttons (button_SetParameters, button_ReadParameters).
+class ParameterButtonsView {
+  public:
+    virtual ~ParameterButtonsView() = default;
+    virtual void setParameterButtonsEnabled(bool enabled) = 0;
+};
+
+// Module operations that the end of a read pass may start. An empty hook puts the module machine
+// at rest instead.
+struct ModuleOperationHooks {
+    std::function<void()> Write_SELECTION_Protocols_fnc;
+    std::function<void()> SetProtocol_fnc;
+    std::function<void()> Read_ALL_Protocol_fnc;
+    std::function<void()> Read_SELECTION_Protocols_fnc;
+};
+
+class EnterFunctions {
+  public:
+    // Device pauses: after an M-Bus setup answer (before and after the next queue entry) and
+    // after the identification before the first memory command.
+    static constexpr int kPauseBeforeSetupMs = 600;
+    static constexpr int kPauseAfterSetupMs = 750;
+    static constexpr int kPauseAfterIdentificationMs = 800;
+    static constexpr std::uint8_t kRxTimeoutTicks = 10;
+
+    struct Deps {
+        HandlerState& hs;
+        MachineStates& ms;
+        ConnectionState& cs;
+        ProductState& prd;
+        ModuleState& mod;
+        FunctionState& fs;
+        CommandHandler& handler;
+        PumpControl& pump;
+        InterfaceConnection& iface;
+        ConnectionView& view;
+        LogView& log;
+        ProgressView& progress;
+        Dialogs& dialogs;
+        FatalHandler onDatabaseFatal;
+    };
+
+    explicit EnterFunctions(Deps d);
+    ~EnterFunctions();
+
+    // One step of the machine.
+    void step();
+
+    // The widget the panel's controls are built into (the window's panel_ProductContent). Without
+    // one the panel lives in a private, never shown widget.
+    void setContainer(QWidget* container) { container_ = container; }
+    void setButtonsView(ParameterButtonsView* view) { buttons_ = view; }
+    ModuleOperationHooks& moduleHooks() { return hooks_; }
+
+    ProductPanel& panel() { return panel_; }
+    FunctionState& state() { return d_.fs; }
+
+  private:
+    void start();
+    void send();
+    void answer();
+    void onTimeout();
+    void onAnswerOk();
+    void onIdentification();
+    void build();
+    void readPass();
+    void preRead();
+    void write();
+    void writeOne();
+    void endOfPass();
+
+    void onListByte(RequestCmd_ENUM next);
+    void updateListItems(int row, std::uint32_t value);
+    void onListValueRead(int row);
+    void onTextByte();
+    void onListByteWritten();
+    void onActionRead();
+    void onTextOrActionWritten();
+
+    void request(int cmd, std::uint16_t address);
+    void requestWrite(int cmd, std::uint16_t address, std::uint8_t value);
+    void setCursor(int row, int item);
+    void nextRow();
+    int rowIndex() const { return d_.fs.ComboBoxList_index - 1; }
+    int itemIndex() const { return d_.fs.ComboBoxItem_index - 1; }
+    function_parameters& item(int row, int index);
+    // The cursor still names an item of a row that exists (the window may clear the panel).
+    bool cursorValid();
+    QWidget* container();
+    void rest(const QString& progressText);
+
+    Deps d_;
+    ProductPanel panel_;
+    QWidget* container_ = nullptr;
+    std::unique_ptr<QWidget> ownContainer_;
+    ParameterButtonsView* buttons_ = nullptr;
+    ModuleOperationHooks hooks_;
+    // The bytes of the text value being written by a single write.
+    std::vector<ByteWrite> textBytes_;
+    std::uint16_t textAddress_ = 0;
+    // The item a list write sends, fixed when its first byte goes out.
+    int writeItem_ = -1;
+};
+
+}  // namespace dravik

@@ -1,0 +1,196 @@
+// The machine's passes over the panel: build, read, write (pre-read and read-modify-write),
+// single write of a text or action function, and the end of a read pass.
+
+#include <QColor>
+
+#include "product/EnterFunctions.h"
+
+namespace dravik {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kReadText = QStringLiteral("Read parameters...");
+const QString kWriteText = QStringLiteral("Write parameters...");
+
+bool isListKind(std::uint16_t kind) { return kind == FN_LIST || kind == FN_RANGE; }
+bool isTextKind(std::uint16_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
+std::uint16_t at(std::uint16_t address, int k) { return static_cast<std::uint16_t>((address + k) & 0xFF); }
+
+}  // namespace
+
+bool EnterFunctions::cursorValid() {
+    const int row = rowIndex();
+    if (row < 0 || row >= panel_.rowCount()) return false;
+    const int index = itemIndex();
+    return index >= 0 && static_cast<std::size_t>(index) < panel_.row(row).items.size();
+}
+
+void EnterFunctions::build() {
+    if (buttons_ != nullptr) buttons_->setParameterButtonsEnabled(false);
+    ProductDatabase db(d_.cs.Main_directory, d_.cs.Language_type, d_.onDatabaseFatal,
+                       [this](const QString& message) { d_.log.appendLog(message + kCrLf); });
+    const ProductFunctions functions = db.loadFunctions(d_.prd.Prd_index);
+    panel_.build(container(), functions);
+    for (const FunctionRow& row : functions.rows) {
+        if (row.location) d_.fs.Function_ID = row.location->func_id;
+        if (!row.usable())
+            d_.log.appendLog(QStringLiteral("Function \"%1\" is not used: %2").arg(row.name, row.unusableReason) +
+                             kCrLf);
+    }
+    setCursor(1, 1);
+    d_.ms.EnterFunctions_state = EnterFunc_READ;
+}
+
+void EnterFunctions::readPass() {
+    const int rows = panel_.rowCount();
+    FunctionState& fs = d_.fs;
+    d_.view.setReadSetAllEnabled(true);
+    d_.progress.setProgressText(kReadText, true);
+    if (rows > 0) d_.progress.setProgressValue((fs.ComboBoxList_index * 100 - 100) / rows);
+    while (fs.ComboBoxList_index <= rows) {
+        const ProductPanel::Row& row = panel_.row(rowIndex());
+        while (fs.ComboBoxItem_index <= row.items.size()) {
+            const function_parameters& it = row.items[static_cast<std::size_t>(itemIndex())];
+            if (isListKind(it.func_id)) {
+                fs.ReadingValue = 0;
+                fs.ReadBytes = 0;
+                request(MEMORY_READ, it.address);
+                return;
+            }
+            if (isTextKind(it.func_id)) {
+                fs.ReadBytes = 0;
+                request(MEMORY_READ_2, it.address);
+                return;
+            }
+            ++fs.ComboBoxItem_index;
+        }
+        nextRow();
+    }
+    if (buttons_ != nullptr) buttons_->setParameterButtonsEnabled(true);
+    d_.ms.EnterFunctions_state = EnterFunc_END;
+}
+
+void EnterFunctions::onListByte(RequestCmd_ENUM next) {
+    if (!cursorValid()) return rest(QString());
+    FunctionState& fs = d_.fs;
+    const function_parameters& it = item(rowIndex(), itemIndex());
+    if (fs.ReadBytes < 4) fs.ReadingValue += std::uint32_t{d_.hs.RxBuffer_usb[10]} << (8 * fs.ReadBytes);
+    ++fs.ReadBytes;
+    if (fs.ReadBytes < it.length) {
+        request(next, at(it.address, fs.ReadBytes));
+        return;
+    }
+    updateListItems(rowIndex(), fs.ReadingValue);
+    if (next == MEMORY_WRITE_read) {
+        d_.ms.EnterFunctions_state = EnterFunc_WRITE;
+        return;
+    }
+    onListValueRead(rowIndex());
+    nextRow();
+    d_.ms.EnterFunctions_state = EnterFunc_READ;
+}
+
+void EnterFunctions::updateListItems(int row, std::uint32_t value) {
+    for (function_parameters& it : panel_.row(row).items) {
+        it.set_ActualValue(value);
+        it.set_ValueToWrite((it.actual_value & ~it.mask) | it.value);
+    }
+}
+
+// The last matching item is selected. A value that matches no item clears the selection, so no
+// earlier choice is shown as the product's value or written by a later set.
+void EnterFunctions::onListValueRead(int row) {
+    const auto& items = panel_.row(row).items;
+    int match = -1;
+    for (std::size_t j = 0; j < items.size(); ++j)
+        if (items[j].value == (items[j].mask & items[j].actual_value)) match = static_cast<int>(j);
+    if (match < 0) {
+        panel_.showUnexpected(row);
+        return;
+    }
+    panel_.select(row, match);
+    panel_.setListColour(row, Qt::black);
+}
+
+void EnterFunctions::onTextByte() {
+    if (!cursorValid()) return rest(QString());
+    FunctionState& fs = d_.fs;
+    const function_parameters& it = item(rowIndex(), itemIndex());
+    if (fs.ReadBytes < fs.ReadBytes_array.size()) fs.ReadBytes_array[fs.ReadBytes] = d_.hs.RxBuffer_usb[10];
+    ++fs.ReadBytes;
+    if (fs.ReadBytes < it.length && fs.ReadBytes < fs.ReadBytes_array.size()) {
+        request(MEMORY_READ_2, at(it.address, fs.ReadBytes));
+        return;
+    }
+    panel_.setText(rowIndex(), textFromBytes(it.func_id, std::span(fs.ReadBytes_array.data(), fs.ReadBytes)));
+    ++fs.ComboBoxItem_index;
+    d_.ms.EnterFunctions_state = EnterFunc_READ;
+}
+
+void EnterFunctions::preRead() {
+    const int rows = panel_.rowCount();
+    FunctionState& fs = d_.fs;
+    d_.progress.setProgressText(kReadText, true);
+    while (fs.ComboBoxList_index <= rows) {
+        const ProductPanel::Row& row = panel_.row(rowIndex());
+        while (fs.ComboBoxItem_index <= row.items.size()) {
+            const function_parameters& it = row.items[static_cast<std::size_t>(itemIndex())];
+            if (isListKind(it.func_id)) {
+                fs.ReadingValue = 0;
+                fs.ReadBytes = 0;
+                request(MEMORY_WRITE_read, it.address);
+                return;
+            }
+            ++fs.ComboBoxItem_index;
+        }
+        nextRow();
+    }
+    d_.progress.setProgressText(QString(), false);
+    d_.progress.setProgressValue(0);
+    setCursor(1, 1);
+    d_.ms.EnterFunctions_state = EnterFunc_READ;
+}
+
+// Only a selection that differs from what the product holds is written; bits outside the mask
+// keep the value read just before.
+void EnterFunctions::write() {
+    const int rows = panel_.rowCount();
+    FunctionState& fs = d_.fs;
+    d_.progress.setProgressText(kWriteText, true);
+    d_.progress.setProgressValue(fs.ComboBoxList_index * 100 / (rows + 1));
+    if (fs.ComboBoxList_index <= rows) {
+        const int row = rowIndex();
+        const int selected = panel_.selectedIndex(row);
+        const auto& items = panel_.row(row).items;
+        if (selected >= 0 && static_cast<std::size_t>(selected) < items.size()) {
+            const function_parameters& it = items[static_cast<std::size_t>(selected)];
+            if (isListKind(it.func_id) && it.value != (it.mask & it.actual_value)) {
+                writeItem_ = selected;
+                fs.bytesToWrite = 0;
+                requestWrite(MEMORY_WRITE_write, it.address, listByte(it.valueToWrite, 0));
+                return;
+            }
+        }
+    }
+    nextRow();
+    d_.ms.EnterFunctions_state = EnterFunc_PREREAD;
+}
+
+void EnterFunctions::onListByteWritten() {
+    FunctionState& fs = d_.fs;
+    const int row = rowIndex();
+    if (row < 0 || row >= panel_.rowCount() || writeItem_ < 0 ||
+        static_cast<std::size_t>(writeItem_) >= panel_.row(row).items.size())
+        return rest(QString());
+    const function_parameters& it = item(row, writeItem_);
+    ++fs.bytesToWrite;
+    if (fs.bytesToWrite < it.length) {
+        requestWrite(MEMORY_WRITE_write, at(it.address, fs.bytesToWrite), listByte(it.valueToWrite, fs.bytesToWrite));
+        return;
+    }
+    nextRow();
+    d_.ms.EnterFunctions_state = EnterFunc_PREREAD;
+}
+
+}  // namespace dravik

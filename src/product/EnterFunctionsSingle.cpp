@@ -1,0 +1,123 @@
+// Writing one text or action function with its own button, and the end of a read pass that hands
+// over to the module operations the chaining flags ask for.
+
+#include "product/EnterFunctions.h"
+
+namespace dravik {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kSetParameterCaption = QStringLiteral("Set product parameter     ");
+
+bool isTextKind(std::uint16_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
+
+}  // namespace
+
+void EnterFunctions::writeOne() {
+    FunctionState& fs = d_.fs;
+    const int row = fs.Function_index;
+    if (row < panel_.rowCount()) {
+        auto& items = panel_.row(row).items;
+        while (fs.ComboBoxItem_index <= items.size()) {
+            function_parameters& it = items[static_cast<std::size_t>(itemIndex())];
+            if (it.func_id == FN_ACTION) {
+                request(MEMORY_WRITE_2_read, it.address);
+                return;
+            }
+            if (isTextKind(it.func_id)) {
+                fs.TextFunc4 = panel_.text(row);
+                if (!fs.TextFunc4.isEmpty()) {
+                    const TextEncoding enc = encodeText(it, fs.TextFunc4);
+                    if (!enc.ok) {
+                        // Nothing is written that the text does not say exactly.
+                        d_.log.appendLog(QStringLiteral("Function \"%1\" not written: %2")
+                                             .arg(panel_.row(row).name, enc.error) +
+                                         kCrLf);
+                        d_.dialogs.message(QStringLiteral("%1: %2").arg(panel_.row(row).name, enc.error),
+                                           kSetParameterCaption);
+                        rest(QString());
+                        return;
+                    }
+                    if (it.func_id != FN_HEX) {
+                        it.set_ActualValue(enc.value);
+                        it.set_ValueToWrite(it.actual_value);
+                    }
+                    if (it.func_id == FN_DIGITS && enc.shownText != fs.TextFunc4) panel_.setText(row, enc.shownText);
+                    textBytes_ = enc.bytes;
+                    textAddress_ = it.address;
+                    fs.WriteBytes = 0;
+                    const ByteWrite& first = textBytes_.front();
+                    requestWrite(MEMORY_WRITE_2, static_cast<std::uint16_t>((textAddress_ + first.offset) & 0xFF),
+                                 first.value);
+                    fs.WriteBytes = 1;
+                    return;
+                }
+            }
+            ++fs.ComboBoxItem_index;
+        }
+    }
+    setCursor(1, 1);
+    d_.ms.EnterFunctions_state = EnterFunc_READ;
+}
+
+void EnterFunctions::onActionRead() {
+    const int row = d_.fs.Function_index;
+    if (row >= panel_.rowCount() || static_cast<std::size_t>(itemIndex()) >= panel_.row(row).items.size())
+        return rest(QString());
+    function_parameters& it = item(row, itemIndex());
+    it.set_ActualValue(d_.hs.RxBuffer_usb[10]);
+    it.set_ValueToWrite((it.actual_value & ~it.mask) | it.value);
+    requestWrite(MEMORY_WRITE_2, it.address, static_cast<std::uint8_t>(it.valueToWrite & 0xFF));
+}
+
+void EnterFunctions::onTextOrActionWritten() {
+    FunctionState& fs = d_.fs;
+    const int row = fs.Function_index;
+    if (row >= panel_.rowCount() || static_cast<std::size_t>(itemIndex()) >= panel_.row(row).items.size())
+        return rest(QString());
+    const function_parameters& it = item(row, itemIndex());
+    if (isTextKind(it.func_id) && fs.WriteBytes < textBytes_.size()) {
+        const ByteWrite& next = textBytes_[fs.WriteBytes];
+        requestWrite(MEMORY_WRITE_2, static_cast<std::uint16_t>((textAddress_ + next.offset) & 0xFF), next.value);
+        ++fs.WriteBytes;
+        return;
+    }
+    ++fs.ComboBoxItem_index;
+    d_.ms.EnterFunctions_state = EnterFunc_WRITE_ONE;
+}
+
+void EnterFunctions::endOfPass() {
+    FunctionState& fs = d_.fs;
+    d_.progress.setProgressText(QStringLiteral("Waiting..."), true);
+    d_.progress.setProgressValue(0);
+    if (d_.cs.startUp == 1 && d_.prd.Prd_Module == 1) {
+        fs.loadConfiguration_SelectedProtocol_flag = CHAIN_READ;
+    } else {
+        d_.ms.EnterModule_state = kEnterModuleWaiting;
+    }
+    d_.ms.EnterFunctions_state = EnterFunc_WAITING;
+
+    std::function<void()>* hook = nullptr;
+    if (fs.loadConfiguration_CheckedProtocol_flag == CHAIN_WRITE) {
+        fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+        hook = &hooks_.Write_SELECTION_Protocols_fnc;
+    } else if (fs.loadConfiguration_SelectedProtocol_flag == CHAIN_WRITE) {
+        fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+        hook = &hooks_.SetProtocol_fnc;
+    } else if (fs.loadConfiguration_CheckedProtocol_flag == CHAIN_READ) {
+        fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+        hook = &hooks_.Read_ALL_Protocol_fnc;
+    } else if (fs.loadConfiguration_SelectedProtocol_flag == CHAIN_READ) {
+        fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+        hook = &hooks_.Read_SELECTION_Protocols_fnc;
+    }
+    if (hook != nullptr && *hook) {
+        (*hook)();
+        return;
+    }
+    if (hook != nullptr) d_.ms.EnterModule_state = kEnterModuleWaiting;
+    d_.progress.setProgressText(QStringLiteral("Process terminated"), true);
+}
+
+}  // namespace dravik

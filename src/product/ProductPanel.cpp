@@ -1,0 +1,173 @@
+#include "product/ProductPanel.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QWidget>
+
+namespace dravik {
+
+namespace {
+
+constexpr int kLabelX = 20;
+constexpr int kValueX = 280;
+constexpr int kButtonX = 390;
+constexpr std::int32_t kContinuedKeys = 300;  // keys from 300 continue the numbering after 29
+constexpr std::int32_t kContinuedOffset = 270;
+
+void showControl(QWidget* w, bool on) {
+    w->setVisible(on);
+    w->setEnabled(on);
+}
+
+QString objectName(const char* kind, int rowNumber) {
+    return QStringLiteral("%1_Function_%2").arg(QLatin1String(kind)).arg(rowNumber);
+}
+
+}  // namespace
+
+QString ProductPanel::rowPrefix(std::int32_t nameKey, std::int32_t baseNameKey) {
+    const std::int32_t m = nameKey >= kContinuedKeys ? nameKey - kContinuedOffset : nameKey;
+    const std::int32_t number = m - baseNameKey + 1;
+    return (number < 10 ? QStringLiteral("0") : QString()) + QString::number(number) + QStringLiteral(" - ");
+}
+
+void ProductPanel::clear(QWidget* container) {
+    for (Row& r : rows_) {
+        delete r.label.data();
+        delete r.combo.data();
+        delete r.button.data();
+        delete r.text.data();
+    }
+    rows_.clear();
+    if (container == nullptr) return;
+    const auto children = container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* w : children) delete w;
+}
+
+void ProductPanel::build(QWidget* container, const ProductFunctions& functions) {
+    clear(container);
+    rows_.reserve(functions.rows.size());
+    for (const FunctionRow& f : functions.rows) {
+        const int r = static_cast<int>(rows_.size());
+        const int y = kTop + kRowPitch * r;
+        Row row;
+        row.name = f.name;
+        row.unusableReason = f.unusableReason;
+        row.items = f.items;
+        row.combo = new QComboBox(container);
+        row.button = new QPushButton(container);
+        row.text = new QLineEdit(container);
+        row.label = new QLabel(container);
+        row.label->setObjectName(objectName("label", r + 1));
+        row.combo->setObjectName(objectName("comboBox", r + 1));
+        row.button->setObjectName(objectName("button", r + 1));
+        row.text->setObjectName(objectName("textBox", r + 1));
+
+        row.label->setGeometry(kLabelX, y, 230, 21);
+        row.label->setText(rowPrefix(f.nameKey, functions.baseNameKey) + f.name);
+        row.label->setFont(QFont(QStringLiteral("Arial"), 9, QFont::Bold));
+        row.label->setToolTip(f.description);
+        row.button->setGeometry(kButtonX, y, 80, 23);
+        row.button->setText(f.name);
+        row.text->setGeometry(kValueX, y, 100, 20);
+        row.combo->setGeometry(kValueX, y, 190, 21);
+        if (f.location && f.location->textLength > 0) row.text->setMaxLength(f.location->textLength);
+
+        if (!f.usable() || row.items.empty()) {
+            // Nothing of this function is read or written; the reason goes to the log.
+            showControl(row.combo, false);
+            showControl(row.button, false);
+            row.text->setText(QStringLiteral("Not available"));
+            row.text->setToolTip(f.unusableReason);
+            row.text->setVisible(true);
+            row.text->setEnabled(false);
+            row.items.clear();
+        } else {
+            for (const function_parameters& item : row.items) row.combo->addItem(item.toString());
+            row.combo->setCurrentIndex(-1);
+            row.combo->setPlaceholderText(QString());
+            switch (row.kind()) {
+                case FN_LIST:
+                case FN_RANGE:
+                    showControl(row.button, false);
+                    showControl(row.text, false);
+                    break;
+                case FN_ACTION:
+                    showControl(row.combo, false);
+                    showControl(row.text, !row.text->text().isEmpty());
+                    showControl(row.button, true);
+                    break;
+                default:
+                    showControl(row.combo, false);
+                    showControl(row.button, !row.button->text().isEmpty());
+                    row.text->clear();
+                    showControl(row.text, true);
+                    break;
+            }
+        }
+        QObject::connect(row.combo, &QComboBox::activated, row.combo, [this, r](int) {
+            if (onSelectionCommitted) onSelectionCommitted(r);
+        });
+        QObject::connect(row.button, &QPushButton::clicked, row.button, [this, r] {
+            if (onButtonClicked) onButtonClicked(r);
+        });
+        QObject::connect(row.text, &QLineEdit::textChanged, row.text, [this, r](const QString&) {
+            if (onTextChanged) onTextChanged(r);
+        });
+        rows_.push_back(std::move(row));
+    }
+}
+
+void ProductPanel::prune() {
+    for (const Row& r : rows_) {
+        if (r.label.isNull() || r.combo.isNull() || r.button.isNull() || r.text.isNull()) {
+            clear(nullptr);
+            return;
+        }
+    }
+}
+
+int ProductPanel::rowCount() {
+    prune();
+    return static_cast<int>(rows_.size());
+}
+
+int ProductPanel::selectedIndex(int index) { return row(index).combo->currentIndex(); }
+
+void ProductPanel::select(int index, int item) {
+    const QSignalBlocker block(row(index).combo.data());
+    row(index).combo->setCurrentIndex(item);
+}
+
+void ProductPanel::showUnexpected(int index) {
+    QComboBox* c = row(index).combo;
+    const QSignalBlocker block(c);
+    c->setCurrentIndex(-1);
+    c->setPlaceholderText(QString::fromLatin1(kUnexpectedValue));
+}
+
+void ProductPanel::setListColour(int index, const QColor& colour) {
+    QComboBox* c = row(index).combo;
+    QPalette p = c->palette();
+    p.setColor(QPalette::Text, colour);
+    p.setColor(QPalette::ButtonText, colour);
+    c->setPalette(p);
+}
+
+void ProductPanel::setTextColour(int index, const QColor& colour) {
+    QLineEdit* t = row(index).text;
+    QPalette p = t->palette();
+    p.setColor(QPalette::Text, colour);
+    t->setPalette(p);
+}
+
+QString ProductPanel::text(int index) { return row(index).text->text(); }
+
+void ProductPanel::setText(int index, const QString& text) { row(index).text->setText(text); }
+
+}  // namespace dravik
