@@ -1,6 +1,9 @@
 #include "app/DownloadView.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QCheckBox>
@@ -59,7 +62,11 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
     timerAutoConn_.setInterval(1000);
     connect(&timerAutoConn_, &QTimer::timeout, this, [this] { controller_->timerAutoConnTick(); });
     connect(&timerHandler_.timer, &QTimer::timeout, this, [this] { controller_->timerHandlerFired(); });
+    testPage_ = std::make_unique<TestPageRequests>(TestPageRequests::Deps{
+        controller_->session().connection, controller_->session().link, controller_->handler(), lib_, *this, *this,
+        *this});
     wireControls();
+    wireTestPage();
     timer1_.start();
     timerAutoConn_.start();
 }
@@ -98,6 +105,31 @@ void DownloadView::wireControls() {
         about.exec();
     });
     connect(ui_.tabControl1, &QTabWidget::currentChanged, this, [this] { tabControl1_SelectedIndexChanged(); });
+}
+
+void DownloadView::wireTestPage() {
+    auto fill = [this] {
+        TestPageControls c;
+        c.modePosition = ui_.ComboBox_OperativeMode->currentIndex();
+        c.baudPosition = ui_.ComboBox_Baudrate->currentIndex();
+        c.groupPosition = ui_.ComboBox_ChannelGroup->currentIndex();
+        c.channelPosition = ui_.ComboBox_Channel->currentIndex();
+        const auto boxes = ui_.outputLineCheckBoxes();
+        for (std::size_t i = 0; i < boxes.size(); ++i) c.lines[i] = boxes[i]->isChecked();
+        testPage_->Fill_SetupPacket(c);
+    };
+    for (QComboBox* list : {ui_.ComboBox_OperativeMode, ui_.ComboBox_Baudrate, ui_.ComboBox_ChannelGroup,
+                            ui_.ComboBox_Channel})
+        connect(list, &QComboBox::currentIndexChanged, this, fill);
+    for (QCheckBox* box : ui_.outputLineCheckBoxes()) connect(box, &QCheckBox::clicked, this, fill);
+    connect(ui_.button_Mbus_ID_Request, &QPushButton::clicked, this, [this] { testPage_->button_Mbus_ID_Request_Click(); });
+    connect(ui_.button_Send_Mbus_Setup_Req, &QPushButton::clicked, this,
+            [this] { testPage_->button_Send_Mbus_Setup_Req_Click(); });
+    connect(ui_.button_Wi_ID_Request, &QPushButton::clicked, this, [this] {
+        testPage_->button_Wi_ID_Request_Click(ui_.textBox_Dest_address->text(), ui_.textBox_Sys_type->text());
+    });
+    connect(ui_.button_Send_Wi_Setup_Req, &QPushButton::clicked, this,
+            [this] { testPage_->button_Send_Wi_Setup_Req_Click(); });
 }
 
 void DownloadView::tabControl1_SelectedIndexChanged() {

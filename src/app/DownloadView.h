@@ -11,6 +11,7 @@
 #include "app/DownloadViewUi.h"
 #include "app/QtOneShotTimer.h"
 #include "app/WorkerThread.h"
+#include "connection/TestPage.h"
 #include "connection/ConnectionView.h"
 #include "link/Views.h"
 
@@ -67,6 +68,7 @@ protected:
 
 private:
     void wireControls();
+    void wireTestPage();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
     int prepareDataFolders();
@@ -83,6 +85,7 @@ private:
     QtOneShotTimer timerHandler_;
     WorkerThread backgroundWorkerCheckDevice_;
     std::unique_ptr<Controller> controller_;
+    std::unique_ptr<TestPageRequests> testPage_;
     QPointer<QMenu> productMenu_;
     QPointer<QMenu> moduleMenu_;
     ScriptRunner* script_ = nullptr;

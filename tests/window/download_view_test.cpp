@@ -93,4 +93,18 @@ TEST_F(DownloadViewTest, ProductMenusFollowTheIdentification) {
     EXPECT_EQ(view->findChild<QMenu*>("product_StripMenu"), nullptr);
 }
 
+TEST_F(DownloadViewTest, TestPageSendsTheTickedOutputs) {
+    open(true);
+    lib->BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    view->controller().iface().Reset_connection();  // as the first device count does: machines at rest
+    view->ui().checkBox_Power->click();
+    view->ui().button_Send_Mbus_Setup_Req->click();
+    const QString log = view->logText();
+    EXPECT_TRUE(log.contains("Set Output: 0x1fe \r\n")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Input '2' > 4V ")) << log.toStdString();
+    std::uint16_t word = 0;
+    lib->withBench([&](sim::Bench& b) { word = b.outputWord(); });
+    EXPECT_EQ(word, 0x01FE);
+}
+
 }  // namespace
