@@ -60,6 +60,12 @@ void InterfaceConnection::onCountDone(int count) {
     ConnectionState& cs = d_.cs;
     cs.numberOfUSBDevicesConnected = static_cast<std::uint32_t>(std::max(count, 0));
     lastCountEmpty_ = count <= 0;
+    if (cs.WorkingMode == 1 || count <= 0) {
+        // The device set changed under a command in flight: its answer can never come, and a
+        // handler left busy would keep every machine and the automatic connection waiting.
+        d_.hs.release();
+        d_.hs.Rx_timeout_cnt = 0;
+    }
     if (count > 0) {
         d_.view.setConnectMenusEnabled(true);
         d_.view.setUsbField(QStringLiteral("USB connected (") + QString::number(count) + QStringLiteral(")"),
