@@ -105,6 +105,18 @@ void DownloadView::wireControls() {
         about.exec();
     });
     connect(ui_.tabControl1, &QTabWidget::currentChanged, this, [this] { tabControl1_SelectedIndexChanged(); });
+
+    // Product panel: the function machine builds its rows into the panel's content widget.
+    c.functions().setContainer(ui_.panel_ProductContent);
+    c.functions().setParameterButtons([this](bool enabled) {
+        ui_.button_SetParameters->setEnabled(enabled);
+        ui_.button_ReadParameters->setEnabled(enabled);
+    });
+    PanelOperations& ops = c.panelOperations();
+    connect(ui_.button_ReadParameters, &QPushButton::clicked, this, [&ops] { ops.button_ReadParameters_Click(); });
+    connect(ui_.button_SetParameters, &QPushButton::clicked, this, [&ops] { ops.button_SetParameters_Click(); });
+    connect(ui_.buttonReadAll, &QPushButton::clicked, this, [&ops] { ops.buttonReadAll_Click(); });
+    connect(ui_.buttonSetAll, &QPushButton::clicked, this, [&ops] { ops.buttonSetAll_Click(); });
 }
 
 void DownloadView::wireTestPage() {

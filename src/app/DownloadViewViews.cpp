@@ -117,6 +117,8 @@ void DownloadView::addProductMenu(const QString& productName, int identification
     if (identification == 37) {
         QAction* defaults = productMenu_->addAction(QStringLiteral("Default settings"));
         defaults->setObjectName(QStringLiteral("defaultSettingsToolStripMenuItem"));
+        connect(defaults, &QAction::triggered, this,
+                [this] { controller_->panelOperations().defaultSettings_Click(); });
     } else {
         QMenu* configuration = productMenu_->addMenu(QStringLiteral("Configuration"));
         configuration->setObjectName(QStringLiteral("configurationToolStripMenuItem"));

@@ -26,13 +26,6 @@ namespace dravik {
 
 class InterfaceConnection;
 
-// The panel's "Set" and "Read" buttons (button_SetParameters, button_ReadParameters).
-class ParameterButtonsView {
-  public:
-    virtual ~ParameterButtonsView() = default;
-    virtual void setParameterButtonsEnabled(bool enabled) = 0;
-};
-
 // Module operations that the end of a read pass may start. An empty hook puts the module machine
 // at rest instead.
 struct ModuleOperationHooks {
@@ -77,7 +70,9 @@ class EnterFunctions {
     // The widget the panel's controls are built into (the window's panel_ProductContent). Without
     // one the panel lives in a private, never shown widget.
     void setContainer(QWidget* container) { container_ = container; }
-    void setButtonsView(ParameterButtonsView* view) { buttons_ = view; }
+    // Enables or disables the panel's "Set" and "Read" buttons (button_SetParameters,
+    // button_ReadParameters).
+    void setParameterButtons(std::function<void(bool)> setEnabled) { parameterButtons_ = std::move(setEnabled); }
     ModuleOperationHooks& moduleHooks() { return hooks_; }
 
     ProductPanel& panel() { return panel_; }
@@ -121,7 +116,7 @@ class EnterFunctions {
     ProductPanel panel_;
     QWidget* container_ = nullptr;
     std::unique_ptr<QWidget> ownContainer_;
-    ParameterButtonsView* buttons_ = nullptr;
+    std::function<void(bool)> parameterButtons_;
     ModuleOperationHooks hooks_;
     // The bytes of the text value being written by a single write.
     std::vector<ByteWrite> textBytes_;

@@ -27,7 +27,7 @@ bool EnterFunctions::cursorValid() {
 }
 
 void EnterFunctions::build() {
-    if (buttons_ != nullptr) buttons_->setParameterButtonsEnabled(false);
+    if (parameterButtons_) parameterButtons_(false);
     ProductDatabase db(d_.cs.Main_directory, d_.cs.Language_type, d_.onDatabaseFatal,
                        [this](const QString& message) { d_.log.appendLog(message + kCrLf); });
     const ProductFunctions functions = db.loadFunctions(d_.prd.Prd_index);
@@ -67,7 +67,7 @@ void EnterFunctions::readPass() {
         }
         nextRow();
     }
-    if (buttons_ != nullptr) buttons_->setParameterButtonsEnabled(true);
+    if (parameterButtons_) parameterButtons_(true);
     d_.ms.EnterFunctions_state = EnterFunc_END;
 }
 

@@ -29,15 +29,10 @@ sim::BenchConfig standardBench() {
     return bench ? *bench : sim::BenchConfig{};
 }
 
-struct RecordingButtons : ParameterButtonsView {
-    void setParameterButtonsEnabled(bool enabled) override { this->enabled = enabled; }
-    bool enabled = false;
-};
-
 struct FunctionsTest : ::testing::Test {
     std::unique_ptr<ScenarioRig> rig;
     QWidget container;
-    RecordingButtons buttons;
+    bool parameterButtons = false;
     std::size_t framesBefore = 0;
     std::size_t writesBefore = 0;
     std::vector<std::string> setupSql;  // run on the sample database before connecting
@@ -47,7 +42,7 @@ struct FunctionsTest : ::testing::Test {
         ASSERT_TRUE(rig->installSampleDatabase());
         for (const std::string& sql : setupSql) execSql(sql);
         functions().setContainer(&container);
-        functions().setButtonsView(&buttons);
+        functions().setParameterButtons([this](bool enabled) { parameterButtons = enabled; });
         rig->runFor(50);
         rig->controller->iface().Restart();
         ASSERT_TRUE(rig->runFor(500, [&] { return s().connection.Interface_connected; }));
@@ -139,7 +134,7 @@ TEST_F(FunctionsTest, ConnectingBuildsThePanelAndReadsEveryKind) {
     EXPECT_FALSE(text(kClear)->isVisibleTo(&container));
     EXPECT_FALSE(panel().row(kSiren).button->isVisibleTo(&container));
 
-    EXPECT_TRUE(buttons.enabled);
+    EXPECT_TRUE(parameterButtons);
     EXPECT_TRUE(writes().empty());
     EXPECT_EQ(rig->progress.text, "Process terminated");
     EXPECT_EQ(s().machines.EnterFunctions_state, EnterFunc_WAITING);
