@@ -168,8 +168,9 @@ int main(int argc, char** argv) {
     controller.iface().Restart();
     const bool connected =
         drive([&] { return s.connection.Interface_connected; }) &&
-        (controller.autoConn().RebootConnectProduct(), true) &&
-        drive([&] { return s.product.Prd_connected == 1 && s.machines.EnterFunctions_state == EnterFunc_WAITING; }) &&
+        (controller.autoConn().RebootConnectProduct(), true) && drive([&] {
+            return s.product.Prd_connected == 1 && s.machines.EnterFunctions_state == EnterFunc_WAITING;
+        }) &&
         drive([&] { return !controller.handler().ProcessIsInProgress(false); });
     if (!connected) {
         std::fprintf(stderr, "the product was not connected\n");
@@ -189,8 +190,8 @@ int main(int argc, char** argv) {
     const std::uint32_t baud = sim::baudOfCode(1, bench->adapter.baudCode3);
     std::int64_t floorUs = 0;
     for (const auto& [request, answer] : views.exchanges)
-        floorUs += sim::wireTimeUs(static_cast<std::size_t>(request + answer), baud) + bench->timing.productTurnaroundUs +
-                   2 * std::int64_t{bench->timing.usbFrameUs};
+        floorUs += sim::wireTimeUs(static_cast<std::size_t>(request + answer), baud) +
+                   bench->timing.productTurnaroundUs + 2 * std::int64_t{bench->timing.usbFrameUs};
     if (floorUs <= 0) {
         std::fprintf(stderr, "no exchanges\n");
         return 1;

@@ -167,10 +167,11 @@ void EnterFunctions::onIdentification() {
     const std::uint8_t id = d_.hs.RxBuffer_usb[10];
     if (id != d_.prd.Prd_Id1) {
         // Another product answers: nothing of this one may be read or written.
-        d_.log.appendLog(QStringLiteral("Another product answers (identification %1, expected %2): operation stopped")
-                             .arg(id)
-                             .arg(d_.prd.Prd_Id1) +
-                         kCrLf);
+        d_.log.appendLog(
+            QStringLiteral("Another product answers (identification %1, expected %2): operation stopped")
+                .arg(id)
+                .arg(d_.prd.Prd_Id1) +
+            kCrLf);
         rest(QStringLiteral("Process terminated"));
         return;
     }

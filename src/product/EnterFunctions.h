@@ -72,7 +72,9 @@ class EnterFunctions {
     void setContainer(QWidget* container) { container_ = container; }
     // Enables or disables the panel's "Set" and "Read" buttons (button_SetParameters,
     // button_ReadParameters).
-    void setParameterButtons(std::function<void(bool)> setEnabled) { parameterButtons_ = std::move(setEnabled); }
+    void setParameterButtons(std::function<void(bool)> setEnabled) {
+        parameterButtons_ = std::move(setEnabled);
+    }
     ModuleOperationHooks& moduleHooks() { return hooks_; }
 
     ProductPanel& panel() { return panel_; }

@@ -35,8 +35,8 @@ void EnterFunctions::build() {
     for (const FunctionRow& row : functions.rows) {
         if (row.location) d_.fs.Function_ID = row.location->func_id;
         if (!row.usable())
-            d_.log.appendLog(QStringLiteral("Function \"%1\" is not used: %2").arg(row.name, row.unusableReason) +
-                             kCrLf);
+            d_.log.appendLog(
+                QStringLiteral("Function \"%1\" is not used: %2").arg(row.name, row.unusableReason) + kCrLf);
     }
     setCursor(1, 1);
     d_.ms.EnterFunctions_state = EnterFunc_READ;
@@ -186,7 +186,8 @@ void EnterFunctions::onListByteWritten() {
     const function_parameters& it = item(row, writeItem_);
     ++fs.bytesToWrite;
     if (fs.bytesToWrite < it.length) {
-        requestWrite(MEMORY_WRITE_write, at(it.address, fs.bytesToWrite), listByte(it.valueToWrite, fs.bytesToWrite));
+        requestWrite(MEMORY_WRITE_write, at(it.address, fs.bytesToWrite),
+                     listByte(it.valueToWrite, fs.bytesToWrite));
         return;
     }
     nextRow();

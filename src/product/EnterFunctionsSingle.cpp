@@ -43,12 +43,14 @@ void EnterFunctions::writeOne() {
                         it.set_ActualValue(enc.value);
                         it.set_ValueToWrite(it.actual_value);
                     }
-                    if (it.func_id == FN_DIGITS && enc.shownText != fs.TextFunc4) panel_.setText(row, enc.shownText);
+                    if (it.func_id == FN_DIGITS && enc.shownText != fs.TextFunc4)
+                        panel_.setText(row, enc.shownText);
                     textBytes_ = enc.bytes;
                     textAddress_ = it.address;
                     fs.WriteBytes = 0;
                     const ByteWrite& first = textBytes_.front();
-                    requestWrite(MEMORY_WRITE_2, static_cast<std::uint16_t>((textAddress_ + first.offset) & 0xFF),
+                    requestWrite(MEMORY_WRITE_2,
+                                 static_cast<std::uint16_t>((textAddress_ + first.offset) & 0xFF),
                                  first.value);
                     fs.WriteBytes = 1;
                     return;
@@ -79,7 +81,8 @@ void EnterFunctions::onTextOrActionWritten() {
     const function_parameters& it = item(row, itemIndex());
     if (isTextKind(it.func_id) && fs.WriteBytes < textBytes_.size()) {
         const ByteWrite& next = textBytes_[fs.WriteBytes];
-        requestWrite(MEMORY_WRITE_2, static_cast<std::uint16_t>((textAddress_ + next.offset) & 0xFF), next.value);
+        requestWrite(MEMORY_WRITE_2, static_cast<std::uint16_t>((textAddress_ + next.offset) & 0xFF),
+                     next.value);
         ++fs.WriteBytes;
         return;
     }

@@ -49,7 +49,7 @@ struct FunctionState {
     std::uint16_t Function_index = 0;
 
     std::uint8_t ReadBytes = 0;
-    std::uint32_t ReadingValue = 0;  // little-endian accumulator of a list value
+    std::uint32_t ReadingValue = 0;                  // little-endian accumulator of a list value
     std::array<std::uint8_t, 10> ReadBytes_array{};  // a text value is at most 10 bytes
     std::uint8_t bytesToWrite = 0;
     std::uint8_t WriteBytes = 0;

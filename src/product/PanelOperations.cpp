@@ -143,7 +143,8 @@ void PanelOperations::ReadAll() {
 }
 
 void PanelOperations::SetAll() {
-    if (takesPartInSetAll(d_.mod.Mod_SoftwareType)) d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_WRITE;
+    if (takesPartInSetAll(d_.mod.Mod_SoftwareType))
+        d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_WRITE;
     SetParameters_fnc();
 }
 

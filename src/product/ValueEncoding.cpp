@@ -54,7 +54,8 @@ TextEncoding encodeDigits(function_parameters item, const QString& text) {
         return refuse(QStringLiteral("%1 has more than %2 digits").arg(code).arg(item.length));
     while (code.size() < item.length) code.prepend(QLatin1Char('1'));
     for (int k = 0; k < item.length; ++k)
-        e.bytes.push_back({static_cast<std::uint16_t>(k), static_cast<std::uint8_t>(code[k].unicode() - '0')});
+        e.bytes.push_back(
+            {static_cast<std::uint16_t>(k), static_cast<std::uint8_t>(code[k].unicode() - '0')});
     e.shownText = code;
     e.ok = true;
     return e;
@@ -66,13 +67,15 @@ TextEncoding encodeNumber(function_parameters item, const QString& text) {
     item.set_ValueToWrite(v);
     v = item.valueToWrite;
     const int length = item.length;
-    if (length < 1 || length > kMaxNumberBytes) return refuse(QStringLiteral("a number of %1 bytes").arg(length));
+    if (length < 1 || length > kMaxNumberBytes)
+        return refuse(QStringLiteral("a number of %1 bytes").arg(length));
     if (length < kMaxNumberBytes && v >= (std::uint64_t{1} << (8 * length)))
         return refuse(QStringLiteral("%1 does not fit %2 bytes").arg(v).arg(length));
     TextEncoding e;
     e.value = v;
     for (int k = 0; k < length; ++k)
-        e.bytes.push_back({static_cast<std::uint16_t>(k), static_cast<std::uint8_t>(v >> (8 * (length - 1 - k)))});
+        e.bytes.push_back(
+            {static_cast<std::uint16_t>(k), static_cast<std::uint8_t>(v >> (8 * (length - 1 - k)))});
     e.shownText = QString::number(v);
     e.ok = true;
     return e;
@@ -81,13 +84,15 @@ TextEncoding encodeNumber(function_parameters item, const QString& text) {
 TextEncoding encodeHex(const function_parameters& item, const QString& text) {
     const int length = item.length;
     if (text.size() != 2 * length)
-        return refuse(QStringLiteral("\"%1\" must have exactly %2 hexadecimal digits").arg(text).arg(2 * length));
+        return refuse(
+            QStringLiteral("\"%1\" must have exactly %2 hexadecimal digits").arg(text).arg(2 * length));
     TextEncoding e;
     for (int k = 0; k < length; ++k) {
         const int hi = hexDigit(text[2 * k]);
         const int lo = hexDigit(text[2 * k + 1]);
         if (hi < 0 || lo < 0) return refuse(QStringLiteral("\"%1\" is not hexadecimal").arg(text));
-        e.bytes.push_back({static_cast<std::uint16_t>(length - 1 - k), static_cast<std::uint8_t>(hi * 16 + lo)});
+        e.bytes.push_back(
+            {static_cast<std::uint16_t>(length - 1 - k), static_cast<std::uint8_t>(hi * 16 + lo)});
     }
     e.shownText = text;
     e.ok = true;
@@ -98,7 +103,8 @@ TextEncoding encodeHex(const function_parameters& item, const QString& text) {
 
 std::uint32_t littleEndianValue(std::span<const std::uint8_t> bytes) {
     std::uint32_t v = 0;
-    for (std::size_t k = 0; k < bytes.size() && k < kMaxNumberBytes; ++k) v |= std::uint32_t{bytes[k]} << (8 * k);
+    for (std::size_t k = 0; k < bytes.size() && k < kMaxNumberBytes; ++k)
+        v |= std::uint32_t{bytes[k]} << (8 * k);
     return v;
 }
 

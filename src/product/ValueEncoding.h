@@ -32,9 +32,9 @@ struct ByteWrite {
 
 struct TextEncoding {
     bool ok = false;
-    QString error;         // why the text cannot be written (when !ok)
-    QString shownText;     // the row's text after the write (FN_DIGITS shows its padded code)
-    std::uint32_t value = 0;  // FN_DIGITS, FN_NUMBER: the number written (after clamping)
+    QString error;                 // why the text cannot be written (when !ok)
+    QString shownText;             // the row's text after the write (FN_DIGITS shows its padded code)
+    std::uint32_t value = 0;       // FN_DIGITS, FN_NUMBER: the number written (after clamping)
     std::vector<ByteWrite> bytes;  // in the order they are sent
 };
 

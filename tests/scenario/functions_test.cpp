@@ -52,7 +52,8 @@ struct FunctionsTest : ::testing::Test {
         mark();
     }
     void execSql(const std::string& sql) {
-        const QString path = QDir(rig->dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
+        const QString path =
+            QDir(rig->dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
@@ -75,7 +76,8 @@ struct FunctionsTest : ::testing::Test {
         const auto frames = rig->frames();
         for (std::size_t i = framesBefore; i < frames.size(); ++i) {
             const auto& f = frames[i].frame;
-            if (f.size() > 5 && f[1] == kDestProduct && f[4] == code) out.emplace_back(f.begin() + 5, f.end() - 1);
+            if (f.size() > 5 && f[1] == kDestProduct && f[4] == code)
+                out.emplace_back(f.begin() + 5, f.end() - 1);
         }
         return out;
     }
@@ -107,9 +109,14 @@ struct FunctionsTest : ::testing::Test {
 TEST_F(FunctionsTest, ConnectingBuildsThePanelAndReadsEveryKind) {
     connect();
     ASSERT_EQ(panel().rowCount(), kRows);
-    const QStringList labels{"01 - Siren",        "02 - Operating mode",     "03 - Arming delay",
-                             "04 - Entry code",   "05 - Serial number",      "06 - Alarm duration (s)",
-                             "07 - Clear remote controls", "30 - Central locking"};
+    const QStringList labels{"01 - Siren",
+                             "02 - Operating mode",
+                             "03 - Arming delay",
+                             "04 - Entry code",
+                             "05 - Serial number",
+                             "06 - Alarm duration (s)",
+                             "07 - Clear remote controls",
+                             "30 - Central locking"};
     for (int r = 0; r < kRows; ++r) {
         QLabel* label = container.findChild<QLabel*>(QStringLiteral("label_Function_%1").arg(r + 1));
         ASSERT_NE(label, nullptr) << r;
@@ -117,7 +124,8 @@ TEST_F(FunctionsTest, ConnectingBuildsThePanelAndReadsEveryKind) {
         EXPECT_EQ(label->geometry(), QRect(20, 20 + 25 * r, 230, 21));
         EXPECT_EQ(label->font().family(), "Arial");
         EXPECT_TRUE(label->font().bold());
-        EXPECT_NE(container.findChild<QComboBox*>(QStringLiteral("comboBox_Function_%1").arg(r + 1)), nullptr);
+        EXPECT_NE(container.findChild<QComboBox*>(QStringLiteral("comboBox_Function_%1").arg(r + 1)),
+                  nullptr);
     }
     EXPECT_EQ(panel().row(kSiren).label->toolTip(), "Siren sound when the alarm goes off");
     EXPECT_EQ(combo(kSiren)->currentText(), "On");

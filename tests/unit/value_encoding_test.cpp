@@ -22,10 +22,10 @@ struct Shown {
 
 TEST(ValueEncoding, TextShownForTheBytesOfEachKind) {
     const std::vector<Shown> cases = {
-        {FN_NUMBER, {0x01, 0x2C}, "300"},        // most significant byte at the lowest address
-        {FN_HEX, {0x0A, 0x1B}, "1ba"},           // last byte first, no leading zeros
-        {FN_DIGITS, {1, 1, 2, 5}, "1125"},       // one decimal per byte
-        {FN_DIGITS, {200}, "200"},               // a one-byte code is a plain number
+        {FN_NUMBER, {0x01, 0x2C}, "300"},   // most significant byte at the lowest address
+        {FN_HEX, {0x0A, 0x1B}, "1ba"},      // last byte first, no leading zeros
+        {FN_DIGITS, {1, 1, 2, 5}, "1125"},  // one decimal per byte
+        {FN_DIGITS, {200}, "200"},          // a one-byte code is a plain number
         {FN_NUMBER, {0xFF, 0xFF, 0xFF, 0xFF}, "4294967295"},
         {FN_LIST, {1, 2}, ""},
     };
@@ -93,11 +93,9 @@ TEST(ValueEncoding, InputCheckOfShortTextBoxes) {
     };
     const std::vector<Case> cases = {
         {"1203", 4, "1213", false},  // codes of 4 or 5 digits run 1 to 9
-        {"12a", 3, "12", true},
-        {"a12", 5, "", true},
-        {"100", 3, "100", false},  // a 3-character box keeps its zeros
-        {"0a", 4, "1", true},
-        {"1b0a", 6, "1b0a", false},  // longer boxes are not checked
+        {"12a", 3, "12", true},       {"a12", 5, "", true},
+        {"100", 3, "100", false},                                  // a 3-character box keeps its zeros
+        {"0a", 4, "1", true},         {"1b0a", 6, "1b0a", false},  // longer boxes are not checked
         {"xyz", 32767, "xyz", false},
     };
     for (const Case& c : cases) {
