@@ -21,7 +21,7 @@ public:
     int write(const std::uint8_t*, std::size_t n) override { return static_cast<int>(n); }
     int readTimeout(std::uint8_t* d, std::size_t n, int) override {
         const std::size_t k = std::min(n, f_.report.size());
-        std::memcpy(d, f_.report.data(), k);
+        if (k > 0) std::memcpy(d, f_.report.data(), k);
         return static_cast<int>(k);
     }
 
