@@ -72,6 +72,8 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
         row.label->setText(rowPrefix(f.nameKey, functions.baseNameKey) + f.name);
         row.label->setFont(QFont(QStringLiteral("Arial"), 9, QFont::Bold));
         row.label->setToolTip(f.description);
+        // Controls added to a panel already on screen stay hidden until shown.
+        row.label->show();
         row.button->setGeometry(kButtonX, y, 80, 23);
         row.button->setText(f.name);
         row.text->setGeometry(kValueX, y, 100, 20);
@@ -94,6 +96,7 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
             switch (row.kind()) {
                 case FN_LIST:
                 case FN_RANGE:
+                    showControl(row.combo, true);
                     showControl(row.button, false);
                     showControl(row.text, false);
                     break;

@@ -56,3 +56,22 @@ TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("line 2"));
 }
+
+// The demo plays the road of one operation: adapter and product connected automatically, the panel
+// read, a value changed and set, read back black.
+TEST(EndToEnd, DemoPlaysTheWholeRoad) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
+    p.setProcessEnvironment(env);
+    p.start(DRAVIK_BINARY, {"--demo"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 0) << out.toStdString() << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.contains("TX command: MEMORY_WRITE_write. Data: 1.f2.2.5.2.10.0.")) << out.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
+}
