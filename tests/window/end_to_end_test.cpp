@@ -75,3 +75,25 @@ TEST(EndToEnd, DemoPlaysTheWholeRoad) {
     EXPECT_TRUE(out.contains("TX command: MEMORY_WRITE_write. Data: 1.f2.2.5.2.10.0.")) << out.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
 }
+
+// Without the product database the program ends with status -1, but not silently.
+TEST(EndToEnd, MissingDatabaseEndsWithMinusOneAndSaysWhy) {
+    QTemporaryDir dir;
+    const QString script = dir.filePath("wait.txt");
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("wait 60000\n");
+    f.close();
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
+    p.setProcessEnvironment(env);
+    p.start(DRAVIK_BINARY, {"--simulate", "--script", script});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 255);  // -1 as the shell sees it
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains("VuzUvazuzuvar.db")) << err.toStdString();
+    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardOutput()).contains("Product database")) ;
+}
