@@ -5,56 +5,72 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-// The real program, on the simulated bench, driven by a script: the road a technician takes.
-TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString script = dir.filePath("road.txt");
-    QFile f(script);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("expect StatusLabel_USB_connection text \"Searching for devices...\"\n"
-            "wait-log \"Rx: OK\" 10000\n"
-            "expect StatusLabel_interface text \"Interface ID: 12, ver. 3, subver. 4\"\n"
-            "expect StatusLabel_working_mode text \"Standard mode.\"\n"
-            "expect-message \"Main folder check\"\n"
-            "unplug\n"
-            "wait 500\n"
-            "expect StatusLabel_USB_connection text \"USB not connected.\"\n"
-            "expect StatusLabel_interface text \"No inteface connected.\"\n"
-            "quit\n");
-    f.close();
+namespace {
 
+// Runs the real program in dir (its working folder, with its data folder under it).
+struct ProgramRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProgramRun runDravik(const QTemporaryDir& dir, const QStringList& args, int timeoutMs = 60000) {
     QProcess p;
     p.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
     p.setProcessEnvironment(env);
-    p.start(DRAVIK_BINARY, {"--simulate", "--script", script});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    EXPECT_EQ(p.exitCode(), 0) << out.toStdString() << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(out.contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.")) << out.toStdString();
+    p.start(DRAVIK_BINARY, args);
+    ProgramRun r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = "timed out";
+        return r;
+    }
+    r.exitCode = p.exitCode();
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QString writeScript(const QTemporaryDir& dir, const char* text) {
+    const QString path = dir.filePath("script.txt");
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(text);
+    return path;
+}
+
+}  // namespace
+
+// The real program, on the simulated bench, driven by a script: the road a technician takes.
+TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString script = writeScript(dir,
+                                       "expect StatusLabel_USB_connection text \"Searching for devices...\"\n"
+                                       "wait-log \"Rx: OK\" 10000\n"
+                                       "expect StatusLabel_interface text \"Interface ID: 12, ver. 3, subver. 4\"\n"
+                                       "expect StatusLabel_working_mode text \"Standard mode.\"\n"
+                                       "expect-message \"Main folder check\"\n"
+                                       "unplug\n"
+                                       "wait 500\n"
+                                       "expect StatusLabel_USB_connection text \"USB not connected.\"\n"
+                                       "expect StatusLabel_interface text \"No inteface connected.\"\n"
+                                       "quit\n");
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script", script});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.")) << r.out.toStdString();
     EXPECT_TRUE(QDir(dir.filePath("data/protocols")).exists());
 }
 
 TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
     QTemporaryDir dir;
-    const QString script = dir.filePath("bad.txt");
-    QFile f(script);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("# a comment\nexpect StatusLabel_interface text \"Interface ID: 99\"\n");
-    f.close();
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
-    p.setProcessEnvironment(env);
-    p.start(DRAVIK_BINARY, {"--simulate", "--script", script});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("line 2"));
+    const QString script = writeScript(dir, "# a comment\nexpect StatusLabel_interface text \"Interface ID: 99\"\n");
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script", script});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("line 2")) << r.err.toStdString();
 }
 
 // The demo plays the road of one operation: adapter and product connected automatically, the panel
@@ -62,38 +78,17 @@ TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
 TEST(EndToEnd, DemoPlaysTheWholeRoad) {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
-    p.setProcessEnvironment(env);
-    p.start(DRAVIK_BINARY, {"--demo"});
-    ASSERT_TRUE(p.waitForFinished(120000));
-    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    EXPECT_EQ(p.exitCode(), 0) << out.toStdString() << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(out.contains("TX command: MEMORY_WRITE_write. Data: 1.f2.2.5.2.10.0.")) << out.toStdString();
+    const ProgramRun r = runDravik(dir, {"--demo"}, 120000);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("TX command: MEMORY_WRITE_write. Data: 1.f2.2.5.2.10.0.")) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
 }
 
 // Without the product database the program ends with status -1, but not silently.
 TEST(EndToEnd, MissingDatabaseEndsWithMinusOneAndSaysWhy) {
     QTemporaryDir dir;
-    const QString script = dir.filePath("wait.txt");
-    QFile f(script);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("wait 60000\n");
-    f.close();
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
-    p.setProcessEnvironment(env);
-    p.start(DRAVIK_BINARY, {"--simulate", "--script", script});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 255);  // -1 as the shell sees it
-    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-    EXPECT_TRUE(err.contains("VuzUvazuzuvar.db")) << err.toStdString();
-    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardOutput()).contains("Product database")) ;
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script", writeScript(dir, "wait 60000\n")});
+    EXPECT_EQ(r.exitCode, 255);  // -1 as the shell sees it
+    EXPECT_TRUE(r.err.contains("VuzUvazuzuvar.db")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Product database")) << r.out.toStdString();
 }
