@@ -14,7 +14,7 @@ namespace dravik {
 class SimulatedInterfaceLibrary final : public ExchangeLibrary {
 public:
     // How long one receive poll waits for an answer before it returns without one.
-    static constexpr std::int64_t kPollWaitUs = 5000;
+    static constexpr std::int64_t kPollWaitUs = 10000;
 
     SimulatedInterfaceLibrary(Clock& clock, sim::BenchConfig config);
 

@@ -1,9 +1,17 @@
 #pragma once
 // The pump on a worker thread (backgroundWorker2): handler steps run there, machine steps run on
 // the UI thread when the worker reports back.
+//
+// Hand-over: waking a sleeping thread on an idle core costs tens of microseconds, more than a
+// whole exchange with a fast device. So after a run that finished quickly each side waits a few
+// microseconds, actively, for the other before it sleeps; the UI thread then takes the result at
+// once instead of through its event queue. Runs that waited for the device (a receive poll) skip
+// this, so a wait for a slow device costs no CPU. The UI thread returns to its event loop at least
+// every couple of milliseconds, so the window never stops answering.
 
 #include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -22,15 +30,23 @@ protected:
     void scheduleRun(std::int64_t atUs) override;
 
 private:
+    enum Phase : int { kIdle, kRunning, kFinished, kClaimed, kPosted };
+
     void startNow();
+    void launch();
+    bool waitBriefly();
     void workerLoop();
 
     QTimer holdTimer_;
     std::thread worker_;
     std::mutex mutex_;
     std::condition_variable cv_;
-    bool go_ = false;
+    std::atomic<bool> go_{false};
     bool quit_ = false;
+    std::atomic<int> phase_{kIdle};
+    std::atomic<bool> lastRunFast_{false};
+    bool inDirectLoop_ = false;
+    bool startPending_ = false;
 };
 
 }  // namespace dravik
