@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QCoreApplication>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -102,6 +103,12 @@ void DownloadView::wireControls() {
     connect(ui_.frenchToolStripMenuItem, &QAction::triggered, this, [this] { chooseLanguage(LANGUAGE_FRENCH); });
     connect(ui_.toolStripMenuItem1, &QAction::triggered, this, [this] {
         About about(this);
+        about.adjustSize();
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = about.frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            about.move(frame.topLeft());
+        }
         about.exec();
     });
     connect(ui_.tabControl1, &QTabWidget::currentChanged, this, [this] { tabControl1_SelectedIndexChanged(); });

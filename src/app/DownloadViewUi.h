@@ -45,7 +45,7 @@ struct DownloadViewUi {
     QLabel* StatusLabel_interface = nullptr;
     QLabel* StatusLabel_working_mode = nullptr;
 
-    // Menus. Product and module menus are added at run time before `infoToolStripMenuItem`.
+    // Menus. Product and module menus are added at run time at the end of the menu bar.
     QMenu* connectionToolStripMenuItem = nullptr;
     QAction* ToolStripMenuItem_ConnectInterface = nullptr;
     QAction* rebootToolStripMenuItem = nullptr;  // Ctrl+5

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,6 +39,16 @@ QColor colourOf(Tone tone) {
 void showText(QLabel* label, const QString& text, Tone tone) {
     label->setText(text);
     setTextColour(label, colourOf(tone));
+}
+
+// A menu may be removed while one of its actions is still being handled: it leaves the bar at
+// once and is deleted later.
+void dropMenu(QPointer<QMenu>& menu) {
+    if (!menu) return;
+    menu->menuAction()->setVisible(false);
+    if (QWidget* bar = menu->parentWidget()) bar->removeAction(menu->menuAction());
+    menu->deleteLater();
+    menu = nullptr;
 }
 
 void clearChildren(QWidget* container) {
@@ -111,9 +122,9 @@ void DownloadView::setModuleLabel(const QString& text, Tone tone) { showText(ui_
 
 void DownloadView::addProductMenu(const QString& productName, int identification) {
     if (identification != 37 && identification != 63) return;
-    if (productMenu_) delete productMenu_;
+    dropMenu(productMenu_);
     productMenu_ = menuBar()->addMenu(productName);
-    productMenu_->setObjectName(QStringLiteral("product_StripMenu"));
+    productMenu_->setObjectName(productName);
     if (identification == 37) {
         QAction* defaults = productMenu_->addAction(QStringLiteral("Default settings"));
         defaults->setObjectName(QStringLiteral("defaultSettingsToolStripMenuItem"));
@@ -128,9 +139,9 @@ void DownloadView::addProductMenu(const QString& productName, int identification
 }
 
 void DownloadView::addModuleMenu(const QString& moduleName) {
-    if (moduleMenu_) delete moduleMenu_;
+    dropMenu(moduleMenu_);
     moduleMenu_ = menuBar()->addMenu(moduleName);
-    moduleMenu_->setObjectName(QStringLiteral("module_StripMenu"));
+    moduleMenu_->setObjectName(moduleName);
     QMenu* protocols = moduleMenu_->addMenu(QStringLiteral("Protocols"));
     protocols->setObjectName(QStringLiteral("protocolsToolStripMenuItem"));
     protocols->addAction(QStringLiteral("Reset protocol selection"))
@@ -145,8 +156,8 @@ void DownloadView::setFileButtonsEnabled(bool enabled) {
 void DownloadView::clearForm() {
     clearChildren(ui_.panel_ProductContent);
     clearChildren(ui_.panel_ModuleContent);
-    if (productMenu_) delete productMenu_;
-    if (moduleMenu_) delete moduleMenu_;
+    dropMenu(productMenu_);
+    dropMenu(moduleMenu_);
     ui_.checkedListBox_ProtocolSelection->clear();
     ui_.listBox_selectDeselect_group->clear();
     ui_.textBox_protocolPath->clear();

@@ -101,6 +101,10 @@ void ProductConnection::onTimeout() {
             identificationTimedOut();
             break;
         case AUX_MODULE_INFO:
+        case TEST_MODE:
+        case AUX_MODULE_CONFIG:
+            // A module that does not take part is a module that did not answer: the connection
+            // goes on without it (otherwise the functions machine would wait for it for ever).
             d_.mod.Mod_timeout = 1;
             d_.cs.Actual_communication = 2;
             break;
@@ -168,6 +172,10 @@ void ProductConnection::productLookup() {
         d_.hs.Baudrate_value = 0;
         d_.hs.SendingCmd = MBUS_SETUP;
         d_.ms.EnterProduct_state = PRODUCT_SEND;
+        // Nothing is there for the functions and module machines: they rest, so the process
+        // ends once the supply is off.
+        d_.ms.EnterFunctions_state = kEnterFunctionsWaiting;
+        d_.ms.EnterModule_state = kEnterModuleWaiting;
         d_.log.appendLog(QStringLiteral("Product not defined! ") + kCrLf);
         return;
     }

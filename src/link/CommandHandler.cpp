@@ -12,42 +12,54 @@ CommandHandler::CommandHandler(HandlerState& state, MachineStates& machines, Int
                                Dialogs& dialogs, ProgressView& progress)
     : s_(state), m_(machines), lib_(lib), dialogs_(dialogs), progress_(progress) {}
 
+// The UI thread may free the handler (stop, reset, a gate test) while a step runs on the worker.
+// Every state change of a step is therefore made from the state the step started in: when the
+// handler was freed meanwhile, the step's outcome is dropped instead of undoing the reset.
 bool CommandHandler::step(std::vector<QString>& out) {
     switch (s_.CmdHandler_state.load()) {
         case HANDLER_READY: {
             const int cmd = s_.RequestCmd.load();
+            if (cmd == 0) return false;
             const CommandInfo* info = commandInfo(cmd);
             if (info == nullptr) {
-                s_.TxRequest = 0;
+                std::uint8_t pending = 1;
+                s_.TxRequest.compare_exchange_strong(pending, 0);
                 return false;
             }
             if (s_.TxRequest.load() != 1) return false;
             buildRequest(s_.TxBuffer_usb, cmd, s_.Output_value.load(), s_.Baudrate_value.load());
+            CmdHandler_state_ENUM expected = HANDLER_READY;
+            if (s_.RequestCmd.load() != cmd || !s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_SEND))
+                return true;
+            s_.TxRequest = 0;
             if (cmd == MBUS_SETUP) {
                 const int supply = supplyFromOutputWord(s_.Output_value.load());
                 if (supply >= 0) s_.Product_supply = static_cast<std::uint8_t>(supply);
             }
-            out.push_back(QStringLiteral("TX command: ") + QLatin1String(info->logName.data(),
-                                                                         static_cast<qsizetype>(info->logName.size())));
+            out.push_back(QStringLiteral("TX command: ") +
+                          QLatin1String(info->logName.data(), static_cast<qsizetype>(info->logName.size())));
             out.push_back(QStringLiteral(". Data: ") +
                           byteDump(s_.TxBuffer_usb, kStart, requestFrameSize(s_.TxBuffer_usb)) + kCrLf);
-            s_.CmdHandler_state = HANDLER_SEND;
-            s_.TxRequest = 0;
             return true;
         }
-        case HANDLER_SEND:
+        case HANDLER_SEND: {
             std::fill(s_.RxBuffer_usb.bytes.begin() + kStart, s_.RxBuffer_usb.bytes.begin() + kStart + 64, 0);
             lib_.USB_TX(s_.TxBuffer_usb);
-            s_.Rx_timeout_cnt = s_.Rx_timeout_val.load();
-            s_.CmdHandler_state = HANDLER_RECEIVE;
+            CmdHandler_state_ENUM expected = HANDLER_SEND;
+            if (s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_RECEIVE))
+                s_.Rx_timeout_cnt = s_.Rx_timeout_val.load();
             return true;
+        }
         case HANDLER_RECEIVE: {
             dataBuffer rx;
             const bool got = lib_.USB_RX(&rx);
             out.push_back(QStringLiteral(".."));
-            if (got && answerMatches(s_.TxBuffer_usb, rx) && s_.Rx_timeout_cnt.load() != 0) {
+            // One reading of the counter decides: the 100 ms tick may change it meanwhile.
+            const std::uint8_t remaining = s_.Rx_timeout_cnt.load();
+            CmdHandler_state_ENUM expected = HANDLER_RECEIVE;
+            if (got && answerMatches(s_.TxBuffer_usb, rx) && remaining != 0) {
                 s_.RxBuffer_usb = rx;
-                s_.CmdHandler_state = HANDLER_ANSWERED;
+                if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_ANSWERED)) return true;
                 if (rx[kCode] == 0x40 && s_.TxBuffer_usb[kDest] == kDestInterface)
                     s_.Cable_Module_DirectConnection = directConnectionFromAnswer(rx);
                 s_.SendDataSlotRetry = 0;
@@ -57,10 +69,9 @@ bool CommandHandler::step(std::vector<QString>& out) {
                 const int answerLength = rx[kLength];
                 out.push_back(QStringLiteral("Rx: OK. Data: ") +
                               byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
-            }
-            if (s_.Rx_timeout_cnt.load() == 0) {
+            } else if (remaining == 0) {
+                if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_TIMEOUT)) return true;
                 out.push_back(QStringLiteral("Rx: TIMEOUT ") + kCrLf);
-                s_.CmdHandler_state = HANDLER_TIMEOUT;
             }
             return true;
         }

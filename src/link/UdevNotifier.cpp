@@ -30,7 +30,13 @@ private:
         bool changed = false;
         while (udev_device* dev = udev_monitor_receive_device(monitor_)) {
             const char* action = udev_device_get_action(dev);
-            if (action != nullptr && (std::string_view(action) == "add" || std::string_view(action) == "remove"))
+            const char* path = udev_device_get_devpath(dev);
+            // The HID device's name in the path carries bus, vendor and product ids
+            // ("0003:2047:0301.0004"); other devices (a mouse, a keyboard) must not reset the
+            // connection.
+            const bool adapter = path != nullptr && std::string_view(path).find(":2047:") != std::string_view::npos;
+            if (adapter && action != nullptr &&
+                (std::string_view(action) == "add" || std::string_view(action) == "remove"))
                 changed = true;
             udev_device_unref(dev);
         }

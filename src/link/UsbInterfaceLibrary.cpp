@@ -39,15 +39,31 @@ int UsbInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     }
     std::lock_guard lock(deviceMutex_);
     device_ = opened;
+    if (id) lastId_ = *id;
     return device_ ? 0 : 1;
 }
 
-void UsbInterfaceLibrary::USB_TX(dataBuffer report) {
-    std::shared_ptr<HidDevice> dev;
+std::shared_ptr<HidDevice> UsbInterfaceLibrary::currentDevice(bool reopen) {
+    std::optional<DeviceId> id;
     {
         std::lock_guard lock(deviceMutex_);
-        dev = device_;
+        if (device_ || !reopen || !lastId_) return device_;
+        id = lastId_;
     }
+    // A read or write error dropped the handle; a passing error must not leave the link deaf
+    // until the next device count, so a request opens the device again.
+    std::shared_ptr<HidDevice> opened;
+    {
+        std::lock_guard lock(hidMutex_);
+        opened = hid_->open(id->vid, id->pid, id->index);
+    }
+    std::lock_guard lock(deviceMutex_);
+    if (!device_) device_ = opened;
+    return device_;
+}
+
+void UsbInterfaceLibrary::USB_TX(dataBuffer report) {
+    const std::shared_ptr<HidDevice> dev = currentDevice(true);
     if (!dev) return;
     std::array<std::uint8_t, kReportSize> buf{};
     // Answers left over from an earlier request would be taken for this one's.
@@ -64,11 +80,7 @@ void UsbInterfaceLibrary::USB_TX(dataBuffer report) {
 }
 
 bool UsbInterfaceLibrary::USB_RX(dataBuffer* report) {
-    std::shared_ptr<HidDevice> dev;
-    {
-        std::lock_guard lock(deviceMutex_);
-        dev = device_;
-    }
+    const std::shared_ptr<HidDevice> dev = currentDevice(false);
     if (!dev) {
         // No device: still wait like a poll would, so a caller's loop cannot spin.
         clock_.sleepUs(std::int64_t{kPollWaitMs} * 1000);

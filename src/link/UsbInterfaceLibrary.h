@@ -5,7 +5,9 @@
 #include <QObject>
 #include <memory>
 #include <mutex>
+#include <optional>
 
+#include "link/DeviceText.h"
 #include "link/ExchangeLibrary.h"
 #include "link/HidApi.h"
 
@@ -31,11 +33,14 @@ public:
     bool USB_RX(dataBuffer* report) override;
 
 private:
+    std::shared_ptr<HidDevice> currentDevice(bool reopen);
+
     std::mutex hidMutex_;
     std::mutex deviceMutex_;
     std::unique_ptr<HidApi> hid_;
     std::shared_ptr<HidDevice> device_;
     std::unique_ptr<DeviceNotifier> notifier_;
+    std::optional<DeviceId> lastId_;
     int family_ = 0;
     int com_ = 0;
 };

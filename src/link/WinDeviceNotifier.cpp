@@ -7,6 +7,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QWidget>
+#include <string>
 
 #include "link/DeviceNotifier.h"
 
@@ -36,8 +37,18 @@ public:
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "windows_generic_MSG") return false;
         const MSG* msg = static_cast<const MSG*>(message);
-        if (msg->message == WM_DEVICECHANGE && (msg->wParam == DBT_DEVICEARRIVAL || msg->wParam == DBT_DEVICEREMOVECOMPLETE))
-            onChange_();
+        if (msg->message != WM_DEVICECHANGE ||
+            (msg->wParam != DBT_DEVICEARRIVAL && msg->wParam != DBT_DEVICEREMOVECOMPLETE))
+            return false;
+        // Only the adapter's own arrivals and removals: other devices must not reset the link.
+        const auto* hdr = reinterpret_cast<const DEV_BROADCAST_HDR*>(msg->lParam);
+        if (hdr != nullptr && hdr->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE) {
+            const auto* di = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(hdr);
+            const std::wstring name(di->dbcc_name);
+            if (name.find(L"VID_2047") == std::wstring::npos && name.find(L"vid_2047") == std::wstring::npos)
+                return false;
+        }
+        onChange_();
         return false;
     }
 

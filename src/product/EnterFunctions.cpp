@@ -166,7 +166,9 @@ void EnterFunctions::onAnswerOk() {
 void EnterFunctions::onIdentification() {
     const std::uint8_t id = d_.hs.RxBuffer_usb[10];
     if (id != d_.prd.Prd_Id1) {
-        // Another product answers: nothing of this one may be read or written.
+        // Another product answers: nothing of this one may be read or written. The operation is
+        // abandoned and the machine rests; waiting in its answer state would hold every other
+        // process (and the automatic connection) until the user pressed "Stop process".
         d_.log.appendLog(
             QStringLiteral("Another product answers (identification %1, expected %2): operation stopped")
                 .arg(id)

@@ -170,9 +170,11 @@ void PanelOperations::ProductTextBox_Changed(int row) {
         const QSignalBlocker block(box);
         box->setText(check.text);
     }
+    panel.setTextColour(row, Qt::red);
+    // The message box runs its own event loop, in which a device change may rebuild or clear the
+    // panel: nothing of the row is touched after it.
     if (check.refused)
         d_.dialogs.message(QStringLiteral("Value must be contain only numbers ! "), kSetParameterCaption);
-    panel.setTextColour(row, Qt::red);
 }
 
 }  // namespace dravik

@@ -22,7 +22,6 @@ constexpr std::array<int, 3> kFunctionNameColumns{0, 1, 3};
 constexpr std::array<int, 3> kFunctionDescriptionColumns{8, 9, 10};
 constexpr std::array<int, 3> kValueNameColumns{0, 1, 2};
 
-bool isTextKind(std::int32_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
 
 // Why a memory location cannot be handled; empty when it can. The raw column values are checked,
 // so a value that would only fit after truncation is refused as well.
@@ -30,13 +29,14 @@ QString locationProblem(std::int32_t kind, std::int32_t length) {
     if (kind < FN_LIST || kind > FN_NUMBER) {
         return QStringLiteral("unknown function kind %1 (known kinds are 1 to 6)").arg(kind);
     }
-    const int maxLength =
-        isTextKind(kind) ? ProductDatabase::kMaxTextValueBytes : ProductDatabase::kMaxListValueBytes;
+    // A number is held in 32 bits like a list value; digit and hex codes take up to 10 bytes.
+    const bool longText = kind == FN_DIGITS || kind == FN_HEX;
+    const int maxLength = longText ? ProductDatabase::kMaxTextValueBytes : ProductDatabase::kMaxListValueBytes;
     if (length < 1 || length > maxLength) {
         return QStringLiteral("value length %1 bytes is outside 1 to %2 bytes for a %3 function")
             .arg(length)
             .arg(maxLength)
-            .arg(isTextKind(kind) ? QStringLiteral("text") : QStringLiteral("list, range or action"));
+            .arg(longText ? QStringLiteral("digit or hex") : QStringLiteral("list, range, action or number"));
     }
     return {};
 }

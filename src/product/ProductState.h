@@ -27,7 +27,7 @@ struct ProductState {
     std::uint32_t Prd_Id2 = 0;
     std::uint32_t Prd_WaitTime = 0;
     // Work for the functions machine once the product is identified: 1 = build the panel and read it.
-    std::uint8_t Fnc_OperationToDo = 0;
+    std::uint8_t Fnc_OperationToDo = 1;
 };
 
 struct ModuleState {

@@ -66,6 +66,18 @@ TEST_F(AutoConnectionTest, AtMostTwoRebootsInARow) {
     EXPECT_EQ(rig->log().count("AutoConn: Reboot product"), 0);
 }
 
+TEST_F(AutoConnectionTest, UndefinedProductEndsTheProcessWithItsSupplyOff) {
+    sim::BenchConfig bench;
+    bench.product.identification = {0, 99, 1, 0};  // no description in the database
+    open(bench);
+    ASSERT_TRUE(rig->runFor(30000, [&] { return rig->log().contains("Product not defined! \r\n"); }));
+    EXPECT_TRUE(rig->runFor(5000, [&] { return !rig->controller->handler().ProcessIsInProgress(false); }));
+    bool supply = true;
+    rig->lib->withBench([&](sim::Bench& b) { supply = (b.outputWord() & 0x0100) != 0; });
+    EXPECT_FALSE(supply);
+    EXPECT_EQ(rig->view.product.text, "( Id: 99, ver. 1, subver. 0 )");
+}
+
 TEST_F(AutoConnectionTest, UntickedManagerOnlyRunsTheWatchdog) {
     open();
     rig->autoConnChecked = false;

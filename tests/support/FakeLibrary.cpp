@@ -1,5 +1,7 @@
 #include "support/FakeLibrary.h"
 
+#include <utility>
+
 namespace dravik::test {
 
 void FakeLibrary::answerNext(std::uint8_t dest, std::uint8_t code, std::vector<std::uint8_t> data,
@@ -19,6 +21,7 @@ void FakeLibrary::USB_TX(dataBuffer report) {
 
 bool FakeLibrary::USB_RX(dataBuffer* report) {
     ++polls;
+    if (duringPoll) std::exchange(duringPoll, nullptr)();
     constexpr std::int64_t kWaitUs = 5000;
     const std::int64_t now = clock_.nowUs();
     if (!queue.empty() && queue.front().readyUs <= now + kWaitUs) {

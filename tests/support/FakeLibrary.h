@@ -47,6 +47,8 @@ public:
     std::string deviceText;
     std::function<void()> onChange;
     int polls = 0;
+    // Runs inside the next receive poll, as the UI thread may while the worker waits.
+    std::function<void()> duringPoll;
 };
 
 }  // namespace dravik::test

@@ -199,6 +199,31 @@ TEST(Gates, StopAndReset) {
     EXPECT_EQ(rig.hs.RequestCmd.load(), MEMORY_READ);  // left to the caller
 }
 
+TEST(Gates, AStopDuringAPollIsNotUndoneByTheWorker) {
+    struct Case {
+        const char* name;
+        bool answer;
+    } cases[] = {{"answer arriving", true}, {"time-out running out", false}};
+    for (const Case& c : cases) {
+        LinkRig rig;
+        if (c.answer) rig.lib.answerNext(0xF2, 0x00, {0, 37, 1, 0}, 0);
+        ASSERT_EQ(rig.handler.WatchBus(IDENTIFICATION, true), RESULT_ACCEPTED);
+        std::vector<QString> out;
+        rig.handler.step(out);  // build
+        rig.handler.step(out);  // send
+        if (!c.answer) rig.hs.Rx_timeout_cnt = 1;
+        rig.lib.duringPoll = [&] {
+            rig.handler.StopProcess();
+            rig.hs.Rx_timeout_cnt = 0;
+        };
+        out.clear();
+        rig.handler.step(out);  // the poll, with the stop in the middle of it
+        EXPECT_EQ(rig.hs.CmdHandler_state.load(), HANDLER_READY) << c.name;
+        EXPECT_EQ(rig.handler.WatchBus(MBUS_SETUP, true), RESULT_ACCEPTED) << c.name;  // free for the next
+        EXPECT_FALSE(out.size() > 1) << c.name;                                       // only the ".."
+    }
+}
+
 TEST(Gates, WatchdogFreesAnUnconsumedTimeout) {
     LinkRig rig;
     rig.hs.RequestCmd = IDENTIFICATION;

@@ -124,6 +124,18 @@ TEST_F(UsbLibraryTest, UnplugMidExchangeIsATimeoutAndNeverASpin) {
     EXPECT_EQ(lib.ID_Request(0xF2), ExchangeLibrary::kNoAnswer);
 }
 
+TEST_F(UsbLibraryTest, ARequestReopensAfterAnError) {
+    lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    hid.unplugged = true;
+    dataBuffer rx;
+    EXPECT_FALSE(lib.USB_RX(&rx));  // the error drops the handle
+    hid.unplugged = false;
+    const int opened = hid.opened;
+    lib.USB_TX(dataBuffer{});
+    EXPECT_EQ(hid.opened, opened + 1);
+    EXPECT_EQ(hid.written.size(), 1u);
+}
+
 TEST_F(UsbLibraryTest, OpenFailsForMissingDeviceOrBadText) {
     hid.devices = 0;
     EXPECT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 1);

@@ -90,7 +90,7 @@ TEST_F(DownloadViewTest, ProductMenusFollowTheIdentification) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(view->findChild<QMenu*>("configurationToolStripMenuItem"), nullptr);
     view->addProductMenu("TAVIRON 12", 12);
-    EXPECT_EQ(view->findChild<QMenu*>("product_StripMenu"), nullptr);
+    EXPECT_EQ(view->findChild<QMenu*>("TAVIRON 12"), nullptr);
 }
 
 TEST_F(DownloadViewTest, TestPageSendsTheTickedOutputs) {
