@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -22,6 +23,17 @@ constexpr std::int32_t kContinuedOffset = 270;
 void showControl(QWidget* w, bool on) {
     w->setVisible(on);
     w->setEnabled(on);
+}
+
+// The button keeps its 80 px; a long function name is set smaller (down to 6 pt) rather than cut,
+// and the full name is its tool tip.
+void fitCaption(QPushButton* button) {
+    QFont font = button->font();
+    const int room = button->width() - 14;
+    while (QFontMetrics(font).horizontalAdvance(button->text()) > room && font.pointSizeF() > 6.0)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    button->setFont(font);
+    button->setToolTip(button->text());
 }
 
 QString objectName(const char* kind, int rowNumber) {
@@ -76,6 +88,7 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
         row.label->show();
         row.button->setGeometry(kButtonX, y, 80, 23);
         row.button->setText(f.name);
+        fitCaption(row.button);
         row.text->setGeometry(kValueX, y, 100, 20);
         row.combo->setGeometry(kValueX, y, 190, 21);
         if (f.location && f.location->textLength > 0) row.text->setMaxLength(f.location->textLength);
