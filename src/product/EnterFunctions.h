@@ -90,6 +90,7 @@ class EnterFunctions {
     void build();
     void readPass();
     void preRead();
+    const function_parameters* seekItem(const std::function<bool(std::uint16_t)>& wanted);
     void write();
     void writeOne();
     void endOfPass();

@@ -13,8 +13,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kReadText = QStringLiteral("Read parameters...");
 const QString kWriteText = QStringLiteral("Write parameters...");
 
-bool isListKind(std::uint16_t kind) { return kind == FN_LIST || kind == FN_RANGE; }
-bool isTextKind(std::uint16_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
 std::uint16_t at(std::uint16_t address, int k) { return static_cast<std::uint16_t>((address + k) & 0xFF); }
 
 }  // namespace
@@ -48,24 +46,16 @@ void EnterFunctions::readPass() {
     d_.view.setReadSetAllEnabled(true);
     d_.progress.setProgressText(kReadText, true);
     if (rows > 0) d_.progress.setProgressValue((fs.ComboBoxList_index * 100 - 100) / rows);
-    while (fs.ComboBoxList_index <= rows) {
-        const ProductPanel::Row& row = panel_.row(rowIndex());
-        while (fs.ComboBoxItem_index <= row.items.size()) {
-            const function_parameters& it = row.items[static_cast<std::size_t>(itemIndex())];
-            if (isListKind(it.func_id)) {
-                fs.ReadingValue = 0;
-                fs.ReadBytes = 0;
-                request(MEMORY_READ, it.address);
-                return;
-            }
-            if (isTextKind(it.func_id)) {
-                fs.ReadBytes = 0;
-                request(MEMORY_READ_2, it.address);
-                return;
-            }
-            ++fs.ComboBoxItem_index;
+    const auto readable = [](std::uint16_t kind) { return isListKind(kind) || isTextKind(kind); };
+    if (const function_parameters* it = seekItem(readable)) {
+        fs.ReadBytes = 0;
+        if (isListKind(it->func_id)) {
+            fs.ReadingValue = 0;
+            request(MEMORY_READ, it->address);
+        } else {
+            request(MEMORY_READ_2, it->address);
         }
-        nextRow();
+        return;
     }
     if (parameterButtons_) parameterButtons_(true);
     d_.ms.EnterFunctions_state = EnterFunc_END;
@@ -128,23 +118,31 @@ void EnterFunctions::onTextByte() {
     d_.ms.EnterFunctions_state = EnterFunc_READ;
 }
 
-void EnterFunctions::preRead() {
+// Moves the cursor, item by item and row by row, to the first item (from the cursor on) whose
+// kind the predicate takes; nullptr when the rows are exhausted.
+const function_parameters* EnterFunctions::seekItem(const std::function<bool(std::uint16_t)>& wanted) {
     const int rows = panel_.rowCount();
     FunctionState& fs = d_.fs;
-    d_.progress.setProgressText(kReadText, true);
     while (fs.ComboBoxList_index <= rows) {
         const ProductPanel::Row& row = panel_.row(rowIndex());
         while (fs.ComboBoxItem_index <= row.items.size()) {
             const function_parameters& it = row.items[static_cast<std::size_t>(itemIndex())];
-            if (isListKind(it.func_id)) {
-                fs.ReadingValue = 0;
-                fs.ReadBytes = 0;
-                request(MEMORY_WRITE_read, it.address);
-                return;
-            }
+            if (wanted(it.func_id)) return &it;
             ++fs.ComboBoxItem_index;
         }
         nextRow();
+    }
+    return nullptr;
+}
+
+void EnterFunctions::preRead() {
+    FunctionState& fs = d_.fs;
+    d_.progress.setProgressText(kReadText, true);
+    if (const function_parameters* it = seekItem(isListKind)) {
+        fs.ReadingValue = 0;
+        fs.ReadBytes = 0;
+        request(MEMORY_WRITE_read, it->address);
+        return;
     }
     d_.progress.setProgressText(QString(), false);
     d_.progress.setProgressValue(0);

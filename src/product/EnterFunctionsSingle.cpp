@@ -10,7 +10,6 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kSetParameterCaption = QStringLiteral("Set product parameter     ");
 
-bool isTextKind(std::uint16_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
 
 }  // namespace
 

@@ -20,7 +20,6 @@ bool takesPartInSetAll(std::uint8_t type) {
     return type == 0xA1 || type == 0xA2 || type == 0x1F || type == 0x10 || type == 0x81;
 }
 
-bool isTextKind(std::uint16_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
 
 }  // namespace
 
