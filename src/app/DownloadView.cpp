@@ -161,7 +161,7 @@ void DownloadView::tabControl1_SelectedIndexChanged() {
 void DownloadView::chooseLanguage(int lang) {
     if (!Save_Language(lang, controller_->session().connection.Language_type))
         appendLog(QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath()) +
-                  QStringLiteral("\r\n"));
+                  kCrLf);
     controller_->autoConn().RebootConnectProduct();
 }
 

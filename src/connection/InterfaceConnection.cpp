@@ -1,5 +1,7 @@
 #include "connection/InterfaceConnection.h"
 
+#include "connection/MbusSetup.h"
+
 namespace dravik {
 
 namespace {
@@ -139,7 +141,7 @@ void InterfaceConnection::EnterInterface() {
                                               QString::number(rx[12]),
                                           Tone::Green);
                 d_.view.resetTestPage();
-                d_.hs.Output_value = 0x00FF;
+                d_.hs.Output_value = kOutputsAllOff;
                 d_.hs.Baudrate_value = 0;
                 cs.OperativeMode_value = 0;
                 cs.ChannelGroup_value = 0;

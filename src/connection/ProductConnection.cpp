@@ -6,7 +6,6 @@
 namespace dravik {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kProductNotFound = QStringLiteral("Product not found !");
 constexpr std::uint32_t kIdentificationWithModuleConfig = 44;
 constexpr std::uint32_t kIdentificationDefaultSettings = 37;

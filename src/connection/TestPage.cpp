@@ -3,7 +3,6 @@
 namespace dravik {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 QString dec(unsigned v) { return QString::number(v); }
 }  // namespace
 

@@ -4,9 +4,6 @@
 
 namespace dravik {
 
-namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-}
 
 CommandHandler::CommandHandler(HandlerState& state, MachineStates& machines, InterfaceLibrary& lib,
                                Dialogs& dialogs, ProgressView& progress)
@@ -155,10 +152,8 @@ void CommandHandler::StopProcess() {
     m_.EnterProduct_state = kEnterProductIdle;
     m_.EnterModule_state = kEnterModuleWaiting;
     m_.EnterFunctions_state = kEnterFunctionsWaiting;
-    s_.CmdHandler_state = HANDLER_READY;
+    s_.release();
     s_.Rx_timeout_cnt = 0;
-    s_.RequestCmd = 0;
-    s_.TxRequest = 0;
     // The device gets its 100 ms of quiet as a hold of the next cycle, not a sleep of the window.
     if (pump_ != nullptr) pump_->hold(100);
     progress_.setProgressText(QString(), false);

@@ -6,6 +6,9 @@
 
 namespace dravik {
 
+// Every status-log line ends in CR LF.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 class LogView {
 public:
     virtual ~LogView() = default;

@@ -10,9 +10,6 @@
 
 namespace dravik {
 
-namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-}
 
 EnterFunctions::EnterFunctions(Deps d) : d_(std::move(d)) {}
 

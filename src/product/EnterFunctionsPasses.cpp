@@ -9,7 +9,6 @@ namespace dravik {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kReadText = QStringLiteral("Read parameters...");
 const QString kWriteText = QStringLiteral("Write parameters...");
 

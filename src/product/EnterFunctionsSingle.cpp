@@ -7,7 +7,6 @@ namespace dravik {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kSetParameterCaption = QStringLiteral("Set product parameter     ");
 
 
