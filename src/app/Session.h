@@ -3,7 +3,7 @@
 
 #include "connection/ConnectionState.h"
 #include "link/HandlerState.h"
-#include "product/ProductState.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 

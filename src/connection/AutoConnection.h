@@ -9,7 +9,7 @@
 #include "link/CommandHandler.h"
 #include "link/OneShotTimer.h"
 #include "link/Views.h"
-#include "product/ProductState.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 

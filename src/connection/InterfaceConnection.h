@@ -10,7 +10,7 @@
 #include "link/CommandHandler.h"
 #include "link/InterfaceLibrary.h"
 #include "link/Views.h"
-#include "product/ProductState.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 

@@ -9,8 +9,8 @@
 #include "connection/ProductStates.h"
 #include "link/CommandHandler.h"
 #include "link/Views.h"
-#include "product/ProductDatabase.h"
-#include "product/ProductState.h"
+#include "database/ProductDatabase.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 

@@ -15,9 +15,9 @@
 #include "link/CommandHandler.h"
 #include "link/Views.h"
 #include "product/FunctionState.h"
-#include "product/ProductDatabase.h"
+#include "database/ProductDatabase.h"
 #include "product/ProductPanel.h"
-#include "product/ProductState.h"
+#include "database/ProductState.h"
 #include "product/ValueEncoding.h"
 
 class QWidget;

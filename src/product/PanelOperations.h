@@ -11,7 +11,7 @@
 #include "link/Views.h"
 #include "product/EnterFunctions.h"
 #include "product/FunctionState.h"
-#include "product/ProductState.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 

@@ -14,8 +14,8 @@
 #include <functional>
 #include <vector>
 
-#include "product/FunctionParameters.h"
-#include "product/ProductDatabase.h"
+#include "database/FunctionParameters.h"
+#include "database/ProductDatabase.h"
 
 class QComboBox;
 class QLabel;

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "product/FunctionParameters.h"
+#include "database/FunctionParameters.h"
 
 namespace dravik {
 

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "product/ProductDatabase.h"
+#include "database/ProductDatabase.h"
 
 namespace dbtest {
 

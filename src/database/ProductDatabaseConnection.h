@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "product/SqliteHandles.h"
+#include "database/SqliteHandles.h"
 
 namespace dravik {
 

@@ -1,4 +1,4 @@
-#include "product/ProductDatabaseConnection.h"
+#include "database/ProductDatabaseConnection.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
-#include "product/ProductDatabase.h"
+#include "database/ProductDatabase.h"
 
 #include <QDir>
 #include <utility>
 
-#include "product/ProductDatabaseConnection.h"
+#include "database/ProductDatabaseConnection.h"
 
 namespace dravik {
 

@@ -16,8 +16,8 @@
 #include <optional>
 #include <vector>
 
-#include "product/FunctionParameters.h"
-#include "product/ProductState.h"
+#include "database/FunctionParameters.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 

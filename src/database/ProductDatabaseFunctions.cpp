@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "product/ProductDatabase.h"
-#include "product/ProductDatabaseConnection.h"
+#include "database/ProductDatabase.h"
+#include "database/ProductDatabaseConnection.h"
 
 namespace dravik {
 

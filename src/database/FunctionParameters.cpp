@@ -1,4 +1,4 @@
-#include "product/FunctionParameters.h"
+#include "database/FunctionParameters.h"
 
 #include <utility>
 
