@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
                         [](const QString& m) {
                             std::fprintf(stderr, "database: %s\n", qPrintable(m));
                             std::exit(1);
-                        }};
+                        },
+                        [&folder] { return QDir(folder.path()).filePath(QStringLiteral("protocols")); }};
     Controller controller(std::move(deps));
     Session& s = controller.session();
     s.machines.EnterFunctions_state = EnterFunc_WAITING;

@@ -15,8 +15,13 @@ Controller::Controller(ControllerDeps deps)
       functions_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, *pump_, iface_,
                   d_.view, d_.log, d_.progress, d_.dialogs, d_.onDatabaseFatal}),
       panelOps_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, functions_, d_.log,
-                 d_.progress, d_.dialogs}) {
+                 d_.progress, d_.dialogs}),
+      module_({s_.link, s_.machines, s_.connection, s_.product, s_.module, s_.moduleStatus, s_.slotTables, functionState_,
+               handler_, *pump_, d_.view, d_.log, d_.progress, d_.dialogs, d_.onDatabaseFatal, d_.protocolsFolder}) {
     pump_->setDispatch([this] { return dispatch(); });
+    functions_.moduleHooks() = {[this] { module_.Write_SELECTION_Protocols_fnc(); },
+                                [this] { module_.SetProtocol_fnc(); }, [this] { module_.Read_ALL_Protocol_fnc(); },
+                                [this] { module_.Read_SELECTION_Protocols_fnc(); }};
     s_.link.CmdHandler_state = HANDLER_READY;
 }
 
@@ -44,7 +49,7 @@ bool Controller::dispatch() {
         const ModuleState& m = s_.module;
         if (p.Prd_connected != 0 && (m.Mod_connected != 0 || p.Prd_Module != 1 || m.Mod_timeout == 1)) {
             if (cs.Working_parameters == 2 && p.Prd_Module == 1) {
-                // The module machine joins with the module work.
+                module_.step();
             } else if (cs.Working_parameters == 1) {
                 functions_.step();
             }

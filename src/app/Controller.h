@@ -17,6 +17,7 @@
 #include "link/OneShotTimer.h"
 #include "link/Pump.h"
 #include "link/Views.h"
+#include "module/EnterModule.h"
 #include "product/EnterFunctions.h"
 #include "product/FunctionState.h"
 #include "product/PanelOperations.h"
@@ -40,6 +41,8 @@ struct ControllerDeps {
     std::function<QString()> currentFolder;
     // The product database cannot be opened or queried: ends the program.
     FatalHandler onDatabaseFatal;
+    // The folder of the protocol files (the data folder's "protocols").
+    std::function<QString()> protocolsFolder;
 };
 
 class Controller {
@@ -63,6 +66,8 @@ public:
     EnterFunctions& functions() { return functions_; }
     PanelOperations& panelOperations() { return panelOps_; }
     FunctionState& functionState() { return functionState_; }
+    // The module machine (its controls are set by the window).
+    EnterModule& module() { return module_; }
 
 private:
     // Steps 1-3 of a pump cycle: run the machine that is current.
@@ -78,6 +83,7 @@ private:
     FunctionState functionState_;
     EnterFunctions functions_;
     PanelOperations panelOps_;
+    EnterModule module_;
 };
 
 }  // namespace dravik

@@ -50,7 +50,8 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
                         [this] { return ui_.checkBoxAutoConn->isChecked(); },
                         [this] { return prepareDataFolders(); },
                         [] { return QDir::currentPath(); },
-                        [this](const QString& text) { onDatabaseFatal(text); }};
+                        [this](const QString& text) { onDatabaseFatal(text); },
+                        [] { return protocolsFolder(); }};
     controller_ = std::make_unique<Controller>(std::move(deps));
 
     timer1_.setInterval(100);

@@ -4,6 +4,8 @@
 #include "connection/ConnectionState.h"
 #include "link/HandlerState.h"
 #include "database/ProductState.h"
+#include "module/ModuleStatus.h"
+#include "module/SlotTables.h"
 
 namespace dravik {
 
@@ -13,6 +15,8 @@ struct Session {
     ConnectionState connection;
     ProductState product;
     ModuleState module;
+    ModuleStatus moduleStatus;
+    SlotTables slotTables;
 };
 
 }  // namespace dravik

@@ -4,13 +4,17 @@
 
 namespace dravik {
 
-void AutoConnection::RebootConnectProduct() {
-    if (d_.cs.AutoConnCmd) {
-        d_.cs.AutoConnCmd = false;
-        d_.handler.StopProcess();
-    } else if (d_.handler.CommandIsInProgress(true)) {
-        return;
+bool takeOverForUserOperation(ConnectionState& cs, CommandHandler& handler) {
+    if (cs.AutoConnCmd) {
+        cs.AutoConnCmd = false;
+        handler.StopProcess();
+        return true;
     }
+    return !handler.CommandIsInProgress(true);
+}
+
+void AutoConnection::RebootConnectProduct() {
+    if (!takeOverForUserOperation(d_.cs, d_.handler)) return;
     d_.progress.setProgressValue(0);
     d_.progress.setProgressText(QStringLiteral("Connecting product..."), true);
     d_.cs.Device_connection_request = true;

@@ -25,6 +25,11 @@ enum E_AUTO_CONN_STAT : int {
     AUTOCONN_NO_DEVICE = 10,
 };
 
+// The guard of the user's operation buttons: a command of the automatic connection is dropped and
+// every process stopped; any other command in progress refuses the operation with the message
+// "There is another command in progress". Returns whether the operation may start.
+bool takeOverForUserOperation(ConnectionState& cs, CommandHandler& handler);
+
 class AutoConnection {
 public:
     struct Deps {

@@ -15,6 +15,7 @@
 #include "link/CommandHandler.h"
 #include "link/Views.h"
 #include "product/FunctionState.h"
+#include "product/OperationChain.h"
 #include "database/ProductDatabase.h"
 #include "product/ProductPanel.h"
 #include "database/ProductState.h"
@@ -25,15 +26,6 @@ class QWidget;
 namespace dravik {
 
 class InterfaceConnection;
-
-// Module operations that the end of a read pass may start. An empty hook puts the module machine
-// at rest instead.
-struct ModuleOperationHooks {
-    std::function<void()> Write_SELECTION_Protocols_fnc;
-    std::function<void()> SetProtocol_fnc;
-    std::function<void()> Read_ALL_Protocol_fnc;
-    std::function<void()> Read_SELECTION_Protocols_fnc;
-};
 
 class EnterFunctions {
   public:

@@ -99,20 +99,7 @@ void EnterFunctions::endOfPass() {
     }
     d_.ms.EnterFunctions_state = EnterFunc_WAITING;
 
-    std::function<void()>* hook = nullptr;
-    if (fs.loadConfiguration_CheckedProtocol_flag == CHAIN_WRITE) {
-        fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
-        hook = &hooks_.Write_SELECTION_Protocols_fnc;
-    } else if (fs.loadConfiguration_SelectedProtocol_flag == CHAIN_WRITE) {
-        fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
-        hook = &hooks_.SetProtocol_fnc;
-    } else if (fs.loadConfiguration_CheckedProtocol_flag == CHAIN_READ) {
-        fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
-        hook = &hooks_.Read_ALL_Protocol_fnc;
-    } else if (fs.loadConfiguration_SelectedProtocol_flag == CHAIN_READ) {
-        fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
-        hook = &hooks_.Read_SELECTION_Protocols_fnc;
-    }
+    const std::function<void()>* hook = takeChainedOperation(fs, hooks_);
     if (hook != nullptr && *hook) {
         (*hook)();
         return;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "connection/AutoConnection.h"
 #include "product/ValueEncoding.h"
 
 namespace dravik {
@@ -39,12 +40,7 @@ void PanelOperations::startMachine(std::uint8_t operation) {
 }
 
 bool PanelOperations::guardedStart(const QString& progressText) {
-    if (d_.cs.AutoConnCmd) {
-        d_.cs.AutoConnCmd = false;
-        d_.handler.StopProcess();
-    } else if (d_.handler.CommandIsInProgress(true)) {
-        return false;
-    }
+    if (!takeOverForUserOperation(d_.cs, d_.handler)) return false;
     d_.progress.setProgressText(progressText, true);
     return true;
 }

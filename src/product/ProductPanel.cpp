@@ -167,13 +167,15 @@ void ProductPanel::showUnexpected(int index) {
     c->setPlaceholderText(QString::fromLatin1(kUnexpectedValue));
 }
 
-void ProductPanel::setListColour(int index, const QColor& colour) {
-    QComboBox* c = row(index).combo;
-    QPalette p = c->palette();
+void setComboTextColour(QComboBox* combo, const QColor& colour) {
+    if (combo == nullptr) return;
+    QPalette p = combo->palette();
     p.setColor(QPalette::Text, colour);
     p.setColor(QPalette::ButtonText, colour);
-    c->setPalette(p);
+    combo->setPalette(p);
 }
+
+void ProductPanel::setListColour(int index, const QColor& colour) { setComboTextColour(row(index).combo, colour); }
 
 void ProductPanel::setTextColour(int index, const QColor& colour) {
     QLineEdit* t = row(index).text;

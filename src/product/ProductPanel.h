@@ -25,6 +25,9 @@ class QWidget;
 
 namespace dravik {
 
+// The text colour of a drop-down list (its edit field and its button face).
+void setComboTextColour(QComboBox* combo, const QColor& colour);
+
 class ProductPanel {
   public:
     // Row geometry and look.

@@ -40,7 +40,8 @@ ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn) : autoConnChecke
                         [this] { return autoConnChecked; },
                         [this] { return languageRead; },
                         [this] { return dataDir.path(); },
-                        [this](const QString& message) { databaseFatals << message; }};
+                        [this](const QString& message) { databaseFatals << message; },
+                        [this] { return QDir(dataDir.path()).filePath(QStringLiteral("protocols")); }};
     controller = std::make_unique<Controller>(std::move(deps));
     scheduler.addTimer(100, false, true, [this] { controller->timer1Tick(); }).start();
     scheduler.addTimer(1000, false, false, [this] { controller->timerAutoConnTick(); }).start();
