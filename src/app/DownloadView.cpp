@@ -125,6 +125,24 @@ void DownloadView::wireControls() {
     connect(ui_.button_SetParameters, &QPushButton::clicked, this, [&ops] { ops.button_SetParameters_Click(); });
     connect(ui_.buttonReadAll, &QPushButton::clicked, this, [&ops] { ops.buttonReadAll_Click(); });
     connect(ui_.buttonSetAll, &QPushButton::clicked, this, [&ops] { ops.buttonSetAll_Click(); });
+    wireModuleControls();
+}
+
+// The module panel, path box and the controls of the protocol-selection page are the module
+// machine's; the lists' own signals are connected by the machine.
+void DownloadView::wireModuleControls() {
+    EnterModule& m = controller_->module();
+    m.setControls({ui_.panel_ModuleContent, ui_.textBox_protocolPath, ui_.button_SetProtocol, ui_.button_ReadProtocols,
+                   ui_.checkedListBox_ProtocolSelection, ui_.listBox_selectDeselect_group, ui_.checkBox_AllGroup,
+                   ui_.button_Set_Selected_Protocols, ui_.button_Read_All_Protocols, ui_.label_progressBar_protocol,
+                   ui_.progressBar_protocol, ui_.pictureBox_padlock_lock, ui_.pictureBox_padlock_unlock,
+                   ui_.textBox_modue_password, ui_.button_lock_unlock_protection, ui_.button_reset_log,
+                   ui_.button_read_log});
+    connect(ui_.button_ReadProtocols, &QPushButton::clicked, this, [&m] { m.button_ReadProtocols_Click(); });
+    connect(ui_.button_SetProtocol, &QPushButton::clicked, this, [&m] { m.button_SetProtocol_Click(); });
+    connect(ui_.button_Read_All_Protocols, &QPushButton::clicked, this, [&m] { m.button_Read_All_Protocols_Click(); });
+    connect(ui_.button_Set_Selected_Protocols, &QPushButton::clicked, this,
+            [&m] { m.button_Set_Selected_Protocols_Click(); });
 }
 
 void DownloadView::wireTestPage() {

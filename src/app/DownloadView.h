@@ -69,6 +69,7 @@ protected:
 private:
     void wireControls();
     void wireTestPage();
+    void wireModuleControls();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
     int prepareDataFolders();

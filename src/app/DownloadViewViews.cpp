@@ -144,8 +144,9 @@ void DownloadView::addModuleMenu(const QString& moduleName) {
     moduleMenu_->setObjectName(moduleName);
     QMenu* protocols = moduleMenu_->addMenu(QStringLiteral("Protocols"));
     protocols->setObjectName(QStringLiteral("protocolsToolStripMenuItem"));
-    protocols->addAction(QStringLiteral("Reset protocol selection"))
-        ->setObjectName(QStringLiteral("resetProtocolToolStripMenuItem"));
+    QAction* reset = protocols->addAction(QStringLiteral("Reset protocol selection"));
+    reset->setObjectName(QStringLiteral("resetProtocolToolStripMenuItem"));
+    connect(reset, &QAction::triggered, this, [this] { controller_->module().button_ResetProtocols_Click(); });
 }
 
 void DownloadView::setFileButtonsEnabled(bool enabled) {
