@@ -2,8 +2,11 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QDir>
+#include <QFile>
 
 #include "connection/MbusSetup.h"
+#include "module/Programmer.h"
 #include "support/ModuleRig.h"
 
 using namespace dravik;
@@ -207,6 +210,230 @@ TEST_F(ModuleTest, A1EndsAtOnceForOperationsItDoesNotHave) {
         EXPECT_EQ(r.st.Mdl_OperationToDo, OP_NONE);
         EXPECT_EQ(r.ms.EnterModule_state, MODULE_STOPPED);
     }
+}
+
+
+// Slot list fixture: working slots in SlotsTable, groups flagged as a working read would.
+struct ModuleListingTest : ModuleTest {
+    void working(int index, const Slot_T& s) {
+        rig.tables->SlotsTable[static_cast<std::size_t>(index)] = s;
+        if (s.group != 0) rig.tables->WorkingProtocolsGroups_Table[s.group] = 1;
+    }
+    void fromFile(int index, Slot_T s) {
+        s.file_marker = 200;
+        const char path[] = "/data/protocols/p.txt";
+        std::copy(path, path + sizeof path - 1, s.file_path.begin());
+        rig.tables->SlotsTable[static_cast<std::size_t>(index)] = s;
+    }
+    void selected(std::uint8_t decoder, std::uint8_t version) {
+        rig.st.Mdl_Selected_Decode = decoder;
+        rig.st.Mdl_Selected_Decode_Version = version;
+    }
+};
+
+TEST_F(ModuleListingTest, BlankNamesAndUngroupedSlotsOfA2AreNotOffered) {
+    rig.directModule(kModuleA2);
+    working(0, slot("     HIDDEN", 1, 1, 1, 1));
+    working(1, slot("SHOWN", 2, 2, 1, 1));
+    working(2, slot("NOGROUP", 3, 3, 1, 0));
+    rig.module->Fill_Working_VRAK_Protocols(3, false);
+    EXPECT_EQ(protocolTexts(), (QStringList{QStringLiteral("02  A  SHOWN           ver. 1 ")}));
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_OPERATION_END);
+    EXPECT_TRUE(rig.module->controls().button_ReadProtocols->isEnabled());
+    EXPECT_TRUE(rig.view.readSetAll);
+
+    rig.directModule(kModuleA1);
+    for (int i = 0; i < 3; ++i) rig.tables->SlotsTable[static_cast<std::size_t>(i)].module_type = kModuleA1;
+    rig.module->Fill_Working_VRAK_Protocols(3, false);
+    EXPECT_EQ(protocolTexts().size(), 2);  // group 0 counts on 0xA1
+}
+
+// The module works on decoder 5 version 3; a file brings version 4: the older item gives way, no
+// item is selected, the module's own values stay to be set, and the user is asked.
+TEST_F(ModuleListingTest, NewerFileProtocolReplacesTheWorkingOneAndAsks) {
+    rig.directModule(kModuleA2);
+    selected(5, 3);
+    rig.st.Mdl_Selected_Parameter_B_C = 0x0102;
+    working(0, slot("DECODER", 1, 5, 3, 1));
+    working(1, slot("OTHER", 2, 6, 1, 1));
+    fromFile(2, slot("DECODER", 4, 5, 4, 1));
+    rig.dialogs.answers = {Dialogs::Ok};
+    rig.module->Fill_Working_VRAK_Protocols(3, false);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].caption, QStringLiteral("Protocol version check"));
+    EXPECT_EQ(rig.dialogs.shown[0].text,
+              QStringLiteral("A newer  protocol has been found.\r\nSet it?\r\n\r\nPress 'Cancel' to leave the actual version."));
+    EXPECT_EQ(rig.st.Decode_toSet, 5);
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_SETUP);
+    EXPECT_EQ(protocolTexts().size(), 2);
+    EXPECT_EQ(protocols()->currentText(), QStringLiteral("05  A  DECODER         ver. 4 *"));
+    EXPECT_EQ(rig.st.Decode_Version_toSet, 4);
+    EXPECT_EQ(rig.module->controls().textBox_protocolPath->text(), QStringLiteral("p.txt"));
+    EXPECT_EQ(rig.st.FileProtocolPath, QStringLiteral("/data/protocols/p.txt"));
+
+    rig.dialogs.answers = {Dialogs::Cancel};
+    rig.module->Fill_Working_VRAK_Protocols(3, false);
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_OPERATION_END);
+}
+
+TEST_F(ModuleListingTest, OlderFileProtocolStaysBesideTheSelectedOne) {
+    rig.directModule(kModuleA2);
+    selected(5, 3);
+    working(0, slot("DECODER", 1, 5, 3, 1));
+    fromFile(1, slot("DECODER", 4, 5, 2, 1));
+    rig.module->Fill_Working_VRAK_Protocols(2, false);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    EXPECT_EQ(protocolTexts().size(), 2);
+    EXPECT_EQ(protocols()->currentText(), QStringLiteral("05  A  DECODER         ver. 3 "));
+    EXPECT_EQ(rig.st.ProtocolSelected, protocols()->currentIndex());
+    EXPECT_EQ(rig.st.Slot_toSet, 1);
+    EXPECT_EQ(protocols()->palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_OPERATION_END);
+
+    protocols()->setCurrentIndex(1 - protocols()->currentIndex());  // the user picks the other one
+    EXPECT_EQ(protocols()->palette().color(QPalette::Text), QColor(Qt::red));
+}
+
+// A module through the product has no protocols combo: its parameter groups come from the database.
+TEST_F(ModuleListingTest, ParameterCombosThroughTheProduct) {
+    rig.mod.Mod_SoftwareType = 47;
+    rig.mod.Mod_index = 5;
+    rig.mod.Mdl_Selected_MaxParameter_A = 15;
+    rig.st.Mdl_Selected_MaxParameter_B_C = 0x010C;
+    rig.st.Mdl_Selected_Parameter_A = 1;
+    rig.st.Mdl_Selected_Parameter_B_C = 0x0108;
+    rig.module->Fill_Working_VRAK_Protocols(0, false);
+    ModulePanel& panel = rig.module->panel();
+    ASSERT_EQ(panel.count(), 3);  // A, 0x000C, 0x0100
+    EXPECT_EQ(panel.combo(0)->objectName(), QStringLiteral("comboBox_Module_0"));
+    EXPECT_EQ(panel.combo(2)->geometry(), QRect(20, 70, 230, 21));
+    EXPECT_EQ(panel.combo(0)->currentText(), QStringLiteral("Protocol 1"));
+    EXPECT_EQ(panel.combo(1)->currentText(), QStringLiteral("Input 2 on"));
+    EXPECT_EQ(panel.combo(2)->currentText(), QStringLiteral("Horn on"));
+    EXPECT_EQ(rig.st.ParA_toSet, 1);
+    EXPECT_FALSE(rig.module->controls().button_ReadProtocols->isEnabled());
+
+    panel.combo(2)->setCurrentIndex(0);  // "Horn off"
+    EXPECT_EQ(panel.combo(2)->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(panel.combo(1)->palette().color(QPalette::Text), QColor(Qt::black));
+}
+
+// The whole module, read on the cable: working slots, then all slots.
+struct ModuleReadTest : ModuleTest {
+    void SetUp() override {
+        ModuleTest::SetUp();
+        rig.directModule(kModuleA2);
+        device.all = {slot("ALPHA", 1, 1, 1, 1), slot("BETA", 2, 2, 1, 2), slot("GAMMA", 3, 3, 1, 3)};
+        device.all[0].slot_mem[0] = 1;
+        device.selection[4] = 3;  // working slots
+        device.selection[7] = 1;  // selected decoder
+        device.selection[0] = 1;  // its version
+    }
+    QListWidget* list() { return rig.module->controls().checkedListBox_ProtocolSelection; }
+    QListWidget* groups() { return rig.module->controls().listBox_selectDeselect_group; }
+    std::vector<bool> checks() {
+        std::vector<bool> out;
+        for (int i = 0; i < list()->count(); ++i) out.push_back(list()->item(i)->checkState() == Qt::Checked);
+        return out;
+    }
+};
+
+TEST_F(ModuleReadTest, WorkingSlotsAndFileProtocolsFillThePanel) {
+    QDir().mkpath(rig.protocolsFolder());
+    QFile f(QDir(rig.protocolsFolder()).filePath(QStringLiteral("extra.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("@SLOTA20100\r\n44454C54412020202020202020204201\r\n0902\r\nq\r\n");
+    f.close();
+    rig.module->Read_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_EQ(protocolTexts(), (QStringList{QStringLiteral("01  A  ALPHA           ver. 1 "),
+                                             QStringLiteral("02  A  BETA            ver. 1 "),
+                                             QStringLiteral("03  A  GAMMA           ver. 1 "),
+                                             QStringLiteral("09  B  DELTA           ver. 1 *")}));
+    EXPECT_EQ(protocols()->currentText(), QStringLiteral("01  A  ALPHA           ver. 1 "));
+    EXPECT_EQ(rig.progress.text, QStringLiteral("Process terminated"));
+    EXPECT_EQ(rig.module->controls().label_progressBar_protocol->text(), QStringLiteral("Process terminated"));
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
+}
+
+// Slot answers that never come count as wrong answers: three, and the read ends.
+TEST_F(ModuleReadTest, SilentSlotsEndTheReadAfterThreeTries) {
+    device.silentSlotAnswers = 10;
+    rig.module->Read_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_EQ(rig.log.count(QStringLiteral("### SLOT_SETTINGS_INFO error! ###")), 1);
+    EXPECT_EQ(rig.progress.text, QStringLiteral("Transmit error !"));
+    EXPECT_EQ(rig.prd.RetryNum, 0);
+    EXPECT_EQ(rig.cs.Reboot, 1);
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
+}
+
+TEST_F(ModuleReadTest, AllSlotsWithGroupCodes) {
+    device.all[0].group = 105;
+    device.all[1].group = 100;
+    rig.tables->All_SlotsTable[1].group = 9;  // kept by code 100
+    device.all.push_back(slot("ALPHA", 4, 1, 2, 1));  // a newer ALPHA: the older one is not listed
+    rig.module->Read_ALL_Protocol_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_EQ(rig.tables->All_SlotsTable[0].group, 5);
+    EXPECT_EQ(rig.tables->All_SlotsTable[1].group, 9);
+    ASSERT_EQ(list()->count(), 3);
+    EXPECT_EQ(list()->item(0)->text(), QStringLiteral("02  A  BETA            ver. 1 "));
+    EXPECT_EQ(groups()->count(), 4);  // 5, 9, 3, 1
+    EXPECT_TRUE(rig.module->controls().button_Set_Selected_Protocols->isEnabled());
+    EXPECT_TRUE(rig.module->controls().pictureBox_padlock_unlock->isVisibleTo(rig.module->controls().pictureBox_padlock_unlock->parentWidget()));
+}
+
+TEST_F(ModuleReadTest, CheckingByGroups) {
+    rig.module->Read_ALL_Protocol_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_EQ(checks(), (std::vector<bool>{true, false, false}));
+    ASSERT_EQ(groups()->count(), 3);
+    // Groups 1 and 3, by their names.
+    for (int i = 0; i < groups()->count(); ++i) {
+        const Group g = groups()->item(i)->data(Qt::UserRole).value<Group>();
+        groups()->item(i)->setSelected(g.Group_number == 1 || g.Group_number == 3);
+    }
+    EXPECT_EQ(checks(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(list()->item(2)->data(Qt::UserRole).value<Programmer>().Slot_mem1 & 1, 1);
+    groups()->clearSelection();
+    EXPECT_EQ(checks(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(list()->item(0)->data(Qt::UserRole).value<Programmer>().Slot_mem1 & 1, 0);
+
+    rig.module->controls().checkBox_AllGroup->setChecked(true);
+    rig.module->checkBox_AllGroup_Click();
+    EXPECT_EQ(checks(), (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(ModuleReadTest, WritingTheSelection) {
+    rig.module->Read_ALL_Protocol_fnc();
+    ASSERT_TRUE(rig.rest());
+    list()->item(1)->setCheckState(Qt::Checked);
+    rig.module->Write_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    ASSERT_EQ(device.writes.size(), 3u);
+    EXPECT_EQ(device.writes[0], (std::vector<std::uint8_t>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(device.writes[1], (std::vector<std::uint8_t>{2, 1, 0, 0, 0}));
+    EXPECT_EQ(device.writes[2], (std::vector<std::uint8_t>{3, 0, 0, 0, 0}));
+}
+
+TEST_F(ModuleReadTest, NoSelectionIsWrittenWhenEmptyOrLocked) {
+    rig.module->controls().textBox_modue_password->setText(QStringLiteral("123456"));
+    rig.module->Write_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_EQ(rig.module->controls().label_progressBar_protocol->text(), QStringLiteral("Process terminated"));
+    EXPECT_TRUE(device.writes.empty());
+
+    rig.module->Read_ALL_Protocol_fnc();
+    ASSERT_TRUE(rig.rest());
+    device.protection = 1;
+    rig.module->Write_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_TRUE(device.writes.empty());
+    ASSERT_FALSE(rig.dialogs.shown.empty());
+    EXPECT_EQ(rig.dialogs.shown.back().caption, QStringLiteral("Module protection check"));
+    EXPECT_TRUE(rig.module->controls().textBox_modue_password->text().isEmpty());
+    EXPECT_TRUE(rig.module->controls().pictureBox_padlock_lock->isEnabled());
 }
 
 }  // namespace
