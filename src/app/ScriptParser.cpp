@@ -15,7 +15,7 @@ struct CommandForm {
     const char* usage;
 };
 
-constexpr std::array<CommandForm, 15> kCommands{{
+constexpr std::array<CommandForm, 16> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
     {"click", ScriptOp::Click, 1, 1, "click NAME"},
@@ -25,6 +25,7 @@ constexpr std::array<CommandForm, 15> kCommands{{
     {"answer", ScriptOp::Answer, 1, 1, "answer OK|Cancel"},
     {"plug", ScriptOp::Plug, 0, 0, "plug"},
     {"unplug", ScriptOp::Unplug, 0, 0, "unplug"},
+    {"bench", ScriptOp::Bench, 1, 1, "bench FILE"},
     {"expect", ScriptOp::Expect, 3, 3, "expect NAME PROPERTY \"VALUE\""},
     {"expect-contains", ScriptOp::ExpectContains, 3, 3, "expect-contains NAME PROPERTY \"TEXT\""},
     {"expect-log", ScriptOp::ExpectLog, 1, 1, "expect-log \"TEXT\""},
@@ -179,6 +180,7 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
         case ScriptOp::Click:
         case ScriptOp::Tab:
         case ScriptOp::Screenshot:
+        case ScriptOp::Bench:
             cmd.name = words[1];
             if (cmd.name.isEmpty()) return badArgument(QStringLiteral("the argument is empty"));
             break;

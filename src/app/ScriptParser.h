@@ -19,6 +19,7 @@ enum class ScriptOp {
     Answer,          // answer OK|Cancel
     Plug,            // plug
     Unplug,          // unplug
+    Bench,           // bench FILE
     Expect,          // expect NAME PROPERTY "VALUE"
     ExpectContains,  // expect-contains NAME PROPERTY "TEXT"
     ExpectLog,       // expect-log "TEXT"

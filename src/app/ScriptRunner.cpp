@@ -154,6 +154,13 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
             }
             hooks_.setPlugged(cmd.op == ScriptOp::Plug);
             break;
+        case ScriptOp::Bench:
+            if (!hooks_.switchBench) {
+                fail(2, cmd.line, QStringLiteral("bench needs --simulate"));
+            } else if (const QString error = hooks_.switchBench(cmd.name); !error.isEmpty()) {
+                fail(2, cmd.line, error);
+            }
+            break;
         case ScriptOp::Expect:
         case ScriptOp::ExpectContains:
             expectProperty(cmd);

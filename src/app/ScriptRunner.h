@@ -26,6 +26,9 @@ struct ScriptHooks {
     std::function<QString()> logText;
     // Plugs or unplugs the simulated adapter; empty when no bench is simulated.
     std::function<void(bool plugged)> setPlugged;
+    // Puts the bench of a bench file in place of the simulated one, as if the adapter were
+    // unplugged and another bench plugged in; returns an error text, empty on success.
+    std::function<QString(const QString& benchFile)> switchBench;
 };
 
 class ScriptRunner : public QObject {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <memory>
@@ -42,7 +43,20 @@ int main(int argc, char** argv) {
     if (!script.isEmpty()) {
         ScriptHooks hooks;
         hooks.logText = [&window] { return window.logText(); };
-        if (bench != nullptr) hooks.setPlugged = [bench](bool on) { bench->setPlugged(on); };
+        if (bench != nullptr) {
+            hooks.setPlugged = [bench](bool on) { bench->setPlugged(on); };
+            // A relative bench file is looked for beside the bench the run started with.
+            hooks.switchBench = [bench, first = options.benchPath](const QString& file) -> QString {
+                QString path = file;
+                if (QFileInfo(path).isRelative() && !QFileInfo::exists(path))
+                    path = QFileInfo(first).dir().filePath(file);
+                std::string error;
+                auto next = sim::loadBenchFile(path.toStdString(), error);
+                if (!next) return QString::fromStdString(error);
+                bench->replaceBench(std::move(*next));
+                return QString();
+            };
+        }
         runner = std::make_unique<ScriptRunner>(&window, hooks);
         window.setScriptRunner(runner.get());
         QObject::connect(runner.get(), &ScriptRunner::finished, &app, [](int code) { QCoreApplication::exit(code); });

@@ -73,6 +73,16 @@ void SimulatedInterfaceLibrary::setPlugged(bool plugged) {
     if (onChange_) onChange_();
 }
 
+void SimulatedInterfaceLibrary::replaceBench(sim::BenchConfig config) {
+    setPlugged(false);
+    {
+        std::lock_guard lock(mutex_);
+        config.adapter.plugged = false;
+        bench_ = sim::Bench(std::move(config));
+    }
+    setPlugged(true);
+}
+
 void SimulatedInterfaceLibrary::withBench(const std::function<void(sim::Bench&)>& f) {
     std::lock_guard lock(mutex_);
     f(bench_);

@@ -29,6 +29,8 @@ public:
 
     // Bench control for scripts and tests (UI thread). Plugging notifies like a real device.
     void setPlugged(bool plugged);
+    // Unplugs the bench in use, puts a new one in its place and plugs that in.
+    void replaceBench(sim::BenchConfig config);
     // Runs f with the bench locked.
     void withBench(const std::function<void(sim::Bench&)>& f);
     const std::string& lastDeviceText() const { return deviceText_; }
