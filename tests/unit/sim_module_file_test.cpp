@@ -227,16 +227,16 @@ TEST(SimModuleFile, SampleProtocolFilesProgramTheSampleModules) {
         send(mbusSetup(kAllOff, m.baudCode));
         send(mbusSetup(kModuleLines, 0));
         t += 500000;
-        EXPECT_EQ(send(request(kProduct, 0x7E, {m.unlockKeys[0], m.unlockKeys[1]})), 1);
+        EXPECT_EQ(send(request(kProduct, kUnlock, {m.unlockKeys[0], m.unlockKeys[1]})), 1);
         for (std::size_t at = 0; at < file.image.size(); at += 16) {
             Bytes data(18);
             data[0] = static_cast<std::uint8_t>(at / m.bytesPerSlot);
             data[1] = static_cast<std::uint8_t>(at % m.bytesPerSlot / 16);
             std::copy_n(file.image.begin() + static_cast<std::ptrdiff_t>(at), 16, data.begin() + 2);
-            send(request(kProduct, 0x7C, data));
+            send(request(kProduct, kSendLine, data));
         }
         const std::uint16_t crc = sim::flashCrc(file.image.data(), file.image.size());
-        EXPECT_EQ(send(request(kProduct, 0x7F,
+        EXPECT_EQ(send(request(kProduct, kVerify,
                                {static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)})),
                   1);
         const sim::SlotConfig& first = m.allSlots[m.allSlots.size() - 4];

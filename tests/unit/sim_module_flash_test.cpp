@@ -9,12 +9,6 @@ namespace {
 
 using namespace simtest;
 
-constexpr std::uint8_t kActualSlot = 0x09;
-constexpr std::uint8_t kSlotInfo = 0x0B;
-constexpr std::uint8_t kSendLine = 0x7C;
-constexpr std::uint8_t kUnlock = 0x7E;
-constexpr std::uint8_t kVerify = 0x7F;
-
 TEST(SimModuleCrc, CheckValues) {
     const std::string digits = "123456789";
     const std::string abc = "abc";

@@ -7,6 +7,20 @@ namespace simtest {
 
 inline constexpr std::uint16_t kModuleLines = 0x857A;  // supply, output 1 high, pull-up 2
 
+// Module command codes.
+inline constexpr std::uint8_t kIndexSetup = 0x08;  // also the selection reset
+inline constexpr std::uint8_t kActualSlot = 0x09;
+inline constexpr std::uint8_t kActualAll = 0x0A;
+inline constexpr std::uint8_t kSlotInfo = 0x0B;
+inline constexpr std::uint8_t kAllSlotInfo = 0x0C;
+inline constexpr std::uint8_t kWriteSlots = 0x0D;
+inline constexpr std::uint8_t kProtection = 0x0E;
+inline constexpr std::uint8_t kDecodeSetup = 0x0F;
+inline constexpr std::uint8_t kLogs = 0x79;
+inline constexpr std::uint8_t kSendLine = 0x7C;
+inline constexpr std::uint8_t kUnlock = 0x7E;
+inline constexpr std::uint8_t kVerify = 0x7F;
+
 inline sim::SlotConfig slot(const char* name, char revision, std::uint8_t version, std::uint8_t decoder,
                             std::uint8_t group, std::uint8_t state0 = 0) {
     sim::SlotConfig s;

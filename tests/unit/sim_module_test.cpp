@@ -6,16 +6,6 @@ namespace {
 
 using namespace simtest;
 
-constexpr std::uint8_t kActualSlot = 0x09;
-constexpr std::uint8_t kActualAll = 0x0A;
-constexpr std::uint8_t kSlotInfo = 0x0B;
-constexpr std::uint8_t kAllSlotInfo = 0x0C;
-constexpr std::uint8_t kWriteSlots = 0x0D;
-constexpr std::uint8_t kIndexSetup = 0x08;
-constexpr std::uint8_t kDecodeSetup = 0x0F;
-constexpr std::uint8_t kProtection = 0x0E;
-constexpr std::uint8_t kLogs = 0x79;
-
 struct ListenCase {
     const char* name;
     std::vector<std::pair<std::uint16_t, std::uint8_t>> setups;  // 100 ms apart
