@@ -35,7 +35,9 @@ INSERT INTO Products VALUES
     (3, 0x30, 0, 0x0100, 0x03FF, 1, 'Configuration menu, module through the product', 100, 'TAVIRON ZED 63', 0, 63, 2),
     (3, 0x30, 1, 0x0000, 0x01FF, 1, 'Module configured before it is asked for its information', 150, 'TAVIRON C44', 0, 44, 3),
     (0, 0x00, 0, 0x0100, 0x02FF, 0, 'No product menu', 100, 'TAVIRON 12', 0, 12, 4),
-    (0, 0x00, 0, 0x0200, 0x02FF, 0, 'Overlaps the row above from version 2.0: this later row wins', 100, 'TAVIRON 12 Plus', 0, 12, 5);
+    (0, 0x00, 0, 0x0200, 0x02FF, 0, 'Overlaps the row above from version 2.0: this later row wins', 100, 'TAVIRON 12 Plus', 0, 12, 5),
+    (3, 0x30, 1, 0x0100, 0x01FF, 1, 'Slot module VRAK-1 wired to the cable', 100, 'TAVIRON D51', 0, 51, 6),
+    (3, 0x30, 1, 0x0100, 0x01FF, 1, 'Slot module VRAK-2 wired to the cable', 100, 'TAVIRON D52', 0, 52, 7);
 
 -- One row per module software type.
 CREATE TABLE Modules (
@@ -147,7 +149,10 @@ INSERT INTO Programmer_Quillomark VALUES
     -- TAVIRON 12 and TAVIRON 12 Plus
     (4, 1, NULL, 1, 401),
     (5, 1, NULL, 1, 501),
-    (5, 1, NULL, 3, 502);
+    (5, 1, NULL, 3, 502),
+    -- TAVIRON D51 and TAVIRON D52 (slot modules wired to the cable): the siren list of TAVIRON 12
+    (6, 1, NULL, 1, 401),
+    (7, 1, NULL, 1, 401);
 
 -- One row per function name, in three languages, with the tool tips.
 CREATE TABLE Fnc_Name (

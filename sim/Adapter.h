@@ -21,6 +21,8 @@ public:
 
     // Per line, bit i+8 when on and bit i when off.
     std::uint16_t outputWord() const;
+    // Bit i set: line i on.
+    std::uint8_t lines() const { return lines_; }
     std::uint8_t baudCode() const { return baudCode_; }
     std::uint32_t baud() const;
 

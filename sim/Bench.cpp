@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/Adapter.h"
+#include "sim/Module.h"
 #include "sim/Product.h"
 #include "sim/Wire.h"
 
@@ -23,50 +24,84 @@ struct Bench::Impl {
     BenchConfig config;
     Adapter adapter{config.adapter};
     Product product{config.product};
+    Module module{config.module, config.faults};
     std::vector<ReceivedFrame> received;
+    std::vector<int> answersByCode = std::vector<int>(256, 0);  // answers on the product's destination
     std::vector<Pending> pending;  // in order of queueing; equal ready times leave in that order
 
     void dispatch(const Frame& request, std::int64_t nowUs);
-    void queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs);
+    // A request on the product's destination: heard by the module while the adapter's lines are
+    // switched for it, else by the product. Returns the answer and the time the device needs.
+    std::optional<Bytes> dispatchBus(const Frame& request, std::int64_t arriveUs, std::int64_t& deviceUs,
+                                     bool& corrupt);
+    void queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs, bool corrupt);
 };
+
+namespace {
+
+bool hits(const std::vector<CommandFault>& faults, std::uint8_t code, int answerNumber) {
+    return std::any_of(faults.begin(), faults.end(), [&](const CommandFault& f) {
+        return f.code == code && answerNumber > f.after && answerNumber <= f.after + f.count;
+    });
+}
+
+}  // namespace
 
 void Bench::Impl::dispatch(const Frame& request, std::int64_t nowUs) {
     const Timing& timing = config.timing;
     const std::int64_t arriveUs = nowUs + timing.usbFrameUs;
     std::optional<Bytes> answer;
     std::int64_t deviceUs = 0;
+    bool corrupt = false;
     switch (request.dest) {
         case kAdapterDest:
             answer = adapter.handle(request, arriveUs);
             deviceUs = timing.adapterTurnaroundUs;
             break;
-        case kProductDest: {
-            // The adapter forwards the frame at its current speed; a product listening at another
-            // speed hears only noise.
-            const std::uint32_t baud = adapter.baud();
-            const std::int64_t requestWireUs = wireTimeUs(frameSize(request), baud);
-            const std::int64_t hearUs = arriveUs + requestWireUs;
-            const std::optional<std::int64_t> since = adapter.supplyOnSince(hearUs);
-            if (!product.listens(adapter.baudCode(), since, hearUs)) {
-                return;
-            }
-            answer = product.handle(request, *since);
-            if (answer) {
-                const std::size_t answerSize = answer->size() + kFrameOverhead;
-                deviceUs = requestWireUs + timing.productTurnaroundUs + wireTimeUs(answerSize, baud);
-            }
+        case kProductDest:
+            answer = dispatchBus(request, arriveUs, deviceUs, corrupt);
             break;
-        }
         default:
             break;
     }
     if (answer) {
         queueAnswer(request, std::move(*answer),
-                    arriveUs + deviceUs + timing.usbFrameUs + config.faults.extraDelayUs);
+                    arriveUs + deviceUs + timing.usbFrameUs + config.faults.extraDelayUs, corrupt);
     }
 }
 
-void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs) {
+std::optional<Bytes> Bench::Impl::dispatchBus(const Frame& request, std::int64_t arriveUs,
+                                              std::int64_t& deviceUs, bool& corrupt) {
+    // The adapter forwards the frame at its current speed; a device listening at another speed
+    // hears only noise.
+    const std::uint32_t baud = adapter.baud();
+    const std::int64_t requestWireUs = wireTimeUs(frameSize(request), baud);
+    const std::int64_t hearUs = arriveUs + requestWireUs;
+    const std::optional<std::int64_t> since = adapter.supplyOnSince(hearUs);
+    std::optional<Bytes> answer;
+    std::uint32_t turnaroundUs = 0;
+    if (module.owns(adapter.lines())) {
+        if (module.listens(adapter.lines(), adapter.baudCode(), since, hearUs)) {
+            answer = module.handle(request, *since);
+            turnaroundUs = config.timing.moduleTurnaroundUs;
+        }
+    } else if (product.listens(adapter.baudCode(), since, hearUs)) {
+        answer = product.handle(request, *since);
+        turnaroundUs = config.timing.productTurnaroundUs;
+    }
+    if (!answer) {
+        return std::nullopt;
+    }
+    const int number = ++answersByCode[request.code];
+    if (hits(config.faults.dropCommand, request.code, number)) {
+        return std::nullopt;
+    }
+    corrupt = hits(config.faults.corruptCommand, request.code, number);
+    deviceUs = requestWireUs + turnaroundUs + wireTimeUs(answer->size() + kFrameOverhead, baud);
+    return answer;
+}
+
+void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs, bool corrupt) {
     Faults& faults = config.faults;
     if (faults.dropNext > 0) {
         --faults.dropNext;
@@ -75,6 +110,9 @@ void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t rea
     Bytes frame = encodeFrame(Frame{request.dest, request.code, std::move(data)});
     if (faults.corruptNext > 0) {
         --faults.corruptNext;
+        corrupt = true;
+    }
+    if (corrupt) {
         // The checksum stays that of the true code, as after a fault on the wire.
         frame[4] = static_cast<std::uint8_t>(frame[4] + 0x80);
     }
@@ -159,5 +197,12 @@ const std::array<std::uint8_t, 256>& Bench::productMemory() const { return impl_
 const std::vector<std::pair<std::uint8_t, std::uint8_t>>& Bench::productWrites() const {
     return impl_->product.writes();
 }
+
+bool Bench::moduleListening(std::int64_t nowUs) const {
+    const Adapter& adapter = impl_->adapter;
+    return impl_->module.listens(adapter.lines(), adapter.baudCode(), adapter.supplyOnSince(nowUs), nowUs);
+}
+
+const std::vector<std::uint8_t>& Bench::moduleImage() const { return impl_->module.image(); }
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 #pragma once
 // The simulated bench: a virtual adapter (USB HID side, eight output lines, M-Bus speed, input
-// levels), the product behind it and, later, the module and the adapter's bootloader.
+// levels), the product behind it, a slot module wired directly to the cable and, later, the
+// adapter's bootloader.
 // Written from the device's side; it shares no code with the program. Time is passed in
 // explicitly (microseconds), so the bench runs the same on real and on virtual time.
 
@@ -39,24 +40,93 @@ struct ProductConfig {
     bool hasModule = false;
     std::array<std::uint8_t, 3> moduleInfo{1, 0xA1, 1};  // AUX_MODULE_INFO bytes 9..11
     std::array<std::uint8_t, 3> moduleConfig{0, 0, 0};   // AUX_MODULE_CONFIG bytes 9..11
+    // Where the product keeps the settings of a module behind it (three bytes); the module setup
+    // request writes them there.
+    std::uint8_t moduleInfoAddress = 0x30;
+};
+
+// One protocol slot of a slot module.
+struct SlotConfig {
+    std::array<std::uint8_t, 14> name{' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    std::uint8_t revision = ' ';
+    std::uint8_t version = 0;
+    std::uint8_t decoderType = 0;
+    std::uint8_t group = 0;      // reported by the working-slot request
+    std::uint8_t groupCode = 0;  // reported by the all-slot request (100 + group, 100, 200.. or group)
+    std::array<std::uint8_t, 4> state{};  // bit 0 of state[0]: the slot is in the selection
+};
+
+struct LogEntry {
+    std::uint16_t time = 0;
+    std::uint8_t type = 0;
+    std::array<std::uint8_t, 5> data{};
+};
+
+// The module's current protocol selection. The decoder type and version it reports are those of
+// the selected slot.
+struct ModuleSelection {
+    std::uint8_t slot = 0;  // 1-based number among all slots; 0 = none
+    std::uint8_t parameterB = 0;
+    std::uint8_t parameterC = 0;
+    std::uint8_t maxParameterB = 0;
+    std::uint8_t maxParameterC = 0;
+};
+
+// A slot module wired directly to the adapter's cable. It listens on the product's destination
+// only while the adapter's lines are switched for it and the M-Bus runs at its own speed.
+struct ModuleConfig {
+    bool present = false;
+    std::uint8_t hardwareVersion = 1;
+    std::uint8_t softwareType = 0xA1;  // 0xA1: every slot is a working slot; 0xA2: the selected ones
+    std::uint8_t softwareVersion = 1;
+    std::uint8_t baudCode = 3;
+    std::uint32_t bootTimeUs = 100000;  // silent this long after its supply comes on
+    std::vector<SlotConfig> allSlots;   // all slots; slot n at index n-1
+    ModuleSelection selection;
+    std::uint8_t protection = 0;             // 0 unlocked, 1 locked; other values are reported as they are
+    std::array<std::uint8_t, 3> password{};  // six decimal digits, two per byte, first in the high half
+    std::vector<LogEntry> logs;
+    std::optional<std::uint8_t> logsNumber;  // reported instead of the number of entries
+    std::array<std::uint8_t, 2> unlockKeys{0xA5, 0x5A};
+    std::uint8_t slotsPerBlock = 4;    // slots of one programmed image: the last ones of the module
+    std::uint16_t bytesPerSlot = 256;  // a multiple of 16
 };
 
 struct Timing {
     std::uint32_t usbFrameUs = 1000;  // one USB frame each way
     std::uint32_t adapterTurnaroundUs = 200;
     std::uint32_t productTurnaroundUs = 2000;
+    std::uint32_t moduleTurnaroundUs = 2000;
+};
+
+// Answers of one command on the product's destination (product or module) that a fault affects:
+// the first `after` pass, the next `count` are hit.
+struct CommandFault {
+    std::uint8_t code = 0;
+    int after = 0;
+    int count = 0;
 };
 
 struct Faults {
-    int dropNext = 0;                // this many next answers are never sent
-    int corruptNext = 0;             // this many next answers get a wrong code byte
-    std::uint32_t extraDelayUs = 0;  // added to every answer
+    int dropNext = 0;                          // this many next answers are never sent
+    int corruptNext = 0;                       // this many next answers get a wrong code byte
+    std::uint32_t extraDelayUs = 0;            // added to every answer
+    std::vector<CommandFault> dropCommand;     // answers never sent
+    std::vector<CommandFault> corruptCommand;  // answers with a wrong code byte
+    // The module's n-th flash line answer (counted from 1 since the bench started; 0 = never)
+    // echoes a wrong slot or a wrong line.
+    int wrongSlotEchoAtLine = 0;
+    int wrongLineEchoAtLine = 0;
+    // The module loses power on receiving its n-th flash line: it does not answer and stays
+    // silent, its flash locked and the received lines lost, until its supply is switched off and on.
+    int powerLossAtLine = 0;
 };
 
 struct BenchConfig {
     int version = 1;
     AdapterConfig adapter;
     ProductConfig product;
+    ModuleConfig module;
     Timing timing;
     Faults faults;
 };
@@ -102,6 +172,10 @@ public:
     const std::array<std::uint8_t, 256>& productMemory() const;
     // Every write the product accepted: (address, value).
     const std::vector<std::pair<std::uint8_t, std::uint8_t>>& productWrites() const;
+    // Whether the adapter's lines and speed let the direct module hear requests now.
+    bool moduleListening(std::int64_t nowUs) const;
+    // The flash image the module has received since its last unlock (erased bytes are 0xFF).
+    const std::vector<std::uint8_t>& moduleImage() const;
 
 private:
     struct Impl;

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "sim/Bench.h"
+#include "sim/BenchFileModule.h"
 #include "sim/JsonFields.h"
 
 namespace sim {
@@ -86,36 +87,78 @@ void readProduct(const Fields& fields, ProductConfig& product) {
     fields.readBool("hasModule", product.hasModule);
     fields.readBytes("moduleInfo", product.moduleInfo);
     fields.readBytes("moduleConfig", product.moduleConfig);
+    fields.readInteger("moduleInfoAddress", 0, kMaxByte, product.moduleInfoAddress);
+}
+
+// A module wired to the cable pulls input 2 low, and the product reports it as its module,
+// unless the file says otherwise.
+void deriveFromModule(const std::optional<Fields>& adapter, const std::optional<Fields>& product,
+                      BenchConfig& config) {
+    const ModuleConfig& module = config.module;
+    const auto given = [](const std::optional<Fields>& section, const char* key) {
+        return section && section->find(key) != nullptr;
+    };
+    if (!given(adapter, "input2High")) {
+        config.adapter.input2High = false;
+    }
+    if (!given(product, "hasModule")) {
+        config.product.hasModule = true;
+    }
+    if (!given(product, "moduleInfo")) {
+        config.product.moduleInfo = {module.hardwareVersion, module.softwareType, module.softwareVersion};
+    }
+}
+
+void readFaults(const Fields& faults, Faults& out) {
+    faults.readInteger("dropNext", 0, kMaxFaultCount, out.dropNext);
+    faults.readInteger("corruptNext", 0, kMaxFaultCount, out.corruptNext);
+    faults.readInteger("extraDelayUs", 0, kMaxTimeUs, out.extraDelayUs);
+    if (const auto* drop = faults.find("dropCommand")) {
+        out.dropCommand = benchfile::readCommandFaults(*drop, faults.pathOf("dropCommand"));
+    }
+    if (const auto* corrupt = faults.find("corruptCommand")) {
+        out.corruptCommand = benchfile::readCommandFaults(*corrupt, faults.pathOf("corruptCommand"));
+    }
+    faults.readInteger("wrongSlotEchoAtLine", 0, kMaxFaultCount, out.wrongSlotEchoAtLine);
+    faults.readInteger("wrongLineEchoAtLine", 0, kMaxFaultCount, out.wrongLineEchoAtLine);
+    faults.readInteger("powerLossAtLine", 0, kMaxFaultCount, out.powerLossAtLine);
 }
 
 BenchConfig readBench(const nlohmann::json& root) {
-    const Fields top(root, "", {"version", "adapter", "product", "timing", "faults"});
+    const Fields top(root, "", {"version", "adapter", "product", "module", "timing", "faults"});
     if (top.find("version") == nullptr) {
         fail("missing key \"version\" (this program reads version " + std::to_string(kVersion) + ")");
     }
     BenchConfig config;
     top.readInteger("version", kVersion, kVersion, config.version);
 
-    if (const auto adapter =
-            top.section("adapter", {"identification", "operativeMode", "input1High", "input2High",
-                                    "baudCode3", "vid", "pid", "plugged", "wirelessId"})) {
+    const auto adapter =
+        top.section("adapter", {"identification", "operativeMode", "input1High", "input2High", "baudCode3",
+                                "vid", "pid", "plugged", "wirelessId"});
+    if (adapter) {
         readAdapter(*adapter, config.adapter);
     }
-    if (const auto product =
-            top.section("product", {"present", "identification", "baudCode", "bootTimeMs", "memory",
-                                    "defaults", "hasModule", "moduleInfo", "moduleConfig"})) {
+    const auto product =
+        top.section("product", {"present", "identification", "baudCode", "bootTimeMs", "memory", "defaults",
+                                "hasModule", "moduleInfo", "moduleConfig", "moduleInfoAddress"});
+    if (product) {
         readProduct(*product, config.product);
     }
-    if (const auto timing =
-            top.section("timing", {"usbFrameUs", "adapterTurnaroundUs", "productTurnaroundUs"})) {
+    if (const auto module = top.section("module", benchfile::kModuleKeys)) {
+        benchfile::readModule(*module, config.module);
+        deriveFromModule(adapter, product, config);
+    }
+    if (const auto timing = top.section(
+            "timing", {"usbFrameUs", "adapterTurnaroundUs", "productTurnaroundUs", "moduleTurnaroundUs"})) {
         timing->readInteger("usbFrameUs", 0, kMaxTimeUs, config.timing.usbFrameUs);
         timing->readInteger("adapterTurnaroundUs", 0, kMaxTimeUs, config.timing.adapterTurnaroundUs);
         timing->readInteger("productTurnaroundUs", 0, kMaxTimeUs, config.timing.productTurnaroundUs);
+        timing->readInteger("moduleTurnaroundUs", 0, kMaxTimeUs, config.timing.moduleTurnaroundUs);
     }
-    if (const auto faults = top.section("faults", {"dropNext", "corruptNext", "extraDelayUs"})) {
-        faults->readInteger("dropNext", 0, kMaxFaultCount, config.faults.dropNext);
-        faults->readInteger("corruptNext", 0, kMaxFaultCount, config.faults.corruptNext);
-        faults->readInteger("extraDelayUs", 0, kMaxTimeUs, config.faults.extraDelayUs);
+    if (const auto faults =
+            top.section("faults", {"dropNext", "corruptNext", "extraDelayUs", "dropCommand", "corruptCommand",
+                                   "wrongSlotEchoAtLine", "wrongLineEchoAtLine", "powerLossAtLine"})) {
+        readFaults(*faults, config.faults);
     }
     return config;
 }

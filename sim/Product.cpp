@@ -10,9 +10,11 @@ constexpr std::uint8_t kMemoryWrite = 0x02;
 constexpr std::uint8_t kTestMode = 0x05;
 constexpr std::uint8_t kAuxModuleInfo = 0x08;
 constexpr std::uint8_t kAuxModuleConfig = 0x09;
+constexpr std::uint8_t kAuxModuleSetup = 0x0A;
 constexpr std::uint8_t kParkingDefault = 0x0F;
 
 constexpr std::uint8_t kTestModeOn = 0x01;
+constexpr std::size_t kModuleSettingsBytes = 3;
 
 template <std::size_t N>
 Bytes bytesOf(const std::array<std::uint8_t, N>& values) {
@@ -71,6 +73,16 @@ std::optional<Bytes> Product::handle(const Frame& request, std::int64_t supplyOn
         case kAuxModuleConfig:
             if (data.empty()) {
                 return bytesOf(config_.moduleConfig);
+            }
+            break;
+        case kAuxModuleSetup:
+            // The module behind the product takes its settings only in test mode; the product
+            // keeps them in its memory, where they are read back.
+            if (data.size() == kModuleSettingsBytes && config_.hasModule && testMode_) {
+                for (std::size_t i = 0; i < kModuleSettingsBytes; ++i) {
+                    config_.memory[static_cast<std::uint8_t>(config_.moduleInfoAddress + i)] = data[i];
+                }
+                return data;
             }
             break;
         case kParkingDefault:
