@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -191,6 +192,22 @@ TEST(ScriptRunner, TakeAnswerAfterOnMessageGivesThatBoxsAnswer) {
     EXPECT_EQ(runner.takeAnswer(), Dialogs::Cancel);
     runner.onMessage(QStringLiteral("Command"), QStringLiteral("second"));
     EXPECT_EQ(runner.takeAnswer(), Dialogs::Ok);
+}
+
+TEST(ScriptRunner, ChooseFileAnswersTheNextFileDialogOnlyAndCancelIsTheDefault) {
+    Fixture f;
+    ScriptRunner runner(&f.window, {});
+    QString out;
+    runner.setPrinters([&](const QString& t) { out += t; }, [](const QString&) {});
+    QEventLoop loop;
+    QObject::connect(&runner, &ScriptRunner::finished, &loop, [&](int code) { loop.exit(code); });
+    runner.startText(QStringLiteral("choose-file \"backups/a.bkd\""));
+    ASSERT_EQ(loop.exec(), 0);
+    const QString chosen = QDir::current().absoluteFilePath(QStringLiteral("backups/a.bkd"));
+    EXPECT_EQ(runner.onFileDialog(QStringLiteral("Save configuration file")), chosen);
+    EXPECT_EQ(runner.onFileDialog(QStringLiteral("Open configuration file")), QString());
+    EXPECT_EQ(out, QStringLiteral("File dialog \"Save configuration file\": ") + chosen +
+                       QStringLiteral("\nFile dialog \"Open configuration file\": Cancel\n"));
 }
 
 TEST(ScriptRunner, AModalDialogDoesNotStallTheScript) {
