@@ -168,21 +168,9 @@ struct ConfigurationTest : ::testing::Test {
     }
 };
 
-const char* const kGolden =
-    "<?xml version=\"1.0\"?>\r\n"
-    "<VuzUvazuzuvar Product=\"TAVIRON ZED 63\" Product_id=\"63\" Version=\"1\" Sub-version=\"0\">\r\n"
-    "  <Product_parameters Index=\"1\" Id=\"1001\" Value=\"1\" />\r\n"
-    "  <Product_parameters Index=\"2\" Id=\"2002\" Value=\"2\" />\r\n"
-    "  <Product_parameters Index=\"3\" Id=\"2003\" Value=\"3\" />\r\n"
-    "  <Module_parameters Module=\"VRAK-1\" Module_sw_type=\"161\" Module_hw_version=\"1\" "
-    "Module_sw_version=\"1\" Decode=\"7\" Version=\"1\" Slot=\"5\" Mdl_selected_parameter_A=\"3\" "
-    "Mdl_selected_max_parameter_A=\"0\" Mdl_selected_parameter_B_C=\"257\" "
-    "Mdl_selected_max_parameter_B_C=\"259\" Path=\"C:\\Tov_Dravik\\protocols\\cars &amp; vans.txt\" />\r\n"
-    "  <Selected_slots Module=\"VRAK-1\" Module_sw_type=\"161\" Module_hw_version=\"1\" Module_sw_version=\"1\" "
-    "Password=\"150149148147146145\" Decode=\"7\" Version=\"1\" Slot=\"1\" Decode_group=\"2\" />\r\n"
-    "  <Selected_slots Module=\"VRAK-1\" Module_sw_type=\"161\" Module_hw_version=\"1\" Module_sw_version=\"1\" "
-    "Password=\"150149148147146145\" Decode=\"9\" Version=\"1\" Slot=\"3\" Decode_group=\"1\" />\r\n"
-    "</VuzUvazuzuvar>\r\n";
+// The sample backup file is the golden one: the module values below and the checks of entries 1
+// and 4 of the fake protocol list.
+const char* const kGolden = DRAVIK_SOURCE_DIR "/data/configurations/taviron-zed-63.bkd";
 
 TEST_F(ConfigurationTest, SavingWritesTheExactFileAndMakesItCurrent) {
     connect();
@@ -190,7 +178,9 @@ TEST_F(ConfigurationTest, SavingWritesTheExactFileAndMakesItCurrent) {
     ASSERT_EQ(s().module.Mod_connected, 1);
     port.checked = {true, false, false, true};
     const QString file = save(QStringLiteral("golden.bkd"));
-    EXPECT_EQ(contents(file), QByteArray(kGolden));
+    const QByteArray golden = contents(QString::fromUtf8(kGolden));
+    ASSERT_FALSE(golden.isEmpty());
+    EXPECT_EQ(contents(file), golden);
 
     ASSERT_EQ(files.asked.size(), 1U);
     const FileDialogRequest& r = files.asked[0];
