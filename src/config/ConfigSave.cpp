@@ -49,15 +49,22 @@ void ConfigurationFile::SaveParameters() {
     if (!request.startFolder.isEmpty()) QDir().mkpath(request.startFolder);
     const QString path = d_.files.chooseFile(request);
     if (path.isEmpty()) return;
-    const QByteArray bytes = writeConfigDocument(buildDocument());
+    QStringList notSaved;
+    const QByteArray bytes = writeConfigDocument(buildDocument(&notSaved));
     // Only a file that is really there becomes the current one: "Download" loads it again.
     if (!writeFile(path, bytes)) return;
     d_.view.setConfigGroupVisible(true);
     CfgProductFileName = path;
     CfgProductShowNameFile(path);
+    if (notSaved.isEmpty()) return;
+    const QString text = QStringLiteral("Values wider than one byte cannot be kept in a configuration file; "
+                                        "not saved: %1")
+                             .arg(notSaved.join(QStringLiteral(", ")));
+    d_.dialogs.message(text, kSaveCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    d_.log.appendLog(text + kCrLf);
 }
 
-ConfigDocument ConfigurationFile::buildDocument() {
+ConfigDocument ConfigurationFile::buildDocument(QStringList* notSaved) {
     ConfigDocument doc;
     doc.root = {d_.prd.Prd_Name, static_cast<std::uint8_t>(d_.prd.Prd_Id1), d_.prd.Prd_Version,
                 d_.prd.Prd_Subversion};
@@ -67,7 +74,12 @@ ConfigDocument ConfigurationFile::buildDocument() {
         const auto& items = d_.panel.row(i - 1).items;
         if (selected >= 0 && static_cast<std::size_t>(selected) < items.size()) {
             const function_parameters& item = items[static_cast<std::size_t>(selected)];
-            if (isListKind(item.func_id)) doc.elements.emplace_back(ConfigProductParameter{i, item.func_parameter_id, item.value});
+            // A wider value would make the whole file unreadable.
+            if (isListKind(item.func_id) && item.value > 0xFF) {
+                if (notSaved != nullptr) notSaved->append(d_.panel.row(i - 1).name);
+            } else if (isListKind(item.func_id)) {
+                doc.elements.emplace_back(ConfigProductParameter{i, item.func_parameter_id, item.value});
+            }
         }
         d_.progress.setProgressText(QStringLiteral("Save parameters..."), true);
         d_.progress.setProgressValue(i * 100 / (rows + 1));

@@ -5,6 +5,7 @@
 // "Download" (the panel operations) loads the current file again and then sets all.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "config/ConfigDocument.h"
@@ -69,8 +70,9 @@ class ConfigurationFile {
 
     const QString& fileName() const { return CfgProductFileName; }
 
-    // The document of the screen as it is, with the save's progress texts.
-    ConfigDocument buildDocument();
+    // The document of the screen as it is, with the save's progress texts. A file keeps a list
+    // value in one byte: rows whose selected value is wider are left out and named in notSaved.
+    ConfigDocument buildDocument(QStringList* notSaved = nullptr);
 
   private:
     void CfgProductShowNameFile(const QString& path);

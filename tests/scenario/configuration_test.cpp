@@ -266,6 +266,20 @@ TEST_F(ConfigurationTest, OnlySelectedListAndRangeRowsAreWrittenWithTheirRowNumb
     EXPECT_FALSE(bytes.contains("Selected_slots"));
 }
 
+// A value wider than a byte would make the file unreadable: that row is left out and named.
+TEST_F(ConfigurationTest, AValueWiderThanAByteIsLeftOutAndNamed) {
+    connect();
+    auto& items = panel().row(kDelay).items;
+    items[static_cast<std::size_t>(panel().selectedIndex(kDelay))].value = 0x200;
+    const QString file = save(QStringLiteral("wide.bkd"));
+    EXPECT_FALSE(contents(file).contains("Index=\"2\""));
+    ASSERT_EQ(rig->dialogs.shown.size(), 1U);
+    EXPECT_TRUE(rig->dialogs.shown[0].text.contains(panel().row(kDelay).name));
+    open(file);
+    EXPECT_EQ(rig->dialogs.shown.size(), 1U);  // the file opens
+    EXPECT_TRUE(view->groupVisible);
+}
+
 // A product whose functions are all texts and actions gives a root without children.
 TEST_F(ConfigurationTest, AProductWithoutListsWritesNoProductParameters) {
     connect();
