@@ -111,12 +111,7 @@ struct ConfigurationTest : ::testing::Test {
         rig = std::make_unique<ScenarioRig>(bench, false);
         ASSERT_TRUE(rig->installSampleDatabase());
         rig->controller->functions().setContainer(&container);
-        rig->runFor(50);
-        rig->controller->iface().Restart();
-        ASSERT_TRUE(rig->runFor(500, [&] { return s().connection.Interface_connected; }));
-        ASSERT_TRUE(rest());
-        rig->controller->autoConn().RebootConnectProduct();
-        ASSERT_TRUE(rest());
+        ASSERT_TRUE(rig->connectProduct());
         view = std::make_unique<FakeConfigView>(panel(), container);
         cfg = std::make_unique<ConfigurationFile>(ConfigurationFile::Deps{
             s().product, s().module, panel(), rig->controller->panelOperations(), rig->logView, rig->progress,
@@ -134,9 +129,7 @@ struct ConfigurationTest : ::testing::Test {
     }
     Session& s() { return rig->s(); }
     ProductPanel& panel() { return rig->controller->functions().panel(); }
-    bool rest() {
-        return rig->runFor(60000, [&] { return !rig->controller->handler().ProcessIsInProgress(false); });
-    }
+    bool rest() { return rig->rest(); }
     QComboBox* combo(int row) { return panel().row(row).combo; }
     void choose(int row, int item) {
         combo(row)->setCurrentIndex(item);

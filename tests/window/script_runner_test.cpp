@@ -196,18 +196,14 @@ TEST(ScriptRunner, TakeAnswerAfterOnMessageGivesThatBoxsAnswer) {
 
 TEST(ScriptRunner, ChooseFileAnswersTheNextFileDialogOnlyAndCancelIsTheDefault) {
     Fixture f;
-    ScriptRunner runner(&f.window, {});
-    QString out;
-    runner.setPrinters([&](const QString& t) { out += t; }, [](const QString&) {});
-    QEventLoop loop;
-    QObject::connect(&runner, &ScriptRunner::finished, &loop, [&](int code) { loop.exit(code); });
-    runner.startText(QStringLiteral("choose-file \"backups/a.bkd\""));
-    ASSERT_EQ(loop.exec(), 0);
+    const RunResult r =
+        run(f, QStringLiteral("choose-file \"backups/a.bkd\"\nclick fileButton\nclick fileButton\n"
+                              "choose-file Cancel\nclick fileButton\n"));
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
     const QString chosen = QDir::current().absoluteFilePath(QStringLiteral("backups/a.bkd"));
-    EXPECT_EQ(runner.onFileDialog(QStringLiteral("Save configuration file")), chosen);
-    EXPECT_EQ(runner.onFileDialog(QStringLiteral("Open configuration file")), QString());
-    EXPECT_EQ(out, QStringLiteral("File dialog \"Save configuration file\": ") + chosen +
-                       QStringLiteral("\nFile dialog \"Open configuration file\": Cancel\n"));
+    EXPECT_EQ(f.files, (QStringList{chosen, QString(), QString()}));
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("File dialog \"Open configuration file\": ") + chosen +
+                                 QStringLiteral("\nFile dialog \"Open configuration file\": Cancel\n")));
 }
 
 TEST(ScriptRunner, AModalDialogDoesNotStallTheScript) {
