@@ -16,11 +16,12 @@ namespace dravik {
 void DownloadView::wireConfiguration() {
     Controller& c = *controller_;
     Session& s = c.session();
-    configuration_ = std::make_unique<ConfigurationFile>(ConfigurationFile::Deps{
-        s.product, s.module, c.functions().panel(), c.panelOperations(), *this, *this, *this, *this, *this,
-        [] { return mainDataFolder(); }});
+    configuration_ = std::make_unique<ConfigurationFile>(
+        ConfigurationFile::Deps{s.product, s.module, c.functions().panel(), c.panelOperations(), *this, *this,
+                                *this, *this, *this, [] { return mainDataFolder(); }});
     c.panelOperations().reloadConfiguration = [this] { return configuration_->reloadCurrent(); };
-    connect(ui_.toolStripButtonSaveFile, &QAction::triggered, this, [this] { configuration_->SaveParameters(); });
+    connect(ui_.toolStripButtonSaveFile, &QAction::triggered, this,
+            [this] { configuration_->SaveParameters(); });
     connect(ui_.toolStripButtonOpenFile, &QAction::triggered, this,
             [this] { configuration_->button_LoadParameters_Click(); });
     PanelOperations& ops = c.panelOperations();
@@ -37,7 +38,8 @@ QString DownloadView::chooseFile(const FileDialogRequest& request) {
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
     QString chosen;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        chosen = dialog.selectedFiles().first();
     QDir::setCurrent(previous);
     return chosen;
 }
@@ -52,7 +54,8 @@ void DownloadView::showConfigFileName(const QString& fullPath, const QString& na
 void DownloadView::clearProductPanel() { controller_->functions().panel().clear(ui_.panel_ProductContent); }
 
 void DownloadView::clearModulePanel() {
-    const auto children = ui_.panel_ModuleContent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    const auto children =
+        ui_.panel_ModuleContent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget* w : children) {
         w->setParent(nullptr);
         w->deleteLater();

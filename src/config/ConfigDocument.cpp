@@ -25,15 +25,29 @@ QString escapeAttribute(const QString& text) {
     out.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
         switch (c) {
-            case U'&': out += QStringLiteral("&amp;"); break;
-            case U'<': out += QStringLiteral("&lt;"); break;
-            case U'>': out += QStringLiteral("&gt;"); break;
-            case U'"': out += QStringLiteral("&quot;"); break;
+            case U'&':
+                out += QStringLiteral("&amp;");
+                break;
+            case U'<':
+                out += QStringLiteral("&lt;");
+                break;
+            case U'>':
+                out += QStringLiteral("&gt;");
+                break;
+            case U'"':
+                out += QStringLiteral("&quot;");
+                break;
             // Line breaks and tabs in an attribute are normalised to blanks by a reader unless
             // they are written as character references.
-            case U'\t': out += QStringLiteral("&#9;"); break;
-            case U'\n': out += QStringLiteral("&#10;"); break;
-            case U'\r': out += QStringLiteral("&#13;"); break;
+            case U'\t':
+                out += QStringLiteral("&#9;");
+                break;
+            case U'\n':
+                out += QStringLiteral("&#10;");
+                break;
+            case U'\r':
+                out += QStringLiteral("&#13;");
+                break;
             default:
                 if (xmlChar(c)) {
                     out += QString::fromUcs4(&c, 1);
@@ -52,7 +66,8 @@ QString num(std::uint32_t v) { return QString::number(v); }
 QString element(const char* name, std::initializer_list<Attribute> attributes, bool close) {
     QString line = QLatin1Char('<') + QLatin1String(name);
     for (const auto& [key, value] : attributes)
-        line += QLatin1Char(' ') + QLatin1String(key) + QStringLiteral("=\"") + escapeAttribute(value) + QLatin1Char('"');
+        line += QLatin1Char(' ') + QLatin1String(key) + QStringLiteral("=\"") + escapeAttribute(value) +
+                QLatin1Char('"');
     line += close ? QStringLiteral(" />") : QStringLiteral(">");
     return line;
 }

@@ -25,8 +25,9 @@ bool ConfigurationFile::CfgProductLoadFile(const QString& path) {
     if (!read.ok()) {
         const QString shown = QDir::toNativeSeparators(path);
         const QString problem = read.error->describe();
-        d_.dialogs.message(QStringLiteral("The configuration file %1 cannot be opened: %2").arg(shown, problem),
-                           kOpenCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        d_.dialogs.message(
+            QStringLiteral("The configuration file %1 cannot be opened: %2").arg(shown, problem),
+            kOpenCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         d_.log.appendLog(QStringLiteral("Configuration file refused: %1: %2").arg(shown, problem) + kCrLf);
         return false;
     }
@@ -72,7 +73,8 @@ void ConfigurationFile::applyProductParameter(const ConfigProductParameter& p) {
     for (int row = 0; row < d_.panel.rowCount(); ++row) {
         const auto& items = d_.panel.row(row).items;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (isListKind(items[i].func_id) && items[i].func_parameter_id == p.Id && items[i].value == p.Value)
+            if (isListKind(items[i].func_id) && items[i].func_parameter_id == p.Id &&
+                items[i].value == p.Value)
                 d_.panel.select(row, static_cast<int>(i));
         }
     }

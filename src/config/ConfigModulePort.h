@@ -19,15 +19,16 @@ struct ConfigProtocolEntry {
 
 // The module values a save writes.
 struct ConfigModuleSelection {
-    std::uint8_t Decode_toSet = 0;          // entry selected in the working protocol list
+    std::uint8_t Decode_toSet = 0;  // entry selected in the working protocol list
     std::uint8_t Decode_Version_toSet = 0;
     std::uint8_t Slot_toSet = 0;
-    std::uint16_t ParA_toSet = 0;           // selected parameter A word
-    std::uint16_t ParB_C_toSet = 0;         // selected parameter B/C word
+    std::uint16_t ParA_toSet = 0;    // selected parameter A word
+    std::uint16_t ParB_C_toSet = 0;  // selected parameter B/C word
     std::uint16_t Mdl_Selected_MaxParameter_B_C = 0;
-    QString FileProtocolPath;               // empty when the protocol came from the module
-    std::vector<ConfigProtocolEntry> checked;  // checked entries of checkedListBox_ProtocolSelection, in list order
-    QString password;                       // text of textBox_modue_password, not scrambled
+    QString FileProtocolPath;  // empty when the protocol came from the module
+    std::vector<ConfigProtocolEntry>
+        checked;       // checked entries of checkedListBox_ProtocolSelection, in list order
+    QString password;  // text of textBox_modue_password, not scrambled
 };
 
 // The module values a compatible file applies.

@@ -83,7 +83,8 @@ bool Reader::number(const char* name, std::int64_t min, std::int64_t max, bool r
 
 bool Reader::root() {
     if (xml_.qualifiedName() != QLatin1String("VuzUvazuzuvar"))
-        return fail(QString(), QStringLiteral("the document is not a configuration (root element VuzUvazuzuvar)"));
+        return fail(QString(),
+                    QStringLiteral("the document is not a configuration (root element VuzUvazuzuvar)"));
     doc_.root.Product = text("Product");
     return byte("Product_id", false, doc_.root.Product_id) && byte("Version", false, doc_.root.Version) &&
            byte("Sub-version", false, doc_.root.Sub_version);
@@ -102,7 +103,8 @@ bool Reader::moduleParameters() {
     ConfigModuleParameters m;
     m.Module = text("Module");
     m.Path = text("Path");
-    if (!byte("Module_sw_type", false, m.Module_sw_type) || !byte("Module_hw_version", false, m.Module_hw_version) ||
+    if (!byte("Module_sw_type", false, m.Module_sw_type) ||
+        !byte("Module_hw_version", false, m.Module_hw_version) ||
         !byte("Module_sw_version", false, m.Module_sw_version) || !byte("Decode", false, m.Decode) ||
         !byte("Version", false, m.Version) || !byte("Slot", false, m.Slot) ||
         !word("Mdl_selected_parameter_A", false, m.Mdl_selected_parameter_A) ||
@@ -119,8 +121,8 @@ bool Reader::selectedSlot() {
     s.Module = text("Module");
     s.Password = text("Password");
     std::uint16_t group = s.Decode_group;
-    if (!byte("Decode", false, s.Decode) || !byte("Version", false, s.Version) || !byte("Slot", false, s.Slot) ||
-        !word("Decode_group", false, group))
+    if (!byte("Decode", false, s.Decode) || !byte("Version", false, s.Version) ||
+        !byte("Slot", false, s.Slot) || !word("Decode_group", false, group))
         return false;
     s.Decode_group = static_cast<std::uint8_t>(group & 0xFF);
     lastSlot_ = s;
@@ -158,7 +160,8 @@ ConfigReadResult Reader::run() {
     }
     if (!error_ && xml_.hasError())
         error_ = ConfigReadError{xml_.lineNumber(), QString(), QString(), xml_.errorString()};
-    if (!error_ && !rootSeen) error_ = ConfigReadError{0, QString(), QString(), QStringLiteral("the file is empty")};
+    if (!error_ && !rootSeen)
+        error_ = ConfigReadError{0, QString(), QString(), QStringLiteral("the file is empty")};
     ConfigReadResult result;
     result.error = error_;
     if (!error_) result.doc = std::move(doc_);

@@ -17,7 +17,8 @@ const QString kSaveCaption = QStringLiteral("Save configuration file");
 QString ConfigurationFile::startFolder() const {
     const QString base = d_.dataFolder ? d_.dataFolder() : QString();
     if (base.isEmpty()) return {};
-    if (d_.mod.Mod_SoftwareType == kModuleTaviron) return QDir(base).filePath(QStringLiteral("Configurations/TAVIRON"));
+    if (d_.mod.Mod_SoftwareType == kModuleTaviron)
+        return QDir(base).filePath(QStringLiteral("Configurations/TAVIRON"));
     if (d_.mod.Mod_SoftwareType == kModuleTavironZed)
         return QDir(base).filePath(QStringLiteral("Configurations/TAVIRON ZED"));
     return {};
@@ -26,7 +27,8 @@ QString ConfigurationFile::startFolder() const {
 FileDialogRequest ConfigurationFile::dialogRequest(FileDialogRequest::Mode mode) const {
     FileDialogRequest r;
     r.mode = mode;
-    r.caption = mode == FileDialogRequest::Mode::Save ? kSaveCaption : QStringLiteral("Open configuration file");
+    r.caption =
+        mode == FileDialogRequest::Mode::Save ? kSaveCaption : QStringLiteral("Open configuration file");
     r.fileName = mode == FileDialogRequest::Mode::Save ? QStringLiteral("MyConfiguration.bkd") : QString();
     r.defaultSuffix = QStringLiteral("bkd");
     r.filter = kFilter;
@@ -57,8 +59,9 @@ void ConfigurationFile::SaveParameters() {
     CfgProductFileName = path;
     CfgProductShowNameFile(path);
     if (notSaved.isEmpty()) return;
-    const QString text = QStringLiteral("Values wider than one byte cannot be kept in a configuration file; "
-                                        "not saved: %1")
+    const QString text = QStringLiteral(
+                             "Values wider than one byte cannot be kept in a configuration file; "
+                             "not saved: %1")
                              .arg(notSaved.join(QStringLiteral(", ")));
     d_.dialogs.message(text, kSaveCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     d_.log.appendLog(text + kCrLf);
@@ -88,11 +91,12 @@ ConfigDocument ConfigurationFile::buildDocument(QStringList* notSaved) {
 
     if (d_.mod.Mod_connected != 1) return doc;
     const ModuleState& m = d_.mod;
-    const ConfigModuleSelection sel = module_ != nullptr ? module_->currentSelection() : ConfigModuleSelection{};
+    const ConfigModuleSelection sel =
+        module_ != nullptr ? module_->currentSelection() : ConfigModuleSelection{};
     doc.elements.emplace_back(ConfigModuleParameters{
         m.Mod_Name, m.Mod_SoftwareType, m.Mod_HardwareVersion, m.Mod_SoftwareVersion, sel.Decode_toSet,
-        sel.Decode_Version_toSet, sel.Slot_toSet, sel.ParA_toSet, m.Mdl_Selected_MaxParameter_A, sel.ParB_C_toSet,
-        sel.Mdl_Selected_MaxParameter_B_C, sel.FileProtocolPath});
+        sel.Decode_Version_toSet, sel.Slot_toSet, sel.ParA_toSet, m.Mdl_Selected_MaxParameter_A,
+        sel.ParB_C_toSet, sel.Mdl_Selected_MaxParameter_B_C, sel.FileProtocolPath});
     const QString password = EncryptData(sel.password);
     const auto count = static_cast<int>(sel.checked.size());
     for (int j = 1; j <= count; ++j) {

@@ -71,7 +71,8 @@ class FakeModulePort : public ConfigModulePort {
     void checkMatchingProtocols(std::uint8_t type, std::uint8_t version, std::uint8_t group) override {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const ConfigProtocolEntry& e = entries[i];
-            if (e.Decode_type == type && e.Decode_version == version && e.Decode_group == group) checked[i] = true;
+            if (e.Decode_type == type && e.Decode_version == version && e.Decode_group == group)
+                checked[i] = true;
         }
     }
     void setEntries(std::vector<ConfigProtocolEntry> list) {
@@ -311,7 +312,9 @@ TEST_F(ConfigurationTest, AnotherProductsFileEmptiesThePanelOnceAndHidesTheGroup
 TEST_F(ConfigurationTest, AFileWithoutProductIdCountsAsIdentificationZero) {
     connect();
     const QString file = path(QStringLiteral("noid.bkd"));
-    write(file, "<VuzUvazuzuvar Product=\"TAVIRON ZED 63\"><Product_parameters Id=\"1001\" Value=\"2\"/></VuzUvazuzuvar>");
+    write(file,
+          "<VuzUvazuzuvar Product=\"TAVIRON ZED 63\"><Product_parameters Id=\"1001\" "
+          "Value=\"2\"/></VuzUvazuzuvar>");
     open(file);
     EXPECT_EQ(messages("Product parameters not compatible"), 1);
     EXPECT_EQ(panel().rowCount(), 0);
@@ -341,7 +344,7 @@ TEST_F(ConfigurationTest, SelectedSlotsCheckEverySlotAndCarryMissingAttributesOv
     write(file,
           "<VuzUvazuzuvar Product_id=\"63\">\n"
           "<Selected_slots Decode=\"7\" Version=\"1\" Slot=\"1\" Decode_group=\"2\" />\n"
-          "<Selected_slots Decode=\"9\" />\n"  // version 1 and group 2 carried over: matches nothing
+          "<Selected_slots Decode=\"9\" />\n"        // version 1 and group 2 carried over: matches nothing
           "<Selected_slots Decode_group=\"1\" />\n"  // 9, 1, 1
           "</VuzUvazuzuvar>\n");
     open(file);
@@ -362,7 +365,8 @@ TEST_F(ConfigurationTest, ABadFileIsRefusedWholeAndTheScreenStaysAsItWas) {
         {"<VuzUvazuzuvar Product_id=\"63\">\n<Product_parameters Id=\"1001\" Value=\"2\" />\n"
          "<Product_parameters Id=\"1001\" Value=\"256\" />\n</VuzUvazuzuvar>",
          "line 3, attribute Value of Product_parameters: \"256\" is not a number from 0 to 255"},
-        {"<VuzUvazuzuvar Product_id=\"63\">\n<Product_parameters Id=\"70000\" Value=\"2\" />\n</VuzUvazuzuvar>",
+        {"<VuzUvazuzuvar Product_id=\"63\">\n<Product_parameters Id=\"70000\" Value=\"2\" "
+         "/>\n</VuzUvazuzuvar>",
          "line 2, attribute Id of Product_parameters"},
         {"<VuzUvazuzuvar Product_id=\"63\">\n<Product_parameters Value=\"2\" />\n</VuzUvazuzuvar>",
          "line 2, attribute Id of Product_parameters: missing"},
@@ -384,7 +388,8 @@ TEST_F(ConfigurationTest, ABadFileIsRefusedWholeAndTheScreenStaysAsItWas) {
         open(file);
         ASSERT_EQ(rig->dialogs.shown.size(), 1U);
         EXPECT_TRUE(rig->dialogs.shown[0].text.contains(QDir::toNativeSeparators(file)));
-        EXPECT_TRUE(rig->dialogs.shown[0].text.contains(QLatin1String(c.problem))) << rig->dialogs.shown[0].text.toStdString();
+        EXPECT_TRUE(rig->dialogs.shown[0].text.contains(QLatin1String(c.problem)))
+            << rig->dialogs.shown[0].text.toStdString();
         EXPECT_EQ(rig->log().mid(logBefore.size()).count("Configuration file refused: "), 1);
         EXPECT_EQ(combo(kSiren)->currentText(), "Off");
         EXPECT_EQ(port.checked, (std::vector<bool>{true, true, true, true}));
@@ -414,8 +419,9 @@ TEST_F(ConfigurationTest, AFolderThatCannotBeWrittenKeepsThePreviousFile) {
     files.answers.push_back(path(QStringLiteral("no-such-folder/x.bkd")));
     cfg->SaveParameters();
     ASSERT_EQ(rig->dialogs.shown.size(), 1U);
-    EXPECT_TRUE(rig->dialogs.shown[0].text.startsWith(
-        "The configuration file " + QDir::toNativeSeparators(path("no-such-folder/x.bkd")) + " cannot be written: "));
+    EXPECT_TRUE(rig->dialogs.shown[0].text.startsWith("The configuration file " +
+                                                      QDir::toNativeSeparators(path("no-such-folder/x.bkd")) +
+                                                      " cannot be written: "));
     EXPECT_EQ(rig->dialogs.shown[0].caption, "Save configuration file");
     EXPECT_TRUE(rig->log().contains("Configuration file not saved: "));
     EXPECT_EQ(cfg->fileName(), good);

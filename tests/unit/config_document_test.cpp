@@ -18,9 +18,10 @@ ConfigDocument sampleDocument(const QString& path) {
     ConfigDocument doc;
     doc.root = {QStringLiteral("A&B <\"x\">"), 63, 2, 9};
     doc.elements.emplace_back(ConfigProductParameter{1, 40000, 255});
-    doc.elements.emplace_back(ConfigModuleParameters{QStringLiteral("VRAK-2"), 0xA2, 3, 4, 5, 6, 7, 0xFFFF, 15,
-                                                     0x8001, 0x0103, path});
-    doc.elements.emplace_back(ConfigSelectedSlot{QStringLiteral("VRAK-2"), 0xA2, 3, 4, EncryptData("12"), 8, 9, 10, 200});
+    doc.elements.emplace_back(ConfigModuleParameters{QStringLiteral("VRAK-2"), 0xA2, 3, 4, 5, 6, 7, 0xFFFF,
+                                                     15, 0x8001, 0x0103, path});
+    doc.elements.emplace_back(
+        ConfigSelectedSlot{QStringLiteral("VRAK-2"), 0xA2, 3, 4, EncryptData("12"), 8, 9, 10, 200});
     return doc;
 }
 
@@ -51,7 +52,8 @@ TEST(ConfigDocument, CharactersXmlCannotCarryAreReplacedSoTheFileStaysReadable) 
     const QByteArray bytes = writeConfigDocument(doc);
     const ConfigReadResult r = readConfigDocument(bytes);
     ASSERT_TRUE(r.ok()) << r.error->describe().toStdString();
-    EXPECT_EQ(r.doc.root.Product, QStringLiteral("Bad") + QChar(0xFFFD) + QChar(0xFFFD) + QStringLiteral("name"));
+    EXPECT_EQ(r.doc.root.Product,
+              QStringLiteral("Bad") + QChar(0xFFFD) + QChar(0xFFFD) + QStringLiteral("name"));
 }
 
 struct NumberCase {
@@ -62,18 +64,21 @@ struct NumberCase {
 
 TEST(ConfigReader, NumbersAreDecimalWithinTheAttributesRange) {
     // Decode (0..255) and Decode_group (16 bits, low byte kept) of a Selected_slots element.
-    const NumberCase decodes[] = {{"7", true, 7},      {" 7 ", true, 7}, {"+7", true, 7},   {"007", true, 7},
-                                  {"255", true, 255},  {"256", false, 0}, {"-1", false, 0}, {"7.0", false, 0},
-                                  {"0x10", false, 0},  {"", false, 0},   {"12345678901", false, 0}};
+    const NumberCase decodes[] = {{"7", true, 7},   {" 7 ", true, 7},         {"+7", true, 7},
+                                  {"007", true, 7}, {"255", true, 255},       {"256", false, 0},
+                                  {"-1", false, 0}, {"7.0", false, 0},        {"0x10", false, 0},
+                                  {"", false, 0},   {"12345678901", false, 0}};
     for (const NumberCase& c : decodes) {
         SCOPED_TRACE(c.written);
-        const QByteArray xml = QByteArray("<VuzUvazuzuvar><Selected_slots Decode=\"") + c.written + "\"/></VuzUvazuzuvar>";
+        const QByteArray xml =
+            QByteArray("<VuzUvazuzuvar><Selected_slots Decode=\"") + c.written + "\"/></VuzUvazuzuvar>";
         const ConfigReadResult r = readConfigDocument(xml);
         ASSERT_EQ(r.ok(), c.accepted);
         if (c.accepted) EXPECT_EQ(std::get<ConfigSelectedSlot>(r.doc.elements[0]).Decode, c.read);
     }
-    const NumberCase groups[] = {{"2", true, 2}, {"-1", true, 255}, {"258", true, 2}, {"65535", true, 255},
-                                 {"-32768", true, 0}, {"-32769", false, 0}, {"65536", false, 0}};
+    const NumberCase groups[] = {{"2", true, 2},       {"-1", true, 255},   {"258", true, 2},
+                                 {"65535", true, 255}, {"-32768", true, 0}, {"-32769", false, 0},
+                                 {"65536", false, 0}};
     for (const NumberCase& c : groups) {
         SCOPED_TRACE(c.written);
         const QByteArray xml =
@@ -110,7 +115,10 @@ TEST(ConfigReader, EntitiesAreNeverExpanded) {
     laughs += "]><VuzUvazuzuvar Product=\"&l9;\"/>";
     EXPECT_FALSE(readConfigDocument(laughs).ok());
     // An external entity, and an entity without a declaration.
-    EXPECT_FALSE(readConfigDocument("<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><VuzUvazuzuvar Product=\"&e;\"/>").ok());
+    EXPECT_FALSE(
+        readConfigDocument(
+            "<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><VuzUvazuzuvar Product=\"&e;\"/>")
+            .ok());
     EXPECT_FALSE(readConfigDocument("<VuzUvazuzuvar Product=\"&e;\"/>").ok());
 }
 
