@@ -57,35 +57,43 @@ TEST(ConfigDocument, CharactersXmlCannotCarryAreReplacedSoTheFileStaysReadable) 
 }
 
 struct NumberCase {
+    const char* attribute;  // of a Selected_slots element
     const char* written;
     bool accepted;
     int read;
 };
 
 TEST(ConfigReader, NumbersAreDecimalWithinTheAttributesRange) {
-    // Decode (0..255) and Decode_group (16 bits, low byte kept) of a Selected_slots element.
-    const NumberCase decodes[] = {{"7", true, 7},   {" 7 ", true, 7},         {"+7", true, 7},
-                                  {"007", true, 7}, {"255", true, 255},       {"256", false, 0},
-                                  {"-1", false, 0}, {"7.0", false, 0},        {"0x10", false, 0},
-                                  {"", false, 0},   {"12345678901", false, 0}};
-    for (const NumberCase& c : decodes) {
-        SCOPED_TRACE(c.written);
-        const QByteArray xml =
-            QByteArray("<VuzUvazuzuvar><Selected_slots Decode=\"") + c.written + "\"/></VuzUvazuzuvar>";
+    // Decode: 0..255. Decode_group: 16 bits, written signed or not, its low byte kept.
+    const NumberCase cases[] = {
+        {"Decode", "7", true, 7},
+        {"Decode", " 7 ", true, 7},
+        {"Decode", "+7", true, 7},
+        {"Decode", "007", true, 7},
+        {"Decode", "255", true, 255},
+        {"Decode", "256", false, 0},
+        {"Decode", "-1", false, 0},
+        {"Decode", "7.0", false, 0},
+        {"Decode", "0x10", false, 0},
+        {"Decode", "", false, 0},
+        {"Decode", "12345678901", false, 0},
+        {"Decode_group", "2", true, 2},
+        {"Decode_group", "-1", true, 255},
+        {"Decode_group", "258", true, 2},
+        {"Decode_group", "65535", true, 255},
+        {"Decode_group", "-32768", true, 0},
+        {"Decode_group", "-32769", false, 0},
+        {"Decode_group", "65536", false, 0},
+    };
+    for (const NumberCase& c : cases) {
+        SCOPED_TRACE(std::string(c.attribute) + "=" + c.written);
+        const QByteArray xml = QByteArray("<VuzUvazuzuvar><Selected_slots ") + c.attribute + "=\"" +
+                               c.written + "\"/></VuzUvazuzuvar>";
         const ConfigReadResult r = readConfigDocument(xml);
         ASSERT_EQ(r.ok(), c.accepted);
-        if (c.accepted) EXPECT_EQ(std::get<ConfigSelectedSlot>(r.doc.elements[0]).Decode, c.read);
-    }
-    const NumberCase groups[] = {{"2", true, 2},       {"-1", true, 255},   {"258", true, 2},
-                                 {"65535", true, 255}, {"-32768", true, 0}, {"-32769", false, 0},
-                                 {"65536", false, 0}};
-    for (const NumberCase& c : groups) {
-        SCOPED_TRACE(c.written);
-        const QByteArray xml =
-            QByteArray("<VuzUvazuzuvar><Selected_slots Decode_group=\"") + c.written + "\"/></VuzUvazuzuvar>";
-        const ConfigReadResult r = readConfigDocument(xml);
-        ASSERT_EQ(r.ok(), c.accepted);
-        if (c.accepted) EXPECT_EQ(std::get<ConfigSelectedSlot>(r.doc.elements[0]).Decode_group, c.read);
+        if (!c.accepted) continue;
+        const auto& slot = std::get<ConfigSelectedSlot>(r.doc.elements[0]);
+        EXPECT_EQ(std::string(c.attribute) == "Decode" ? slot.Decode : slot.Decode_group, c.read);
     }
 }
 
