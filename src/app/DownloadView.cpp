@@ -49,7 +49,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
                         },
                         [this] { return ui_.checkBoxAutoConn->isChecked(); },
                         [this] { return prepareDataFolders(); },
-                        [] { return QDir::currentPath(); },
+                        [this] { return databaseFolder_.isEmpty() ? QDir::currentPath() : databaseFolder_; },
                         [this](const QString& text) { onDatabaseFatal(text); }};
     controller_ = std::make_unique<Controller>(std::move(deps));
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -84,11 +85,20 @@ TEST(EndToEnd, DemoPlaysTheWholeRoad) {
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
 }
 
-// Without the product database the program ends with status -1, but not silently.
-TEST(EndToEnd, MissingDatabaseEndsWithMinusOneAndSaysWhy) {
+// Without the product database the program says so at start, naming every folder it looked in,
+// and ends with status -1 when the first product operation needs the database.
+TEST(EndToEnd, MissingDatabaseIsToldAtStartAndEndsWithMinusOne) {
     QTemporaryDir dir;
-    const ProgramRun r = runDravik(dir, {"--simulate", "--script", writeScript(dir, "wait 60000\n")});
+    const QString installed = QDir::cleanPath(QFileInfo(DRAVIK_BINARY).absolutePath() + "/../share/dravik");
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script",
+                                         writeScript(dir,
+                                                     "expect-message \"Cannot find the product database\"\n"
+                                                     "expect-log \"Looked in:\"\n"
+                                                     "wait 60000\n")});
     EXPECT_EQ(r.exitCode, 255);  // -1 as the shell sees it
-    EXPECT_TRUE(r.err.contains("VuzUvazuzuvar.db")) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains("Product database")) << r.out.toStdString();
+    for (const QString& place : {QDir::cleanPath(dir.path()), installed}) {
+        EXPECT_TRUE(r.err.contains(QDir::toNativeSeparators(place))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QDir::toNativeSeparators(place))) << r.out.toStdString();
+    }
+    EXPECT_TRUE(r.err.contains("Cannot open the product database")) << r.err.toStdString();
 }
