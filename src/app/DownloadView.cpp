@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/About.h"
 #include "app/DataFolder.h"
 #include "app/LanguageSettings.h"
+#include "app/StatusLogMenu.h"
 #include "app/TabPages.h"
 #include "link/ThreadedPump.h"
 
@@ -92,6 +94,14 @@ void DownloadView::wireControls() {
         logText_.clear();
         ui_.statusBox_car->clear();
     });
+    installStatusLogMenu(ui_.statusBox_car,
+                         {[this] { return logText_; },
+                          [this] {
+                              return QFileDialog::getSaveFileName(this, QStringLiteral("Save log"),
+                                                                  QDir(mainDataFolder()).filePath(QStringLiteral("log.txt")),
+                                                                  QStringLiteral("Text files (*.txt);;All files (*)"));
+                          },
+                          [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
     connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
             [&c] { c.iface().connect_interface_Click(); });

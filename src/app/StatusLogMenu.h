@@ -1,0 +1,31 @@
+#pragma once
+// The status log's context menu: the box's own copy and select-all, and "Save log…", which writes
+// the whole log as plain text. The file is replaced atomically: a failed save leaves the old file
+// as it was and never a half-written one.
+
+#include <QString>
+#include <functional>
+
+class QMenu;
+class QPlainTextEdit;
+class QWidget;
+
+namespace dravik {
+
+// Writes text (UTF-8, line ends as logged) to path through a temporary file that replaces path only
+// when complete. Returns false with error set when anything fails.
+bool saveLogFile(const QString& path, const QString& text, QString* error);
+
+struct StatusLogMenuHooks {
+    std::function<QString()> logText;           // the whole log, CR LF line ends
+    std::function<QString()> askPath;           // the file to save to; empty when cancelled
+    std::function<void(const QString&)> failed; // tells why a save failed
+};
+
+// Builds the menu shown on a right click in box (caller owns it).
+QMenu* makeStatusLogMenu(QPlainTextEdit* box, const StatusLogMenuHooks& hooks, QWidget* parent);
+
+// Shows that menu on every context-menu request of box.
+void installStatusLogMenu(QPlainTextEdit* box, StatusLogMenuHooks hooks);
+
+}  // namespace dravik
