@@ -59,6 +59,7 @@ void DownloadViewUi::setupUi(QMainWindow* w) {
     w->setWindowIcon(ui::icon(QStringLiteral("dravik")));
     w->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    w->setObjectName(QStringLiteral("DownloadView"));
     w->setAttribute(Qt::WA_AlwaysShowToolTips);
     w->setContextMenuPolicy(Qt::NoContextMenu);
 
