@@ -20,6 +20,7 @@
 #include "app/LanguageSettings.h"
 #include "app/StatusLogMenu.h"
 #include "app/TabPages.h"
+#include "app/ui/Looks.h"
 #include "link/ThreadedPump.h"
 
 namespace dravik {
@@ -82,6 +83,9 @@ DownloadView::~DownloadView() {
 
 void DownloadView::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // A place given before the window had its frame (the developer layout's, or one that suits
+    // another screen) may leave the menus off the screen.
+    QTimer::singleShot(0, this, [this] { ui::keepOnScreen(this); });
     if (started_) return;
     started_ = true;
     // The window exists: register for device changes and count.

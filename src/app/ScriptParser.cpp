@@ -15,7 +15,7 @@ struct CommandForm {
     const char* usage;
 };
 
-constexpr std::array<CommandForm, 16> kCommands{{
+constexpr std::array<CommandForm, 17> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
     {"wait-until", ScriptOp::WaitUntil, 3, 4, "wait-until NAME PROPERTY \"VALUE\" [MS]"},
@@ -31,6 +31,7 @@ constexpr std::array<CommandForm, 16> kCommands{{
     {"expect-log", ScriptOp::ExpectLog, 1, 1, "expect-log \"TEXT\""},
     {"expect-message", ScriptOp::ExpectMessage, 1, 1, "expect-message \"TEXT\""},
     {"screenshot", ScriptOp::Screenshot, 1, 2, "screenshot FILE [NAME]"},
+    {"theme", ScriptOp::Theme, 1, 1, "theme dark|light"},
     {"quit", ScriptOp::Quit, 0, 0, "quit"},
 }};
 
@@ -230,6 +231,12 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
         case ScriptOp::ExpectLog:
         case ScriptOp::ExpectMessage:
             cmd.text = words[1];
+            break;
+        case ScriptOp::Theme:
+            if (words[1] == QLatin1String("dark"))
+                cmd.dark = true;
+            else if (words[1] != QLatin1String("light"))
+                return badArgument(QStringLiteral("'%1' is neither dark nor light").arg(words[1]));
             break;
         case ScriptOp::Plug:
         case ScriptOp::Unplug:

@@ -25,6 +25,7 @@ enum class ScriptOp {
     ExpectLog,       // expect-log "TEXT"
     ExpectMessage,   // expect-message "TEXT"
     Screenshot,      // screenshot FILE [NAME]
+    Theme,           // theme dark|light
     Quit,            // quit
 };
 
@@ -38,6 +39,7 @@ struct ScriptCommand {
     int number = -1;       // milliseconds (wait, wait-log, wait-until) or index (select by index)
     bool byIndex = false;  // select: number is an index, not text
     bool cancel = false;   // answer: Cancel rather than OK
+    bool dark = false;     // theme: the dark palette rather than the style's own
 };
 
 // Default time-out of wait-log and wait-until, in milliseconds.

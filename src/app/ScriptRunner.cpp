@@ -191,6 +191,9 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
         case ScriptOp::Screenshot:
             screenshot(cmd);
             break;
+        case ScriptOp::Theme:
+            scripting::applyTheme(cmd.dark);
+            break;
         case ScriptOp::Quit:
             finish(0);
             break;

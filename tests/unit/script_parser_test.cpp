@@ -56,6 +56,7 @@ TEST(ScriptParser, GoodLinesParseToTheirCommands) {
          30000, false, false},
         {"expect-log \"a\\tb\"", ScriptOp::ExpectLog, "", "", "a\tb", -1, false, false},
         {"quit", ScriptOp::Quit, "", "", "", -1, false, false},
+        {"theme light", ScriptOp::Theme, "", "", "", -1, false, false},
     };
     for (const GoodLine& c : cases) {
         SCOPED_TRACE(c.line);
@@ -98,6 +99,7 @@ TEST(ScriptParser, BadLinesAreRefusedWithAReason) {
         {"expect-log \"unterminated", "unterminated quoted string starting at column 12"},
         {"type edit \"bell\\aring\"", "unknown escape \\a"},
         {"wait-until label text", "wait-until needs more arguments"},
+        {"theme grey", "'grey' is neither dark nor light"},
         {"wait-until label colour \"#ff0000\"", "unknown property 'colour'"},
         {"wait-until label text \"x\" later", "'later' is not a number of milliseconds"},
         {"screenshot a.png About extra", "screenshot needs fewer arguments"},
