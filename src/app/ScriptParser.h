@@ -26,6 +26,7 @@ enum class ScriptOp {
     ExpectMessage,   // expect-message "TEXT"
     Screenshot,      // screenshot FILE [NAME]
     Theme,           // theme dark|light
+    ChooseFile,      // choose-file "PATH"|Cancel
     Quit,            // quit
 };
 
@@ -34,11 +35,11 @@ struct ScriptCommand {
     int line = 0;          // 1-based line in the script file
     QString name;          // control name or menu path; tab caption; screenshot file
     QString property;      // expect, expect-contains
-    QString text;          // text argument (wait-log, select by text, type, expect value ...);
+    QString text;          // text argument (wait-log, select by text, type, expect value, chosen file ...);
                            // the window or control a screenshot shows (empty: the main window)
     int number = -1;       // milliseconds (wait, wait-log, wait-until) or index (select by index)
     bool byIndex = false;  // select: number is an index, not text
-    bool cancel = false;   // answer: Cancel rather than OK
+    bool cancel = false;   // answer, choose-file: Cancel rather than OK or a path
     bool dark = false;     // theme: the dark palette rather than the style's own
 };
 
