@@ -74,12 +74,16 @@ TEST_P(Looks, ADarkApplicationPaletteLeavesTheWindowReadable) {
     for (QWidget* w : {static_cast<QWidget*>(ui.Car_programmer), ui.panel_ProductContent,
                        static_cast<QWidget*>(ui.label_Module->parentWidget())}) {
         SCOPED_TRACE(w->objectName().toStdString());
-        EXPECT_GT(contrast(w->palette().color(QPalette::Window), w->palette().color(QPalette::WindowText)), 120);
+        const QPalette p = w->palette();
+        EXPECT_GT(contrast(p.color(QPalette::Active, QPalette::Window), p.color(QPalette::Active, QPalette::WindowText)),
+                  120);
     }
     const QPalette log = ui.statusBox_car->palette();
-    EXPECT_GT(contrast(log.color(QPalette::Base), log.color(QPalette::Text)), 120);
-    const QPalette button = ui.buttonReadAll->palette();
-    EXPECT_GT(contrast(button.color(QPalette::Button), button.color(QPalette::ButtonText)), 120);
+    EXPECT_GT(contrast(log.color(QPalette::Active, QPalette::Base), log.color(QPalette::Active, QPalette::Text)), 120);
+    const QPalette button = ui.buttonStopProcess->palette();
+    EXPECT_GT(contrast(button.color(QPalette::Active, QPalette::Button),
+                       button.color(QPalette::Active, QPalette::ButtonText)),
+              120);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, Looks, ::testing::Values(false, true),
