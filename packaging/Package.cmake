@@ -10,12 +10,10 @@ install(TARGETS dravik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/VuzUvazuzuvar.db DESTINATION ${DRAVIK_SHARE_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/benches ${PROJECT_SOURCE_DIR}/data/scripts
         DESTINATION ${DRAVIK_SHARE_DIR})
-# Sample protocol files and firmware images, when the tree has them.
-foreach(folder protocols firmware)
-  if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/data/${folder})
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/${folder} DESTINATION ${DRAVIK_SHARE_DIR})
-  endif()
-endforeach()
+# Sample protocol files, firmware images and configuration backups: each folder is optional, and
+# one that appears later in the tree is packaged without configuring again.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/protocols ${PROJECT_SOURCE_DIR}/data/firmware
+        ${PROJECT_SOURCE_DIR}/data/configurations DESTINATION ${DRAVIK_SHARE_DIR} OPTIONAL)
 install(FILES ${PROJECT_SOURCE_DIR}/data/udev/70-dravik.rules DESTINATION ${DRAVIK_SHARE_DIR}/udev)
 install(FILES ${PROJECT_SOURCE_DIR}/data/udev/70-dravik.rules DESTINATION lib/udev/rules.d)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/dravik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
