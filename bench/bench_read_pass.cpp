@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <optional>
 
+#include "SampleDatabase.h"
 #include "app/Controller.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "sim/Wire.h"
-#include "SampleDatabase.h"
 
 using namespace dravik;
 

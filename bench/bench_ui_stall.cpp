@@ -74,9 +74,11 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
 void clickUntilSent(QPushButton* button, DownloadView& window, qsizetype from) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         button->click();
-        if (waitFor([&] { return window.logText().indexOf(QStringLiteral("TX command: "), from) >= 0; }, 2000)) {
+        if (waitFor([&] { return window.logText().indexOf(QStringLiteral("TX command: "), from) >= 0; },
+                    2000)) {
             if (attempt > 0)
-                std::fprintf(stderr, "%s started only at click %d\n", qPrintable(button->objectName()), attempt + 1);
+                std::fprintf(stderr, "%s started only at click %d\n", qPrintable(button->objectName()),
+                             attempt + 1);
             return;
         }
     }

@@ -1,13 +1,13 @@
 #include "app/CommandLine.h"
 
-#include "app/InstallPaths.h"
-
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
+
+#include "app/InstallPaths.h"
 
 namespace dravik {
 

@@ -3,16 +3,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QCoreApplication>
-#include <QPlainTextEdit>
-#include <QScreen>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 
 #include "app/About.h"
@@ -97,14 +96,15 @@ void DownloadView::wireControls() {
         logText_.clear();
         ui_.statusBox_car->clear();
     });
-    installStatusLogMenu(ui_.statusBox_car,
-                         {[this] { return logText_; },
-                          [this] {
-                              return QFileDialog::getSaveFileName(this, QStringLiteral("Save log"),
-                                                                  QDir(mainDataFolder()).filePath(QStringLiteral("log.txt")),
-                                                                  QStringLiteral("Text files (*.txt);;All files (*)"));
-                          },
-                          [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
+    installStatusLogMenu(
+        ui_.statusBox_car,
+        {[this] { return logText_; },
+         [this] {
+             return QFileDialog::getSaveFileName(this, QStringLiteral("Save log"),
+                                                 QDir(mainDataFolder()).filePath(QStringLiteral("log.txt")),
+                                                 QStringLiteral("Text files (*.txt);;All files (*)"));
+         },
+         [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
     connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
             [&c] { c.iface().connect_interface_Click(); });

@@ -53,8 +53,10 @@ DatabaseLookup findProductDatabase(const QString& startFolder, const QString& ex
 QString missingDatabaseText(const DatabaseLookup& lookup) {
     QString text = QStringLiteral("Cannot find the product database %1. Looked in:")
                        .arg(QString::fromLatin1(kProductDatabaseFileName));
-    for (const QString& folder : lookup.looked) text += QStringLiteral("\n  ") + QDir::toNativeSeparators(folder);
-    text += QStringLiteral("\nStart the program in the folder that holds the database, or install the package.");
+    for (const QString& folder : lookup.looked)
+        text += QStringLiteral("\n  ") + QDir::toNativeSeparators(folder);
+    text +=
+        QStringLiteral("\nStart the program in the folder that holds the database, or install the package.");
     return text;
 }
 

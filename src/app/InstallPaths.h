@@ -22,8 +22,8 @@ QString locateShippedFile(const QString& relative, const QString& exeDir);
 // The product database is looked for in the folder the program was started in, then in the
 // installed data folder.
 struct DatabaseLookup {
-    QString folder;       // where it was found; empty when it was not
-    QStringList looked;   // every folder tried, in order
+    QString folder;      // where it was found; empty when it was not
+    QStringList looked;  // every folder tried, in order
     bool found() const { return !folder.isEmpty(); }
 };
 DatabaseLookup findProductDatabase(const QString& startFolder, const QString& exeDir);

@@ -4,8 +4,6 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QPalette>
-#include <QStyle>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,7 +11,9 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 

@@ -36,7 +36,8 @@ bool ScriptRunner::pollProperty(QString& seen) {
         return false;
     }
     QString actual;
-    const scripting::Outcome read = scripting::readProperty(target, waitCommand_.name, waitCommand_.property, actual);
+    const scripting::Outcome read =
+        scripting::readProperty(target, waitCommand_.name, waitCommand_.property, actual);
     if (!read.isDone()) {
         seen = read.message;
         return false;
@@ -76,11 +77,13 @@ void ScriptRunner::screenshot(const ScriptCommand& cmd) {
     if (!cmd.text.isEmpty()) {
         shown = qobject_cast<QWidget*>(scripting::findControl(window_, cmd.text));
         if (shown == nullptr) {
-            fail(2, cmd.line, QStringLiteral("no window or control named '%1' to take a picture of").arg(cmd.text));
+            fail(2, cmd.line,
+                 QStringLiteral("no window or control named '%1' to take a picture of").arg(cmd.text));
             return;
         }
         if (!shown->isVisible()) {
-            fail(1, cmd.line, QStringLiteral("expected %1 to be shown for a picture but saw it hidden").arg(cmd.text));
+            fail(1, cmd.line,
+                 QStringLiteral("expected %1 to be shown for a picture but saw it hidden").arg(cmd.text));
             return;
         }
     }

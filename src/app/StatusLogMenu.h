@@ -17,9 +17,9 @@ namespace dravik {
 bool saveLogFile(const QString& path, const QString& text, QString* error);
 
 struct StatusLogMenuHooks {
-    std::function<QString()> logText;           // the whole log, CR LF line ends
-    std::function<QString()> askPath;           // the file to save to; empty when cancelled
-    std::function<void(const QString&)> failed; // tells why a save failed
+    std::function<QString()> logText;            // the whole log, CR LF line ends
+    std::function<QString()> askPath;            // the file to save to; empty when cancelled
+    std::function<void(const QString&)> failed;  // tells why a save failed
 };
 
 // Builds the menu shown on a right click in box (caller owns it).

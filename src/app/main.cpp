@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(text));
         QTimer::singleShot(0, &window, [&window, text] {
             window.appendLog(QString(text).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-            window.message(text, QStringLiteral("Product database"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+            window.message(text, QStringLiteral("Product database"), Dialogs::Buttons::Ok,
+                           Dialogs::Icon::Error);
         });
     }
     if (runner) runner->startFile(script);

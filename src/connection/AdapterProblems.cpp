@@ -23,8 +23,9 @@ AdapterProblem adapterOpenProblem(int openResult) {
 }
 
 AdapterProblem adapterSilentProblem() {
-    return {QStringLiteral("Adapter not answering."),
-            QStringLiteral("The adapter does not answer its identification. Unplug and replug the adapter.\r\n")};
+    return {
+        QStringLiteral("Adapter not answering."),
+        QStringLiteral("The adapter does not answer its identification. Unplug and replug the adapter.\r\n")};
 }
 
 }  // namespace dravik

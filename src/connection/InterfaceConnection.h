@@ -64,11 +64,11 @@ public:
     QString deviceText() const;
 
 private:
-    // Why the adapter cannot be used: status bar and status log.
-    void showProblem(const AdapterProblem& problem);
+  // Why the adapter cannot be used: status bar and status log.
+  void showProblem(const AdapterProblem& problem);
 
-    Deps d_;
-    bool lastCountEmpty_ = false;
+  Deps d_;
+  bool lastCountEmpty_ = false;
 };
 
 }  // namespace dravik

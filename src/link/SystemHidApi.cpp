@@ -66,7 +66,7 @@ public:
 
     int lastOpenError() const override { return lastOpenError_; }
 
-private:
+  private:
     // A device node the user may not read and write is the usual case on Linux without the
     // access rule; the node itself tells.
     static int whyNotOpened(const char* path) {

@@ -57,9 +57,11 @@ void fitButtons(const std::vector<ProductPanel::Row>& rows) {
     if (shown.empty()) return;
     QFont font = shown.front()->font();
     const auto allFit = [&] {
-        return std::all_of(shown.begin(), shown.end(), [&](const QPushButton* b) { return captionFits(b, font); });
+        return std::all_of(shown.begin(), shown.end(),
+                           [&](const QPushButton* b) { return captionFits(b, font); });
     };
-    while (!allFit() && font.pointSizeF() - 0.5 >= kMinButtonPoints) font.setPointSizeF(font.pointSizeF() - 0.5);
+    while (!allFit() && font.pointSizeF() - 0.5 >= kMinButtonPoints)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
     for (QPushButton* b : shown) b->setFont(font);
 }
 

@@ -74,7 +74,8 @@ TEST(InterfaceConnection, UnusableAdapterSaysWhy) {
         bool identificationSent;
     };
     const Case cases[] = {
-        {"no permission", false, 0, "Adapter found, but no permission to open it.", "install the udev rule", false},
+        {"no permission", false, 0, "Adapter found, but no permission to open it.", "install the udev rule",
+         false},
         {"not answering", true, 1, "Adapter not answering.", "does not answer its identification", true},
     };
     for (const Case& c : cases) {

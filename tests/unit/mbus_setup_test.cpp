@@ -210,10 +210,12 @@ TEST_F(TestPageTest, EveryUnansweredRequestSaysSo) {
     const Case cases[] = {
         {"M-Bus ID req.", [](TestPageRequests& p) { p.button_Mbus_ID_Request_Click(); },
          "Product ID request: RX error 1!\r\n \r\n\r\n"},
-        {"M-Bus send", [](TestPageRequests& p) { p.button_Send_Mbus_Setup_Req_Click(); }, "RX error 1!\r\n \r\n\r\n"},
+        {"M-Bus send", [](TestPageRequests& p) { p.button_Send_Mbus_Setup_Req_Click(); },
+         "RX error 1!\r\n \r\n\r\n"},
         {"wireless ID req.", [](TestPageRequests& p) { p.button_Wi_ID_Request_Click("0", "1"); },
          "RX error 1!\r\n \r\n\r\n"},
-        {"wireless send", [](TestPageRequests& p) { p.button_Send_Wi_Setup_Req_Click(); }, "RX error 1!\r\n \r\n\r\n"},
+        {"wireless send", [](TestPageRequests& p) { p.button_Send_Wi_Setup_Req_Click(); },
+         "RX error 1!\r\n \r\n\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

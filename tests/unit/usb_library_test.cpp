@@ -62,7 +62,7 @@ public:
 
     int lastOpenError() const override { return lastError_; }
 
-private:
+  private:
     FakeHid& h_;
     int lastError_ = kOpenFailed;
 };

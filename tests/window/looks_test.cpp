@@ -1,5 +1,7 @@
 // How the window reads: captions that fit, controls clear of group frames, one font size for the
 // panel's buttons, a readable window under a dark application palette, and a window kept on screen.
+#include "app/ui/Looks.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -16,7 +18,6 @@
 #include "app/DownloadViewUi.h"
 #include "app/ScriptControls.h"
 #include "app/TabPages.h"
-#include "app/ui/Looks.h"
 #include "product/ProductPanel.h"
 
 namespace dravik {
@@ -40,7 +41,8 @@ QStringList lookProblems(QWidget* root) {
         if (auto* group = qobject_cast<QGroupBox*>(w->parentWidget())) {
             const QRect inside = group->contentsRect();
             if (w->y() < inside.top() || w->geometry().bottom() > inside.bottom())
-                problems << QStringLiteral("%1 over the frame of %2").arg(w->objectName(), group->objectName());
+                problems
+                    << QStringLiteral("%1 over the frame of %2").arg(w->objectName(), group->objectName());
         }
     }
     return problems;
@@ -70,16 +72,21 @@ TEST_P(Looks, ADarkApplicationPaletteLeavesTheWindowReadable) {
     scripting::applyTheme(true);
     QCoreApplication::processEvents();
     ASSERT_LT(QApplication::palette().color(QPalette::Window).lightness(), 100);
-    const auto contrast = [](const QColor& a, const QColor& b) { return std::abs(a.lightness() - b.lightness()); };
+    const auto contrast = [](const QColor& a, const QColor& b) {
+        return std::abs(a.lightness() - b.lightness());
+    };
     for (QWidget* w : {static_cast<QWidget*>(ui.Car_programmer), ui.panel_ProductContent,
                        static_cast<QWidget*>(ui.label_Module->parentWidget())}) {
         SCOPED_TRACE(w->objectName().toStdString());
         const QPalette p = w->palette();
-        EXPECT_GT(contrast(p.color(QPalette::Active, QPalette::Window), p.color(QPalette::Active, QPalette::WindowText)),
+        EXPECT_GT(contrast(p.color(QPalette::Active, QPalette::Window),
+                           p.color(QPalette::Active, QPalette::WindowText)),
                   120);
     }
     const QPalette log = ui.statusBox_car->palette();
-    EXPECT_GT(contrast(log.color(QPalette::Active, QPalette::Base), log.color(QPalette::Active, QPalette::Text)), 120);
+    EXPECT_GT(
+        contrast(log.color(QPalette::Active, QPalette::Base), log.color(QPalette::Active, QPalette::Text)),
+        120);
     const QPalette button = ui.buttonStopProcess->palette();
     EXPECT_GT(contrast(button.color(QPalette::Active, QPalette::Button),
                        button.color(QPalette::Active, QPalette::ButtonText)),
@@ -99,7 +106,8 @@ TEST(LooksOnScreen, AWindowPartlyOffTheScreenIsMovedOntoIt) {
     ui::keepOnScreen(&window);
     const QRect area = window.screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window.frameGeometry().topLeft())) << window.frameGeometry().x();
-    EXPECT_TRUE(area.contains(window.frameGeometry())) << "a window smaller than the screen lies wholly on it";
+    EXPECT_TRUE(area.contains(window.frameGeometry()))
+        << "a window smaller than the screen lies wholly on it";
 }
 
 // Button captions in the three languages of the sample database: each fits its button, and all the
@@ -134,8 +142,8 @@ TEST(LooksPanel, ButtonsShowWholeNamesInOneFontSize) {
             loc.func_id = kind;
             loc.textLength = textLength;
             row.location = loc;
-            row.items.emplace_back(QString(), 0u, 0u, 9999u, std::uint16_t{0x10}, std::uint16_t{2}, 0xFFFFu, kind,
-                                   std::uint16_t{1}, std::uint16_t{0}, std::uint16_t{0});
+            row.items.emplace_back(QString(), 0u, 0u, 9999u, std::uint16_t{0x10}, std::uint16_t{2}, 0xFFFFu,
+                                   kind, std::uint16_t{1}, std::uint16_t{0}, std::uint16_t{0});
             functions.rows.push_back(row);
         };
         addRow(n.code, FN_DIGITS, 4);

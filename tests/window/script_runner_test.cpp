@@ -168,13 +168,15 @@ TEST(ScriptRunner, WaitUntilWaitsForAPropertyAndFailsWithTheLastValueSeen) {
                                               "wait-until label_Product text \"Never\" 100\n"));
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(f.clicks, 1);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("line 5: expected label_Product text to be \"Never\" within 100 ms "
-                                                "but saw \"Process terminated\"")))
+    EXPECT_TRUE(
+        r.err.startsWith(QStringLiteral("line 5: expected label_Product text to be \"Never\" within 100 ms "
+                                        "but saw \"Process terminated\"")))
         << r.err.toStdString();
 
     const RunResult missing = run(f, QStringLiteral("wait-until nothingHere text \"x\" 50\n"));
     EXPECT_EQ(missing.code, 1);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("no control named 'nothingHere'"))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no control named 'nothingHere'")))
+        << missing.err.toStdString();
 }
 
 TEST(ScriptRunner, WithoutALogHookTheLogIsWhatOnLogReceived) {
@@ -268,11 +270,13 @@ TEST(ScriptRunner, ScreenshotOfANamedDialog) {
     Fixture f;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("about.png"));
-    const RunResult r = run(f, QStringLiteral("click dialogButton\nscreenshot \"%1\" aboutDialog\nclick aboutOk\n"
-                                              "screenshot \"%2\" nothingHere\n")
-                                   .arg(path, dir.filePath(QStringLiteral("none.png"))));
+    const RunResult r =
+        run(f, QStringLiteral("click dialogButton\nscreenshot \"%1\" aboutDialog\nclick aboutOk\n"
+                              "screenshot \"%2\" nothingHere\n")
+                   .arg(path, dir.filePath(QStringLiteral("none.png"))));
     EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("line 4: no window or control named 'nothingHere'"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("line 4: no window or control named 'nothingHere'")))
+        << r.err.toStdString();
     const QImage image(path);
     ASSERT_FALSE(image.isNull());
     EXPECT_NE(image.size(), f.window.size());

@@ -18,7 +18,8 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-const QString kLog = QStringLiteral("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.\r\nRx: OK. Data: 1.\r\nCaffè\r\n");
+const QString kLog =
+    QStringLiteral("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.\r\nRx: OK. Data: 1.\r\nCaffè\r\n");
 
 TEST(StatusLogMenu, OffersCopySelectAllAndSaveLog) {
     QPlainTextEdit box;

@@ -45,7 +45,8 @@ void keepOnScreen(QWidget* window) {
     // menus stay reachable.
     const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
     const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
-    if (x != frame.left() || y != frame.top()) window->move(window->pos() + QPoint(x - frame.left(), y - frame.top()));
+    if (x != frame.left() || y != frame.top())
+        window->move(window->pos() + QPoint(x - frame.left(), y - frame.top()));
 }
 
 }  // namespace dravik::ui
