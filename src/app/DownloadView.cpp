@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -100,9 +99,9 @@ void DownloadView::wireControls() {
         ui_.statusBox_car,
         {[this] { return logText_; },
          [this] {
-             return QFileDialog::getSaveFileName(this, QStringLiteral("Save log"),
-                                                 QDir(mainDataFolder()).filePath(QStringLiteral("log.txt")),
-                                                 QStringLiteral("Text files (*.txt);;All files (*)"));
+             return chooseFile({FileDialogRequest::Mode::Save, QStringLiteral("Save log"), QStringLiteral("log.txt"),
+                                QStringLiteral("txt"), QStringLiteral("Text files (*.txt);;All files (*)"),
+                                mainDataFolder()});
          },
          [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });

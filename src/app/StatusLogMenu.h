@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class QAction;
 class QMenu;
 class QPlainTextEdit;
 class QWidget;
@@ -22,10 +23,14 @@ struct StatusLogMenuHooks {
     std::function<void(const QString&)> failed;  // tells why a save failed
 };
 
-// Builds the menu shown on a right click in box (caller owns it).
-QMenu* makeStatusLogMenu(QPlainTextEdit* box, const StatusLogMenuHooks& hooks, QWidget* parent);
+// The "Save log…" action, owned by box and named saveLogMenuItem, so that a scripted run can
+// trigger it like any menu item.
+QAction* makeSaveLogAction(QPlainTextEdit* box, StatusLogMenuHooks hooks);
 
-// Shows that menu on every context-menu request of box.
+// The menu shown on a right click in box: the box's own entries, then save (caller owns it).
+QMenu* makeStatusLogMenu(QPlainTextEdit* box, QAction* save, QWidget* parent);
+
+// Makes the save action and shows the menu on every context-menu request of box.
 void installStatusLogMenu(QPlainTextEdit* box, StatusLogMenuHooks hooks);
 
 }  // namespace dravik

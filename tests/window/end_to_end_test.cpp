@@ -55,6 +55,8 @@ TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
                                        "expect StatusLabel_interface text \"Interface ID: 12, ver. 3, subver. 4\"\n"
                                        "expect StatusLabel_working_mode text \"Standard mode.\"\n"
                                        "expect-message \"Main folder check\"\n"
+                                       "choose-file \"log.txt\"\n"
+                                       "click saveLogMenuItem\n"
                                        "unplug\n"
                                        "wait 500\n"
                                        "expect StatusLabel_USB_connection text \"USB not connected.\"\n"
@@ -64,6 +66,9 @@ TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.")) << r.out.toStdString();
     EXPECT_TRUE(QDir(dir.filePath("data/protocols")).exists());
+    QFile saved(dir.filePath("log.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "Save log wrote nothing";
+    EXPECT_TRUE(saved.readAll().contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.\r\n"));
 }
 
 TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {

@@ -24,7 +24,8 @@ const QString kLog =
 TEST(StatusLogMenu, OffersCopySelectAllAndSaveLog) {
     QPlainTextEdit box;
     box.setReadOnly(true);
-    std::unique_ptr<QMenu> menu(makeStatusLogMenu(&box, {}, nullptr));
+    QAction* save = makeSaveLogAction(&box, {});
+    std::unique_ptr<QMenu> menu(makeStatusLogMenu(&box, save, nullptr));
     QStringList captions;
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) captions << scripting::plainCaption(a->text());
@@ -43,10 +44,9 @@ TEST(StatusLogMenu, SaveLogWritesPlainTextOrSaysWhyNot) {
     QPlainTextEdit box;
     const StatusLogMenuHooks hooks{[] { return kLog; }, [&] { return askedPath; },
                                    [&](const QString& why) { failures << why; }};
-    auto save = [&] {
-        std::unique_ptr<QMenu> menu(makeStatusLogMenu(&box, hooks, nullptr));
-        menu->findChild<QAction*>("saveLogMenuItem")->trigger();
-    };
+    installStatusLogMenu(&box, hooks);
+    // Reachable by name, as a scripted run finds it.
+    auto save = [&] { box.findChild<QAction*>("saveLogMenuItem")->trigger(); };
 
     askedPath.clear();  // cancelled
     save();
