@@ -63,10 +63,14 @@ public:
     EnterFunctions& functions() { return functions_; }
     PanelOperations& panelOperations() { return panelOps_; }
     FunctionState& functionState() { return functionState_; }
+    // Times the tick found the pump resting while a machine waited for it (a starter that woke
+    // the pump before starting its machine). Stays 0 when every start goes through the one place.
+    int strandedWakeups() const { return strandedWakeups_; }
 
 private:
     // Steps 1-3 of a pump cycle: run the machine that is current.
     bool dispatch();
+    void databaseFatal(const QString& message);
 
     ControllerDeps d_;
     Session s_;
@@ -78,6 +82,7 @@ private:
     FunctionState functionState_;
     EnterFunctions functions_;
     PanelOperations panelOps_;
+    int strandedWakeups_ = 0;
 };
 
 }  // namespace dravik

@@ -44,6 +44,8 @@ public:
 
     void AutoConnManager();
     void RebootConnectProduct();
+    // A device count ended: a new device set means a new interface connection.
+    void onDeviceCount(int count);
 
     int AutoConnStat = AUTOCONN_INIT;
     std::uint8_t AutoConnCnt = 0;
@@ -52,5 +54,9 @@ public:
 private:
     Deps d_;
 };
+
+// A user operation takes over from a command the automatic connection has under way: the
+// command is stopped and its check forgotten. Returns whether there was one.
+bool takeOverFromAutoConnection(ConnectionState& cs, CommandHandler& handler);
 
 }  // namespace dravik

@@ -3,6 +3,7 @@
 
 #include "product/EnterFunctions.h"
 
+#include <QColor>
 #include <QWidget>
 
 #include "connection/InterfaceConnection.h"
@@ -108,19 +109,38 @@ void EnterFunctions::answer() {
 }
 
 void EnterFunctions::onTimeout() {
-    if (d_.hs.SendingCmd == IDENTIFICATION) {
-        if (d_.prd.RetryNum < 1) {
-            ++d_.prd.RetryNum;
-            d_.ms.EnterFunctions_state = EnterFunc_SEND;
-        } else {
-            d_.prd.RetryNum = 0;
-            d_.iface.Reset_connection();
-        }
+    const int cmd = d_.hs.SendingCmd;
+    if (cmd == IDENTIFICATION && d_.prd.RetryNum < 1) {
+        ++d_.prd.RetryNum;
+        d_.ms.EnterFunctions_state = EnterFunc_SEND;
         return;
     }
-    // The machine stays until the process is stopped or the connection restarted; the next
-    // start sets the link up again.
+    // The operation ends here, visibly; the next start sets the link up again.
+    d_.log.appendLog(QStringLiteral("No answer to ") + commandLogName(cmd) + QStringLiteral(": operation stopped") +
+                     kCrLf);
     d_.cs.Reboot = 1;
+    fail(QStringLiteral("Process failed: no answer to ") + commandLogName(cmd));
+    if (cmd == IDENTIFICATION) {
+        d_.prd.RetryNum = 0;
+        d_.iface.Reset_connection();
+    }
+}
+
+// Whatever the operation may have changed in the product is no longer known: the rows it
+// touched stay (or turn) red, and nothing it chained runs.
+void EnterFunctions::fail(const QString& progressText) {
+    const int cmd = d_.hs.SendingCmd;
+    if (cmd == PARKING_DEFAUTL) {
+        for (int row = 0; row < panel_.rowCount(); ++row) {
+            panel_.setListColour(row, Qt::red);
+            panel_.setTextColour(row, Qt::red);
+        }
+    }
+    verifyRow_ = -1;
+    d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+    rest(progressText);
 }
 
 void EnterFunctions::onAnswerOk() {
@@ -152,8 +172,11 @@ void EnterFunctions::onAnswerOk() {
             onTextOrActionWritten();
             break;
         case PARKING_DEFAUTL:
-            d_.ms.EnterFunctions_state = EnterFunc_WAITING;
             d_.log.appendLog(QStringLiteral("AutoConn: EnterFunc_sta = 2 EnterFunc_WAITING ") + kCrLf);
+            // The product's values changed: the panel is read again, so no row shows an old value
+            // in black.
+            setCursor(1, 1);
+            d_.ms.EnterFunctions_state = EnterFunc_READ;
             break;
         default:
             break;
@@ -171,7 +194,7 @@ void EnterFunctions::onIdentification() {
                 .arg(id)
                 .arg(d_.prd.Prd_Id1) +
             kCrLf);
-        rest(QStringLiteral("Process terminated"));
+        fail(QStringLiteral("Process failed: another product answers"));
         return;
     }
     d_.pump.hold(kPauseAfterIdentificationMs);

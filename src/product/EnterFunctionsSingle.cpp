@@ -45,6 +45,8 @@ void EnterFunctions::writeOne() {
                         panel_.setText(row, enc.shownText);
                     textBytes_ = enc.bytes;
                     textAddress_ = it.address;
+                    verifyRow_ = row;
+                    verifyBytes_ = enc.bytes;
                     fs.WriteBytes = 0;
                     const ByteWrite& first = textBytes_.front();
                     requestWrite(MEMORY_WRITE_2,

@@ -182,6 +182,10 @@ void ProductPanel::setTextColour(int index, const QColor& colour) {
     t->setPalette(p);
 }
 
+QColor ProductPanel::listColour(int index) { return row(index).combo->palette().color(QPalette::Text); }
+
+QColor ProductPanel::textColour(int index) { return row(index).text->palette().color(QPalette::Text); }
+
 QString ProductPanel::text(int index) { return row(index).text->text(); }
 
 void ProductPanel::setText(int index, const QString& text) { row(index).text->setText(text); }

@@ -64,6 +64,8 @@ class ProductPanel {
     void showUnexpected(int index);
     void setListColour(int index, const QColor& colour);
     void setTextColour(int index, const QColor& colour);
+    QColor listColour(int index);
+    QColor textColour(int index);
     QString text(int index);
     void setText(int index, const QString& text);
 
