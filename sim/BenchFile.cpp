@@ -112,9 +112,11 @@ BenchConfig readBench(const nlohmann::json& root) {
         timing->readInteger("adapterTurnaroundUs", 0, kMaxTimeUs, config.timing.adapterTurnaroundUs);
         timing->readInteger("productTurnaroundUs", 0, kMaxTimeUs, config.timing.productTurnaroundUs);
     }
-    if (const auto faults = top.section("faults", {"dropNext", "corruptNext", "extraDelayUs"})) {
+    if (const auto faults = top.section("faults", {"dropNext", "corruptNext", "truncateNext", "misaddressNext", "extraDelayUs"})) {
         faults->readInteger("dropNext", 0, kMaxFaultCount, config.faults.dropNext);
         faults->readInteger("corruptNext", 0, kMaxFaultCount, config.faults.corruptNext);
+        faults->readInteger("truncateNext", 0, kMaxFaultCount, config.faults.truncateNext);
+        faults->readInteger("misaddressNext", 0, kMaxFaultCount, config.faults.misaddressNext);
         faults->readInteger("extraDelayUs", 0, kMaxTimeUs, config.faults.extraDelayUs);
     }
     return config;

@@ -29,7 +29,9 @@ void AutoConnection::onDeviceCount(int count) {
     AutoConnCnt = 0;
     AutoConnRetry = 0;
     d_.cs.AutoConnCmd = false;
-    if (AutoConnStat != AUTOCONN_INIT) AutoConnStat = count > 0 ? AUTOCONN_CONNECT_INTERFACE : AUTOCONN_NO_DEVICE;
+    // The counters are cleared as by AUTOCONN_INIT, so a device counted at start-up is connected
+    // at the first tick.
+    AutoConnStat = count > 0 ? AUTOCONN_CONNECT_INTERFACE : AUTOCONN_NO_DEVICE;
 }
 
 void AutoConnection::AutoConnManager() {

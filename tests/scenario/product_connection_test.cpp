@@ -218,6 +218,9 @@ TEST_F(ProductConnectionTest, MissingDatabaseIsFatal) {
     ASSERT_FALSE(rig->databaseFatals.isEmpty());
     EXPECT_TRUE(rig->databaseFatals.first().contains("VuzUvazuzuvar.db"));
     EXPECT_EQ(s().product.Prd_connected, 0);
+    // Nothing more goes out once the program is to end.
+    EXPECT_EQ(framesSinceConnect().last(), "ident");
+    EXPECT_FALSE(rig->log().contains("Product not defined!"));
 }
 
 TEST_F(ProductConnectionTest, SilentAdapterSetupEndsTheConnection) {
