@@ -53,6 +53,8 @@ void EnterFunctions::step() {
             writeOne();
             break;
         case EnterFunc_DEFAULT:
+            // From here on no row may show a value as the product's until it is read again.
+            for (int row = 0; row < panel_.rowCount(); ++row) panel_.forgetValue(row);
             d_.hs.SendingCmd = PARKING_DEFAUTL;
             state = EnterFunc_SEND;
             break;
@@ -126,17 +128,11 @@ void EnterFunctions::onTimeout() {
     }
 }
 
-// Whatever the operation may have changed in the product is no longer known: the rows it
-// touched stay (or turn) red, and nothing it chained runs.
+// The rows the operation touched stay red (or show no value), and nothing it chained runs.
 void EnterFunctions::fail(const QString& progressText) {
-    const int cmd = d_.hs.SendingCmd;
-    if (cmd == PARKING_DEFAUTL) {
-        for (int row = 0; row < panel_.rowCount(); ++row) {
-            panel_.setListColour(row, Qt::red);
-            panel_.setTextColour(row, Qt::red);
-        }
-    }
     verifyRow_ = -1;
+    // A module operation waiting for this one's end does not start either.
+    d_.ms.EnterModule_state = kEnterModuleWaiting;
     d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
     d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
     d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;

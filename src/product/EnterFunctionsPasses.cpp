@@ -90,6 +90,7 @@ void EnterFunctions::updateListItems(int row, std::uint32_t value) {
 // The last matching item is selected. A value that matches no item clears the selection, so no
 // earlier choice is shown as the product's value or written by a later set.
 void EnterFunctions::onListValueRead(int row) {
+    panel_.row(row).known = true;
     const auto& items = panel_.row(row).items;
     int match = -1;
     for (std::size_t j = 0; j < items.size(); ++j)
@@ -192,6 +193,8 @@ void EnterFunctions::write() {
             if (isListKind(it.func_id) && it.value != (it.mask & it.actual_value)) {
                 writeItem_ = selected;
                 fs.bytesToWrite = 0;
+                // Until read back, what the product holds in this row is not known.
+                panel_.row(row).known = false;
                 requestWrite(MEMORY_WRITE_write, it.address, listByte(it.valueToWrite, 0));
                 return;
             }

@@ -162,7 +162,9 @@ void PanelOperations::CheckForChanges() {
         const auto& items = panel.row(row).items;
         if (selected < 0 || static_cast<std::size_t>(selected) >= items.size()) continue;
         const function_parameters& it = items[static_cast<std::size_t>(selected)];
-        panel.setListColour(row, (it.mask & it.actual_value) != it.value ? Qt::red : Qt::black);
+        // A row never read from the product cannot equal it.
+        const bool same = panel.row(row).known && (it.mask & it.actual_value) == it.value;
+        panel.setListColour(row, same ? Qt::black : Qt::red);
     }
 }
 

@@ -167,6 +167,18 @@ void ProductPanel::showUnexpected(int index) {
     c->setPlaceholderText(QString::fromLatin1(kUnexpectedValue));
 }
 
+void ProductPanel::forgetValue(int index) {
+    Row& r = row(index);
+    r.known = false;
+    if (r.items.empty()) return;
+    {
+        const QSignalBlocker block(r.combo.data());
+        r.combo->setCurrentIndex(-1);
+        r.combo->setPlaceholderText(QString());
+    }
+    r.text->clear();
+}
+
 void ProductPanel::setListColour(int index, const QColor& colour) {
     QComboBox* c = row(index).combo;
     QPalette p = c->palette();
