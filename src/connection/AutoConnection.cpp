@@ -35,7 +35,10 @@ void AutoConnection::onDeviceCount(int count) {
 }
 
 void AutoConnection::AutoConnManager() {
-    if (!d_.timerHandler.isActive() && d_.hs.CmdHandler_state.load() == HANDLER_TIMEOUT) d_.timerHandler.start(2000);
+    if (!d_.timerHandler.isActive() && d_.hs.CmdHandler_state.load() == HANDLER_TIMEOUT) {
+        d_.handler.armWatchdog();
+        d_.timerHandler.start(2000);
+    }
     if (!d_.autoConnChecked || !d_.autoConnChecked()) return;
     if (AutoConnStat > AUTOCONN_NO_DEVICE) AutoConnStat = AUTOCONN_SUSPENDED;
     if (AutoConnStat != AUTOCONN_CHECK_ANSWER && AutoConnStat != AUTOCONN_SUSPENDED &&

@@ -60,6 +60,7 @@ bool CommandHandler::step(std::vector<QString>& out) {
                 // A memory answer for another address or of another length: never used, and
                 // handled as this request's time-out.
                 if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_TIMEOUT)) return true;
+                ++timeouts_;
                 const int answerLength = rx[kLength];
                 out.push_back(QStringLiteral("Rx: WRONG ANSWER. Data: ") +
                               byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
@@ -78,6 +79,7 @@ bool CommandHandler::step(std::vector<QString>& out) {
                               byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
             } else if (remaining == 0) {
                 if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_TIMEOUT)) return true;
+                ++timeouts_;
                 out.push_back(QStringLiteral("Rx: TIMEOUT ") + kCrLf);
             }
             return true;
@@ -201,7 +203,12 @@ void CommandHandler::tick100ms() {
     }
 }
 
+void CommandHandler::armWatchdog() { watchdogTimeout_ = timeouts_.load(); }
+
 void CommandHandler::watchdogFired() {
+    // Only the time-out the watchdog was started for: a later one belongs to a machine that has
+    // not yet had its step, and must reach it as a time-out, not as an answer.
+    if (timeouts_.load() != watchdogTimeout_) return;
     CmdHandler_state_ENUM expected = HANDLER_TIMEOUT;
     s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_ANSWERED);
 }

@@ -53,7 +53,9 @@ public:
 
     // timer1, every 100 ms: the receive time-out countdown.
     void tick100ms();
-    // timerHandler fired: a time-out nobody consumed becomes an answered (freeable) state.
+    // timerHandler started for the time-out the handler holds now, and fired: if that time-out
+    // is still unconsumed it becomes an answered (freeable) state.
+    void armWatchdog();
     void watchdogFired();
 
     HandlerState& state() { return s_; }
@@ -67,6 +69,8 @@ private:
     ProgressView& progress_;
     PumpControl* pump_ = nullptr;
     std::atomic<bool> halted_{false};
+    std::atomic<std::uint32_t> timeouts_{0};  // time-outs so far
+    std::uint32_t watchdogTimeout_ = 0;       // the one the watchdog was started for
 };
 
 }  // namespace dravik
