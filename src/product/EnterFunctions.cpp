@@ -74,6 +74,7 @@ void EnterFunctions::start() {
     ConnectionState& cs = d_.cs;
     p.baudrate = 0;
     p.RetryNum = 0;
+    keptTextRows_ = 0;
     if (cs.Actual_communication == 1 || cs.Reboot == 1 || d_.hs.Product_supply.load() == 0) {
         cs.Reboot = 0;
         cs.Actual_communication = 2;

@@ -132,6 +132,8 @@ class EnterFunctions {
     // The text row a single write wrote, with its bytes, until its read-back compares them.
     int verifyRow_ = -1;
     std::vector<ByteWrite> verifyBytes_;
+    // Edited text rows a read-back of this operation left as the user typed them.
+    int keptTextRows_ = 0;
 };
 
 }  // namespace dravik

@@ -128,6 +128,7 @@ void EnterFunctions::showTextRead(int row, const function_parameters& it) {
         d_.log.appendLog(QStringLiteral("Function \"%1\" not written: text rows are set with their own button")
                              .arg(panel_.row(row).name) +
                          kCrLf);
+        ++keptTextRows_;
         return;
     }
     bool same = true;

@@ -120,7 +120,11 @@ void EnterFunctions::endOfPass() {
         return;
     }
     if (hook != nullptr) d_.ms.EnterModule_state = kEnterModuleWaiting;
-    d_.progress.setProgressText(QStringLiteral("Process terminated"), true);
+    // The standard layout shows no log: why an edited text row stayed red is said here too.
+    d_.progress.setProgressText(keptTextRows_ > 0
+                                    ? QStringLiteral("Process terminated: text rows are set with their own button")
+                                    : QStringLiteral("Process terminated"),
+                                true);
 }
 
 }  // namespace dravik

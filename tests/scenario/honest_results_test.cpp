@@ -87,6 +87,7 @@ TEST_F(HonestResultsTest, SetKeepsAnEditedTextRowRedAndSaysWhy) {
     EXPECT_EQ(panel().text(kRowCode), "5678");
     EXPECT_EQ(textColour(kRowCode), QColor(Qt::red));
     EXPECT_TRUE(rig->log().contains("not written: text rows are set with their own button"));
+    EXPECT_EQ(rig->progress.text, "Process terminated: text rows are set with their own button");
     EXPECT_EQ(listColour(kRowSiren), QColor(Qt::black));
     EXPECT_EQ(framesWithCode(kDestProduct, kWriteCode), 1);
 }

@@ -202,7 +202,8 @@ private:
             std::fprintf(stderr, "op %d %s fault=%d end=\"%s\"\n%s\n", index, kOpNames[op], fault ? 1 : 0,
                          qPrintable(endText), std::getenv("DRAVIK_SOAK_TRACE")[0] == '2' ? qPrintable(log) : "");
         if (isPanelOperation(op)) {
-            const bool success = endText == QStringLiteral("Process terminated") && !log.contains("Process failed");
+            const bool success =
+                endText.startsWith(QStringLiteral("Process terminated")) && !log.contains("Process failed");
             const bool visible = endText.startsWith(QStringLiteral("Process failed")) ||
                                  endText == QStringLiteral("Wait until the previous command is completed!") ||
                                  endText == QStringLiteral("No product connected.") ||
