@@ -105,6 +105,8 @@ void ProductConnection::onTimeout() {
         case AUX_MODULE_CONFIG:
             // A module that does not take part is a module that did not answer: the connection
             // goes on without it (otherwise the functions machine would wait for it for ever).
+            d_.log.appendLog(QStringLiteral("No answer to ") + commandLogName(d_.hs.SendingCmd) +
+                             QStringLiteral(": no module") + kCrLf);
             d_.mod.Mod_timeout = 1;
             d_.cs.Actual_communication = 2;
             break;
