@@ -33,7 +33,12 @@ PanelOperations::PanelOperations(Deps d) : d_(std::move(d)) {
 
 bool PanelOperations::handlerIdle() { return d_.handler.WatchBus(0, true) == RESULT_IDLE; }
 
+// A refused operation chains nothing: a flag left pending would start a module write at the end
+// of some later read.
 void PanelOperations::refuse(const QString& text) {
+    d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
     d_.log.appendLog(text + kCrLf);
     d_.progress.setProgressText(text, true);
 }

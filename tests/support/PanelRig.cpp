@@ -18,11 +18,7 @@ bool PanelRig::connect(bool autoConn, sim::BenchConfig bench) {
             return rig->log().contains("AutoConn: Identification") && panel().rowCount() > 0 && resting();
         });
     } else {
-        rig->runFor(50);
-        rig->controller->iface().Restart();
-        ok = rig->runFor(3000, [&] { return s().connection.Interface_connected && resting(); });
-        rig->controller->autoConn().RebootConnectProduct();
-        ok = ok && rig->runFor(30000, [&] { return panel().rowCount() > 0 && resting(); });
+        ok = rig->connectProduct() && panel().rowCount() > 0;
     }
     mark();
     return ok;

@@ -29,7 +29,7 @@ struct PanelRig {
     PanelOperations& ops() { return rig->controller->panelOperations(); }
     ProductPanel& panel() { return rig->controller->functions().panel(); }
     bool resting() { return !rig->controller->handler().ProcessIsInProgress(false); }
-    bool rest(int ms = 60000) { return rig->runFor(ms, [&] { return resting(); }); }
+    bool rest(int ms = 60000) { return rig->rest(ms); }
     void faults(const std::function<void(sim::Faults&)>& f) {
         rig->lib->withBench([&](sim::Bench& b) { f(b.config().faults); });
     }
