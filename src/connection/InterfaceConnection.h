@@ -14,6 +14,8 @@
 
 namespace dravik {
 
+struct AdapterProblem;
+
 class InterfaceConnection {
 public:
     // While no adapter is found the count alternates between the two product ids; this pause
@@ -68,8 +70,11 @@ public:
     std::function<void(int)> onDeviceCount;
 
 private:
-    Deps d_;
-    bool lastCountEmpty_ = false;
+  // Why the adapter cannot be used: status bar and status log.
+  void showProblem(const AdapterProblem& problem);
+
+  Deps d_;
+  bool lastCountEmpty_ = false;
 };
 
 }  // namespace dravik
