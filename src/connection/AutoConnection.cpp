@@ -28,6 +28,7 @@ void AutoConnection::onDeviceCount(int count) {
     if (d_.cs.WorkingMode != 1 && count > 0) return;  // the firmware upgrade owns a boot-mode device
     AutoConnCnt = 0;
     AutoConnRetry = 0;
+    interfaceRetries_ = 0;
     d_.cs.AutoConnCmd = false;
     // The counters are cleared as by AUTOCONN_INIT, so a device counted at start-up is connected
     // at the first tick.
@@ -66,15 +67,18 @@ void AutoConnection::AutoConnManager() {
                 AutoConnStat = AUTOCONN_NO_DEVICE;
             } else if (d_.cs.Interface_connected) {
                 AutoConnStat = AUTOCONN_FIRST_CONNECT;
-            } else if (d_.ms.EnterInterface_state >= INTERFACE_DONE) {
+            } else if (d_.ms.EnterInterface_state >= INTERFACE_DONE && interfaceRetries_ < kInterfaceRetries) {
                 // The identification got no usable answer (lost or corrupted): ask again. The
-                // device is still counted, so no plug event would ever restart the machine.
+                // device is still counted, so no plug event would ever restart the machine. An
+                // adapter that keeps failing waits for the next plug event.
+                ++interfaceRetries_;
                 d_.log.appendLog(QStringLiteral("AutoConn: Interface identification again \r\n"));
                 d_.cs.Device_connection_request = false;
                 d_.iface.Restart([this] { d_.ms.EnterInterface_state = INTERFACE_START; });
             }
             break;
         case AUTOCONN_FIRST_CONNECT:
+            interfaceRetries_ = 0;
             if (devices == 0) {
                 AutoConnStat = AUTOCONN_NO_DEVICE;
             } else {

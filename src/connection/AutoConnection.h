@@ -52,7 +52,10 @@ public:
     std::uint8_t AutoConnRetry = 0;
 
 private:
+    // Identifications of one counted adapter that the manager asks again after a failed one.
+    static constexpr int kInterfaceRetries = 3;
     Deps d_;
+    int interfaceRetries_ = 0;
 };
 
 // A user operation takes over from a command the automatic connection has under way: the
