@@ -107,6 +107,13 @@ void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t rea
         --faults.dropNext;
         return;
     }
+    if (faults.truncateNext > 0) {
+        --faults.truncateNext;
+        data.clear();
+    } else if (faults.misaddressNext > 0 && !data.empty()) {
+        --faults.misaddressNext;
+        data[0] = static_cast<std::uint8_t>(data[0] + 1);
+    }
     Bytes frame = encodeFrame(Frame{request.dest, request.code, std::move(data)});
     if (faults.corruptNext > 0) {
         --faults.corruptNext;

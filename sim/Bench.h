@@ -115,6 +115,8 @@ struct CommandFault {
 struct Faults {
     int dropNext = 0;                          // this many next answers are never sent
     int corruptNext = 0;                       // this many next answers get a wrong code byte
+    int truncateNext = 0;                      // this many next answers come without their data bytes
+    int misaddressNext = 0;                    // this many next answers carry data byte 0 (the address) + 1
     std::uint32_t extraDelayUs = 0;            // added to every answer
     std::vector<CommandFault> dropCommand;     // answers never sent
     std::vector<CommandFault> corruptCommand;  // answers with a wrong code byte

@@ -113,6 +113,8 @@ void deriveFromModule(const std::optional<Fields>& adapter, const std::optional<
 void readFaults(const Fields& faults, Faults& out) {
     faults.readInteger("dropNext", 0, kMaxFaultCount, out.dropNext);
     faults.readInteger("corruptNext", 0, kMaxFaultCount, out.corruptNext);
+    faults.readInteger("truncateNext", 0, kMaxFaultCount, out.truncateNext);
+    faults.readInteger("misaddressNext", 0, kMaxFaultCount, out.misaddressNext);
     faults.readInteger("extraDelayUs", 0, kMaxTimeUs, out.extraDelayUs);
     if (const auto* drop = faults.find("dropCommand")) {
         out.dropCommand = benchfile::readCommandFaults(*drop, faults.pathOf("dropCommand"));
@@ -157,7 +159,7 @@ BenchConfig readBench(const nlohmann::json& root) {
         timing->readInteger("moduleTurnaroundUs", 0, kMaxTimeUs, config.timing.moduleTurnaroundUs);
     }
     if (const auto faults =
-            top.section("faults", {"dropNext", "corruptNext", "extraDelayUs", "dropCommand", "corruptCommand",
+            top.section("faults", {"dropNext", "corruptNext", "truncateNext", "misaddressNext", "extraDelayUs", "dropCommand", "corruptCommand",
                                    "wrongSlotEchoAtLine", "wrongLineEchoAtLine", "powerLossAtLine"})) {
         readFaults(*faults, config.faults);
     }

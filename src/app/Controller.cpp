@@ -11,17 +11,19 @@ Controller::Controller(ControllerDeps deps)
       autoConn_({s_.link, s_.machines, s_.connection, s_.product, handler_, iface_, d_.timerHandler, d_.log,
                  d_.progress, d_.autoConnChecked}),
       product_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, *pump_, iface_, d_.view, d_.log,
-                d_.progress, d_.onDatabaseFatal}),
+                d_.progress, [this](const QString& m) { databaseFatal(m); }}),
       functions_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, *pump_, iface_,
-                  d_.view, d_.log, d_.progress, d_.dialogs, d_.onDatabaseFatal}),
+                  d_.view, d_.log, d_.progress, d_.dialogs, [this](const QString& m) { databaseFatal(m); }}),
       panelOps_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, functions_, d_.log,
                  d_.progress, d_.dialogs}),
       module_({s_.link, s_.machines, s_.connection, s_.product, s_.module, s_.moduleStatus, s_.slotTables, functionState_,
-               handler_, *pump_, d_.view, d_.log, d_.progress, d_.dialogs, d_.onDatabaseFatal, d_.protocolsFolder}) {
+               handler_, *pump_, d_.view, d_.log, d_.progress, d_.dialogs, [this](const QString& m) { databaseFatal(m); },
+               d_.protocolsFolder}) {
     pump_->setDispatch([this] { return dispatch(); });
     functions_.moduleHooks() = {[this] { module_.Write_SELECTION_Protocols_fnc(); },
                                 [this] { module_.SetProtocol_fnc(); }, [this] { module_.Read_ALL_Protocol_fnc(); },
                                 [this] { module_.Read_SELECTION_Protocols_fnc(); }};
+    iface_.onDeviceCount = [this](int count) { autoConn_.onDeviceCount(count); };
     s_.link.CmdHandler_state = HANDLER_READY;
 }
 
@@ -30,6 +32,11 @@ void Controller::start() { iface_.registerAndCount(); }
 void Controller::timer1Tick() {
     handler_.tick100ms();
     iface_.testPageReconnect();
+    // The pump never rests while a machine waits for its next step.
+    if (s_.connection.WorkingMode == 1 && !handler_.halted() && !pump_->isBusy() && handler_.machineAwaitsPump()) {
+        ++strandedWakeups_;
+        pump_->wakeup();
+    }
 }
 
 void Controller::timerAutoConnTick() { autoConn_.AutoConnManager(); }
@@ -39,9 +46,15 @@ void Controller::timerHandlerFired() {
     handler_.watchdogFired();
 }
 
+// The program ends after a database failure; until it has, nothing more goes to the devices.
+void Controller::databaseFatal(const QString& message) {
+    handler_.halt();
+    if (d_.onDatabaseFatal) d_.onDatabaseFatal(message);
+}
+
 bool Controller::dispatch() {
     const ConnectionState& cs = s_.connection;
-    if (cs.WorkingMode != 1) return false;
+    if (cs.WorkingMode != 1 || handler_.halted()) return false;
     if (!cs.Interface_connected) {
         iface_.EnterInterface();
     } else if (cs.Device_connection_request) {

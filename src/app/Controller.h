@@ -68,10 +68,14 @@ public:
     FunctionState& functionState() { return functionState_; }
     // The module machine (its controls are set by the window).
     EnterModule& module() { return module_; }
+    // Times the tick found the pump resting while a machine waited for it (a starter that woke
+    // the pump before starting its machine). Stays 0 when every start goes through the one place.
+    int strandedWakeups() const { return strandedWakeups_; }
 
 private:
     // Steps 1-3 of a pump cycle: run the machine that is current.
     bool dispatch();
+    void databaseFatal(const QString& message);
 
     ControllerDeps d_;
     Session s_;
@@ -84,6 +88,7 @@ private:
     EnterFunctions functions_;
     PanelOperations panelOps_;
     EnterModule module_;
+    int strandedWakeups_ = 0;
 };
 
 }  // namespace dravik

@@ -4,29 +4,46 @@
 
 namespace dravik {
 
+bool takeOverFromAutoConnection(ConnectionState& cs, CommandHandler& handler) {
+    if (!cs.AutoConnCmd) return false;
+    cs.AutoConnCmd = false;
+    handler.StopProcess();
+    return true;
+}
+
 bool takeOverForUserOperation(ConnectionState& cs, CommandHandler& handler) {
-    if (cs.AutoConnCmd) {
-        cs.AutoConnCmd = false;
-        handler.StopProcess();
-        return true;
-    }
-    return !handler.CommandIsInProgress(true);
+    return takeOverFromAutoConnection(cs, handler) || !handler.CommandIsInProgress(true);
 }
 
 void AutoConnection::RebootConnectProduct() {
-    if (!takeOverForUserOperation(d_.cs, d_.handler)) return;
+    if (!takeOverFromAutoConnection(d_.cs, d_.handler) && d_.handler.CommandIsInProgress(true)) return;
     d_.progress.setProgressValue(0);
     d_.progress.setProgressText(QStringLiteral("Connecting product..."), true);
     d_.cs.Device_connection_request = true;
     d_.iface.Reset_connection();
-    d_.iface.Restart();
-    d_.ms.EnterProduct_state = PRODUCT_START;
-    d_.ms.EnterFunctions_state = 1;
-    d_.ms.EnterModule_state = 1;
+    d_.iface.Restart([this] {
+        d_.ms.EnterProduct_state = PRODUCT_START;
+        d_.ms.EnterFunctions_state = 1;
+        d_.ms.EnterModule_state = 1;
+    });
+}
+
+void AutoConnection::onDeviceCount(int count) {
+    if (d_.cs.WorkingMode != 1 && count > 0) return;  // the firmware upgrade owns a boot-mode device
+    AutoConnCnt = 0;
+    AutoConnRetry = 0;
+    interfaceRetries_ = 0;
+    d_.cs.AutoConnCmd = false;
+    // The counters are cleared as by AUTOCONN_INIT, so a device counted at start-up is connected
+    // at the first tick.
+    AutoConnStat = count > 0 ? AUTOCONN_CONNECT_INTERFACE : AUTOCONN_NO_DEVICE;
 }
 
 void AutoConnection::AutoConnManager() {
-    if (!d_.timerHandler.isActive() && d_.hs.CmdHandler_state.load() == HANDLER_TIMEOUT) d_.timerHandler.start(2000);
+    if (!d_.timerHandler.isActive() && d_.hs.CmdHandler_state.load() == HANDLER_TIMEOUT) {
+        d_.handler.armWatchdog();
+        d_.timerHandler.start(2000);
+    }
     if (!d_.autoConnChecked || !d_.autoConnChecked()) return;
     if (AutoConnStat > AUTOCONN_NO_DEVICE) AutoConnStat = AUTOCONN_SUSPENDED;
     if (AutoConnStat != AUTOCONN_CHECK_ANSWER && AutoConnStat != AUTOCONN_SUSPENDED &&
@@ -54,9 +71,18 @@ void AutoConnection::AutoConnManager() {
                 AutoConnStat = AUTOCONN_NO_DEVICE;
             } else if (d_.cs.Interface_connected) {
                 AutoConnStat = AUTOCONN_FIRST_CONNECT;
+            } else if (d_.ms.EnterInterface_state >= INTERFACE_DONE && interfaceRetries_ < kInterfaceRetries) {
+                // The identification got no usable answer (lost or corrupted): ask again. The
+                // device is still counted, so no plug event would ever restart the machine. An
+                // adapter that keeps failing waits for the next plug event.
+                ++interfaceRetries_;
+                d_.log.appendLog(QStringLiteral("AutoConn: Interface identification again \r\n"));
+                d_.cs.Device_connection_request = false;
+                d_.iface.Restart([this] { d_.ms.EnterInterface_state = INTERFACE_START; });
             }
             break;
         case AUTOCONN_FIRST_CONNECT:
+            interfaceRetries_ = 0;
             if (devices == 0) {
                 AutoConnStat = AUTOCONN_NO_DEVICE;
             } else {
@@ -79,6 +105,8 @@ void AutoConnection::AutoConnManager() {
         case AUTOCONN_IDENTIFY:
             if (devices == 0) {
                 AutoConnStat = AUTOCONN_NO_DEVICE;
+            } else if (!d_.cs.Interface_connected) {
+                AutoConnStat = AUTOCONN_CONNECT_INTERFACE;
             } else if (d_.prd.Prd_connected == 0) {
                 AutoConnStat = AUTOCONN_SUSPENDED;
             } else {
@@ -92,6 +120,12 @@ void AutoConnection::AutoConnManager() {
         case AUTOCONN_CHECK_ANSWER:
             if (devices == 0 || !d_.cs.Interface_connected) {
                 AutoConnStat = devices != 0 ? AUTOCONN_CONNECT_INTERFACE : AUTOCONN_NO_DEVICE;
+                break;
+            }
+            if (!d_.cs.AutoConnCmd) {
+                // A user operation took the handler over from this check: whatever the handler
+                // holds now is that operation's, and the check tells nothing.
+                AutoConnStat = AUTOCONN_IDENTIFY;
                 break;
             }
             d_.handler.WatchBus(0, true);

@@ -49,13 +49,22 @@ public:
 
     void AutoConnManager();
     void RebootConnectProduct();
+    // A device count ended: a new device set means a new interface connection.
+    void onDeviceCount(int count);
 
     int AutoConnStat = AUTOCONN_INIT;
     std::uint8_t AutoConnCnt = 0;
     std::uint8_t AutoConnRetry = 0;
 
 private:
+    // Identifications of one counted adapter that the manager asks again after a failed one.
+    static constexpr int kInterfaceRetries = 3;
     Deps d_;
+    int interfaceRetries_ = 0;
 };
+
+// A user operation takes over from a command the automatic connection has under way: the
+// command is stopped and its check forgotten. Returns whether there was one.
+bool takeOverFromAutoConnection(ConnectionState& cs, CommandHandler& handler);
 
 }  // namespace dravik

@@ -98,6 +98,7 @@ void InterfaceConnection::onCountDone(int count) {
         }
         cs.scanDeviceAgain = true;
     }
+    if (onDeviceCount) onDeviceCount(count);
     if (cs.scanDeviceAgain) {
         cs.scanDeviceAgain = false;
         if (!d_.counter.isBusy()) startCount();
@@ -174,10 +175,14 @@ void InterfaceConnection::showProblem(const AdapterProblem& problem) {
     d_.log.appendLog(problem.log);
 }
 
-void InterfaceConnection::Restart() {
+void InterfaceConnection::Restart(const std::function<void()>& setStartState) {
     d_.view.removeProtocolAndLogPages();
     d_.view.setReadSetAllEnabled(false);
-    if (d_.cs.WorkingMode == 1) d_.handler.wakeup();
+    if (d_.cs.WorkingMode == 1) {
+        d_.handler.startOperation(setStartState ? setStartState : [] {});
+    } else if (setStartState) {
+        setStartState();
+    }
 }
 
 void InterfaceConnection::connect_interface_Click() {
@@ -207,12 +212,19 @@ void InterfaceConnection::Clear_Form() {
     d_.view.clearForm();
 }
 
-void InterfaceConnection::Reset_Tools() { d_.view.resetTools(); }
+// Without a product nothing may offer to read or set it.
+void InterfaceConnection::Reset_Tools() {
+    d_.view.resetTools();
+    d_.view.setReadSetAllEnabled(false);
+}
 
 void InterfaceConnection::testPageReconnect() {
     if (d_.cs.Interface_connected || d_.cs.numberOfUSBDevicesConnected == 0) return;
-    if (d_.handler.CommandIsInProgress(false)) return;
+    // The tick may come between a worker run and its machine step: the check must not consume
+    // an answer the interface machine is about to take (that would leave it done without a
+    // connection), so it only looks at the handler.
     if (!d_.view.testPageSelected()) return;
+    if (d_.hs.RequestCmd.load() != 0 || d_.hs.CmdHandler_state.load() != HANDLER_READY) return;
     d_.cs.Device_connection_request = false;
     Restart();
 }

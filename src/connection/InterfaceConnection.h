@@ -51,7 +51,9 @@ public:
     void onCountDone(int count);
 
     void EnterInterface();
-    void Restart();
+    // Removes the module pages, disables read-all and set-all, and in standard mode starts the
+    // operation whose start state setStartState sets (none: only wakes the pump).
+    void Restart(const std::function<void()>& setStartState = {});
     void connect_interface_Click();
     void Reset_connection();
     void Clear_Form();
@@ -62,6 +64,10 @@ public:
     // "0x301" -> "0x0301".
     static QString fillId(const QString& id);
     QString deviceText() const;
+
+    // Told the result of every device count, after the count's own reset (the automatic
+    // connection reacts to the changed device set through it).
+    std::function<void(int)> onDeviceCount;
 
 private:
   // Why the adapter cannot be used: status bar and status log.

@@ -1,5 +1,6 @@
 #include "connection/ProductConnection.h"
 
+#include "connection/AutoConnection.h"
 #include "connection/InterfaceConnection.h"
 #include "connection/MbusSetup.h"
 
@@ -104,6 +105,8 @@ void ProductConnection::onTimeout() {
         case AUX_MODULE_CONFIG:
             // A module that does not take part is a module that did not answer: the connection
             // goes on without it (otherwise the functions machine would wait for it for ever).
+            d_.log.appendLog(QStringLiteral("No answer to ") + commandLogName(d_.hs.SendingCmd) +
+                             QStringLiteral(": no module") + kCrLf);
             d_.mod.Mod_timeout = 1;
             d_.cs.Actual_communication = 2;
             break;
@@ -159,6 +162,7 @@ void ProductConnection::productLookup() {
     // Connected means described: an answer that matches no description clears an earlier match.
     p.Prd_connected = 0;
     database().findProduct(static_cast<std::uint8_t>(p.Prd_Id1), p.Prd_Ver_Subver, p);
+    if (d_.handler.halted()) return;  // the database failed: the program ends
 
     if (p.Prd_connected != 1) {
         d_.view.setProductLabel(QStringLiteral("( Id: ") + dec(p.Prd_Id1) + QStringLiteral(", ver. ") +
@@ -206,7 +210,15 @@ void ProductConnection::moduleLookup() {
     m.Mod_SoftwareVersion = rx[11];
     m.Mod_connected = 0;
     database().findModule(m.Mod_SoftwareType, m);
-    if (m.Mod_connected != 1) return;
+    if (d_.handler.halted()) return;
+    if (m.Mod_connected != 1) {
+        // A module type the database does not describe is treated as no module: the product's
+        // functions go on without it.
+        d_.log.appendLog(QStringLiteral("Module type %1 not described: no module").arg(m.Mod_SoftwareType) + kCrLf);
+        m.Mod_timeout = 1;
+        d_.cs.Actual_communication = 2;
+        return;
+    }
 
     d_.view.setModuleLabel(QStringLiteral("Module: ") + m.Mod_Name + QStringLiteral(". ( Id: ") +
                                QString::number(rx[10], 16) + QStringLiteral(", hw ver. ") + dec(rx[9]) +
@@ -219,14 +231,18 @@ void ProductConnection::moduleLookup() {
     }
 }
 
+// "Power off" takes over from an automatic check like every user operation; refused, it changes
+// nothing and says so where the user looks.
 void ProductConnection::closeToolStripMenuItem_Click() {
-    d_.handler.wakeup();
-    d_.view.removeProtocolAndLogPages();
-    d_.prd.Prd_connected = 0;
+    takeOverFromAutoConnection(d_.cs, d_.handler);
     if (d_.handler.WatchBus(0, true) != RESULT_IDLE) {
-        d_.log.appendLog(QStringLiteral("Wait until the previous command is completed!") + kCrLf);
+        const QString refused = QStringLiteral("Wait until the previous command is completed!");
+        d_.log.appendLog(refused + kCrLf);
+        d_.progress.setProgressText(refused, true);
         return;
     }
+    d_.view.removeProtocolAndLogPages();
+    d_.prd.Prd_connected = 0;
     d_.hs.Output_value = kOutputsAllOff;
     d_.hs.Baudrate_value = 0;
     d_.hs.SendingCmd = MBUS_SETUP;
@@ -241,10 +257,11 @@ void ProductConnection::closeToolStripMenuItem_Click() {
     // The supply really goes off: the product machine sends the setup and, with the script
     // emptied, rests after its answer. The pump steps that machine only for a product connection.
     if (d_.cs.Interface_connected) {
-        loadMbusScript(d_.cs, {}, {});
-        d_.cs.Device_connection_request = true;
-        d_.ms.EnterProduct_state = PRODUCT_SEND;
-        d_.handler.wakeup();
+        d_.handler.startOperation([this] {
+            loadMbusScript(d_.cs, {}, {});
+            d_.cs.Device_connection_request = true;
+            d_.ms.EnterProduct_state = PRODUCT_SEND;
+        });
     }
 }
 

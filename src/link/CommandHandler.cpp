@@ -13,6 +13,7 @@ CommandHandler::CommandHandler(HandlerState& state, MachineStates& machines, Int
 // Every state change of a step is therefore made from the state the step started in: when the
 // handler was freed meanwhile, the step's outcome is dropped instead of undoing the reset.
 bool CommandHandler::step(std::vector<QString>& out) {
+    if (halted_) return false;
     switch (s_.CmdHandler_state.load()) {
         case HANDLER_READY: {
             const int cmd = s_.RequestCmd.load();
@@ -54,7 +55,17 @@ bool CommandHandler::step(std::vector<QString>& out) {
             // One reading of the counter decides: the 100 ms tick may change it meanwhile.
             const std::uint8_t remaining = s_.Rx_timeout_cnt.load();
             CmdHandler_state_ENUM expected = HANDLER_RECEIVE;
-            if (got && answerMatches(s_.TxBuffer_usb, rx) && remaining != 0) {
+            if (got && answerMatches(s_.TxBuffer_usb, rx) && remaining != 0 &&
+                !memoryAnswerWellFormed(s_.RequestCmd.load(), s_.TxBuffer_usb, rx)) {
+                // A memory answer for another address or of another length: never used, and
+                // handled as this request's time-out.
+                if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_TIMEOUT)) return true;
+                ++timeouts_;
+                const int answerLength = rx[kLength];
+                out.push_back(QStringLiteral("Rx: WRONG ANSWER. Data: ") +
+                              byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
+                out.push_back(QStringLiteral("Rx: TIMEOUT ") + kCrLf);
+            } else if (got && answerMatches(s_.TxBuffer_usb, rx) && remaining != 0) {
                 s_.RxBuffer_usb = rx;
                 if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_ANSWERED)) return true;
                 if (rx[kCode] == 0x40 && s_.TxBuffer_usb[kDest] == kDestInterface)
@@ -68,6 +79,7 @@ bool CommandHandler::step(std::vector<QString>& out) {
                               byteDump(rx, kStart, std::min(answerLength + 4, dataBuffer::kSize - kStart)) + kCrLf);
             } else if (remaining == 0) {
                 if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_TIMEOUT)) return true;
+                ++timeouts_;
                 out.push_back(QStringLiteral("Rx: TIMEOUT ") + kCrLf);
             }
             return true;
@@ -81,6 +93,7 @@ bool CommandHandler::step(std::vector<QString>& out) {
 
 CmdHandler_Result_ENUM CommandHandler::WatchBus(int cmd, bool release) {
     if (cmd > kLastCommand) return RESULT_BAD_COMMAND;
+    if (halted_ && cmd != 0) return RESULT_BUSY;
     const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
     if (s_.RequestCmd.load() == 0 && st == HANDLER_READY) {
         if (cmd == 0) return RESULT_IDLE;
@@ -116,6 +129,24 @@ void CommandHandler::SendCommand(int cmd, bool immediate) {
 
 void CommandHandler::wakeup() {
     if (pump_ != nullptr) pump_->wakeup();
+}
+
+void CommandHandler::startOperation(const std::function<void()>& setStartState) {
+    setStartState();
+    wakeup();
+}
+
+bool CommandHandler::machineAwaitsPump() const {
+    const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
+    const bool handlerWorking = st == HANDLER_SEND || st == HANDLER_RECEIVE ||
+                                (st == HANDLER_READY && s_.TxRequest.load() == 1 && s_.RequestCmd.load() != 0);
+    const bool interfaceWorking = m_.EnterInterface_state == 1 || m_.EnterInterface_state == 2;
+    const bool productWorking = m_.EnterProduct_state != kEnterProductIdle && m_.EnterProduct_state != kEnterProductWaitAnswer;
+    // State 0 of the functions machine is its state before the first product connection.
+    const bool functionsWorking =
+        m_.EnterFunctions_state != 0 && m_.EnterFunctions_state != kEnterFunctionsWaiting;
+    return handlerWorking || interfaceWorking || productWorking || functionsWorking ||
+           m_.EnterModule_state != kEnterModuleWaiting;
 }
 
 bool CommandHandler::ProcessIsInProgress(bool showMessage) {
@@ -160,13 +191,24 @@ void CommandHandler::StopProcess() {
     progress_.setProgressValue(0);
 }
 
+void CommandHandler::halt() {
+    halted_ = true;
+    ResetAllProcesses();
+    s_.release();
+}
+
 void CommandHandler::tick100ms() {
     std::uint8_t cnt = s_.Rx_timeout_cnt.load();
     while (cnt > 0 && !s_.Rx_timeout_cnt.compare_exchange_weak(cnt, static_cast<std::uint8_t>(cnt - 1))) {
     }
 }
 
+void CommandHandler::armWatchdog() { watchdogTimeout_ = timeouts_.load(); }
+
 void CommandHandler::watchdogFired() {
+    // Only the time-out the watchdog was started for: a later one belongs to a machine that has
+    // not yet had its step, and must reach it as a time-out, not as an answer.
+    if (timeouts_.load() != watchdogTimeout_) return;
     CmdHandler_state_ENUM expected = HANDLER_TIMEOUT;
     s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_ANSWERED);
 }

@@ -3,6 +3,8 @@
 // The worker side is step(); everything else runs on the UI thread.
 
 #include <QString>
+#include <atomic>
+#include <functional>
 #include <vector>
 
 #include "link/HandlerState.h"
@@ -28,14 +30,32 @@ public:
     CmdHandler_Result_ENUM WatchBus(int cmd, bool release);
     void SendCommand(int cmd, bool immediate);
     void wakeup();
+
+    // The one place an operation starts (user operations, the automatic connection, and the
+    // chained module operations alike). The caller has already passed its gate tests;
+    // setStartState puts the operation's machine into its start state (with its operation code
+    // and selector). Only then is the pump woken: a pump cycle may run to its end inside the
+    // wake-up, and it must find the machine started, or the operation would be lost.
+    void startOperation(const std::function<void()>& setStartState);
+
+    // Some machine waits for its next step, or the handler for its next run. The pump must not
+    // rest in this condition (the controller's tick wakes a pump found resting in it).
+    bool machineAwaitsPump() const;
     bool ProcessIsInProgress(bool showMessage);
     bool CommandIsInProgress(bool showMessage);
     void ResetAllProcesses();
     void StopProcess();
 
+    // After a failure that ends the program: nothing more is sent. The handler is freed, every
+    // machine put at rest, and no command is accepted any more.
+    void halt();
+    bool halted() const { return halted_; }
+
     // timer1, every 100 ms: the receive time-out countdown.
     void tick100ms();
-    // timerHandler fired: a time-out nobody consumed becomes an answered (freeable) state.
+    // timerHandler started for the time-out the handler holds now, and fired: if that time-out
+    // is still unconsumed it becomes an answered (freeable) state.
+    void armWatchdog();
     void watchdogFired();
 
     HandlerState& state() { return s_; }
@@ -48,6 +68,9 @@ private:
     Dialogs& dialogs_;
     ProgressView& progress_;
     PumpControl* pump_ = nullptr;
+    std::atomic<bool> halted_{false};
+    std::atomic<std::uint32_t> timeouts_{0};  // time-outs so far
+    std::uint32_t watchdogTimeout_ = 0;       // the one the watchdog was started for
 };
 
 }  // namespace dravik

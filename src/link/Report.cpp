@@ -122,4 +122,24 @@ int supplyFromOutputWord(std::uint16_t word) {
 
 std::uint8_t directConnectionFromAnswer(const dataBuffer& rx) { return (rx[10] & 0x02) ? 0 : 1; }
 
+bool memoryAnswerWellFormed(int cmd, const dataBuffer& tx, const dataBuffer& rx) {
+    switch (cmd) {
+        case MEMORY_READ:
+        case MEMORY_READ_2:
+        case MEMORY_WRITE_read:
+        case MEMORY_WRITE_write:
+        case MEMORY_WRITE_2:
+        case MEMORY_WRITE_2_read:
+            return rx[kLength] == 4 && rx[kData] == tx[kData];
+        default:
+            return true;
+    }
+}
+
+QString commandLogName(int cmd) {
+    const CommandInfo* info = commandInfo(cmd);
+    if (info == nullptr) return QString::number(cmd);
+    return QString::fromLatin1(info->logName.data(), static_cast<qsizetype>(info->logName.size()));
+}
+
 }  // namespace dravik

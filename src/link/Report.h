@@ -97,6 +97,14 @@ int requestFrameSize(const dataBuffer& tx);
 // An answer belongs to the request when destination and code repeat it and the destination is not 0.
 bool answerMatches(const dataBuffer& tx, const dataBuffer& rx);
 
+// A matching answer to a memory read or write must also carry the requested address back and
+// exactly its two data bytes (address, value); anything else is a wrong answer that must not be
+// used. Answers to every other command pass.
+bool memoryAnswerWellFormed(int cmd, const dataBuffer& tx, const dataBuffer& rx);
+
+// The command's log name ("MEMORY_READ"), or its number when it has none.
+QString commandLogName(int cmd);
+
 // Product supply after an MBUS_SETUP output word: 1 on, 0 off, -1 unchanged.
 int supplyFromOutputWord(std::uint16_t word);
 

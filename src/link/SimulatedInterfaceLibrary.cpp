@@ -33,7 +33,13 @@ void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {
     out[1] = static_cast<std::uint8_t>(std::min<std::uint32_t>(report.count(), 62));
     std::copy_n(report.bytes.begin() + 4, 62, out.begin() + 2);
     std::lock_guard lock(mutex_);
-    if (open_ && bench_.plugged()) bench_.write(out, clock_.nowUs());
+    if (!open_ || !bench_.plugged()) return;
+    // Answers left over from an earlier request would be taken for this one's (a late answer to
+    // the previous check would make a dead product look alive), as on the USB device.
+    const std::int64_t now = clock_.nowUs();
+    while (bench_.read(now)) {
+    }
+    bench_.write(out, now);
 }
 
 namespace {

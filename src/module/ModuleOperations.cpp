@@ -9,8 +9,7 @@ namespace {
 const QString kWaitPrevious = QStringLiteral("Wait until the previous command is completed!\r\n");
 }  // namespace
 
-// The one place a module operation starts: the machine's start state is set before the pump is
-// woken, so the pump never finds it at rest with work to do. An operation on a module that was
+// Every module operation starts here, through the handler's one start place. An operation on a module that was
 // not identified would never be stepped: it is not started and the machine rests.
 void EnterModule::startOperation(std::uint8_t operation, bool idleCheck) {
     if (idleCheck && d_.handler.WatchBus(0, true) != RESULT_IDLE) {
@@ -22,10 +21,11 @@ void EnterModule::startOperation(std::uint8_t operation, bool idleCheck) {
         d_.log.appendLog(QStringLiteral("No module identified: the module operation is not started") + kCrLf);
         return;
     }
-    d_.st.Mdl_OperationToDo = operation;
-    d_.ms.EnterModule_state = MODULE_START;
-    d_.cs.Working_parameters = 2;
-    d_.handler.wakeup();
+    d_.handler.startOperation([&] {
+        d_.st.Mdl_OperationToDo = operation;
+        d_.ms.EnterModule_state = MODULE_START;
+        d_.cs.Working_parameters = 2;
+    });
 }
 
 void EnterModule::Read_SELECTION_Protocols_fnc() { startOperation(OP_READ_SELECTION, false); }

@@ -3,6 +3,7 @@
 
 #include "product/EnterFunctions.h"
 
+#include <QColor>
 #include <QWidget>
 
 #include "connection/InterfaceConnection.h"
@@ -52,6 +53,8 @@ void EnterFunctions::step() {
             writeOne();
             break;
         case EnterFunc_DEFAULT:
+            // From here on no row may show a value as the product's until it is read again.
+            for (int row = 0; row < panel_.rowCount(); ++row) panel_.forgetValue(row);
             d_.hs.SendingCmd = PARKING_DEFAUTL;
             state = EnterFunc_SEND;
             break;
@@ -71,6 +74,7 @@ void EnterFunctions::start() {
     ConnectionState& cs = d_.cs;
     p.baudrate = 0;
     p.RetryNum = 0;
+    keptTextRows_ = 0;
     if (cs.Actual_communication == 1 || cs.Reboot == 1 || d_.hs.Product_supply.load() == 0) {
         cs.Reboot = 0;
         cs.Actual_communication = 2;
@@ -108,19 +112,32 @@ void EnterFunctions::answer() {
 }
 
 void EnterFunctions::onTimeout() {
-    if (d_.hs.SendingCmd == IDENTIFICATION) {
-        if (d_.prd.RetryNum < 1) {
-            ++d_.prd.RetryNum;
-            d_.ms.EnterFunctions_state = EnterFunc_SEND;
-        } else {
-            d_.prd.RetryNum = 0;
-            d_.iface.Reset_connection();
-        }
+    const int cmd = d_.hs.SendingCmd;
+    if (cmd == IDENTIFICATION && d_.prd.RetryNum < 1) {
+        ++d_.prd.RetryNum;
+        d_.ms.EnterFunctions_state = EnterFunc_SEND;
         return;
     }
-    // The machine stays until the process is stopped or the connection restarted; the next
-    // start sets the link up again.
+    // The operation ends here, visibly; the next start sets the link up again.
+    d_.log.appendLog(QStringLiteral("No answer to ") + commandLogName(cmd) + QStringLiteral(": operation stopped") +
+                     kCrLf);
     d_.cs.Reboot = 1;
+    fail(QStringLiteral("Process failed: no answer to ") + commandLogName(cmd));
+    if (cmd == IDENTIFICATION) {
+        d_.prd.RetryNum = 0;
+        d_.iface.Reset_connection();
+    }
+}
+
+// The rows the operation touched stay red (or show no value), and nothing it chained runs.
+void EnterFunctions::fail(const QString& progressText) {
+    verifyRow_ = -1;
+    // A module operation waiting for this one's end does not start either.
+    d_.ms.EnterModule_state = kEnterModuleWaiting;
+    d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+    rest(progressText);
 }
 
 void EnterFunctions::onAnswerOk() {
@@ -152,8 +169,11 @@ void EnterFunctions::onAnswerOk() {
             onTextOrActionWritten();
             break;
         case PARKING_DEFAUTL:
-            d_.ms.EnterFunctions_state = EnterFunc_WAITING;
             d_.log.appendLog(QStringLiteral("AutoConn: EnterFunc_sta = 2 EnterFunc_WAITING ") + kCrLf);
+            // The product's values changed: the panel is read again, so no row shows an old value
+            // in black.
+            setCursor(1, 1);
+            d_.ms.EnterFunctions_state = EnterFunc_READ;
             break;
         default:
             break;
@@ -171,7 +191,7 @@ void EnterFunctions::onIdentification() {
                 .arg(id)
                 .arg(d_.prd.Prd_Id1) +
             kCrLf);
-        rest(QStringLiteral("Process terminated"));
+        fail(QStringLiteral("Process failed: another product answers"));
         return;
     }
     d_.pump.hold(kPauseAfterIdentificationMs);

@@ -106,6 +106,9 @@ class EnterFunctions {
     bool cursorValid();
     QWidget* container();
     void rest(const QString& progressText);
+    void fail(const QString& progressText);
+    // The end of a text value's read: shown, and coloured by whether it is what was written.
+    void showTextRead(int row, const function_parameters& it);
 
     Deps d_;
     ProductPanel panel_;
@@ -118,6 +121,11 @@ class EnterFunctions {
     std::uint16_t textAddress_ = 0;
     // The item a list write sends, fixed when its first byte goes out.
     int writeItem_ = -1;
+    // The text row a single write wrote, with its bytes, until its read-back compares them.
+    int verifyRow_ = -1;
+    std::vector<ByteWrite> verifyBytes_;
+    // Edited text rows a read-back of this operation left as the user typed them.
+    int keptTextRows_ = 0;
 };
 
 }  // namespace dravik

@@ -90,6 +90,7 @@ void EnterFunctions::updateListItems(int row, std::uint32_t value) {
 // The last matching item is selected. A value that matches no item clears the selection, so no
 // earlier choice is shown as the product's value or written by a later set.
 void EnterFunctions::onListValueRead(int row) {
+    panel_.row(row).known = true;
     const auto& items = panel_.row(row).items;
     int match = -1;
     for (std::size_t j = 0; j < items.size(); ++j)
@@ -112,9 +113,37 @@ void EnterFunctions::onTextByte() {
         request(MEMORY_READ_2, at(it.address, fs.ReadBytes));
         return;
     }
-    panel_.setText(rowIndex(), textFromBytes(it.func_id, std::span(fs.ReadBytes_array.data(), fs.ReadBytes)));
+    showTextRead(rowIndex(), it);
     ++fs.ComboBoxItem_index;
     d_.ms.EnterFunctions_state = EnterFunc_READ;
+}
+
+// A text the user edited and no write of this operation wrote is kept (text rows are written
+// with their own button only). The row a single write wrote turns black only when the product
+// holds exactly the bytes written.
+void EnterFunctions::showTextRead(int row, const function_parameters& it) {
+    FunctionState& fs = d_.fs;
+    const auto read = std::span(fs.ReadBytes_array.data(), std::min<std::size_t>(fs.ReadBytes, fs.ReadBytes_array.size()));
+    if (row != verifyRow_ && panel_.textColour(row) == QColor(Qt::red) && !panel_.text(row).isEmpty()) {
+        d_.log.appendLog(QStringLiteral("Function \"%1\" not written: text rows are set with their own button")
+                             .arg(panel_.row(row).name) +
+                         kCrLf);
+        ++keptTextRows_;
+        return;
+    }
+    bool same = true;
+    if (row == verifyRow_) {
+        for (const ByteWrite& w : verifyBytes_)
+            if (w.offset >= read.size() || read[w.offset] != w.value) same = false;
+        verifyRow_ = -1;
+        if (!same) {
+            d_.log.appendLog(QStringLiteral("Function \"%1\": the product does not hold the value written")
+                                 .arg(panel_.row(row).name) +
+                             kCrLf);
+        }
+    }
+    panel_.setText(row, textFromBytes(it.func_id, read));
+    panel_.setTextColour(row, same ? Qt::black : Qt::red);
 }
 
 // Moves the cursor, item by item and row by row, to the first item (from the cursor on) whose
@@ -165,6 +194,8 @@ void EnterFunctions::write() {
             if (isListKind(it.func_id) && it.value != (it.mask & it.actual_value)) {
                 writeItem_ = selected;
                 fs.bytesToWrite = 0;
+                // Until read back, what the product holds in this row is not known.
+                panel_.row(row).known = false;
                 requestWrite(MEMORY_WRITE_write, it.address, listByte(it.valueToWrite, 0));
                 return;
             }

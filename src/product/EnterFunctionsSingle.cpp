@@ -45,6 +45,8 @@ void EnterFunctions::writeOne() {
                         panel_.setText(row, enc.shownText);
                     textBytes_ = enc.bytes;
                     textAddress_ = it.address;
+                    verifyRow_ = row;
+                    verifyBytes_ = enc.bytes;
                     fs.WriteBytes = 0;
                     const ByteWrite& first = textBytes_.front();
                     requestWrite(MEMORY_WRITE_2,
@@ -105,7 +107,11 @@ void EnterFunctions::endOfPass() {
         return;
     }
     if (hook != nullptr) d_.ms.EnterModule_state = kEnterModuleWaiting;
-    d_.progress.setProgressText(QStringLiteral("Process terminated"), true);
+    // The standard layout shows no log: why an edited text row stayed red is said here too.
+    d_.progress.setProgressText(keptTextRows_ > 0
+                                    ? QStringLiteral("Process terminated: text rows are set with their own button")
+                                    : QStringLiteral("Process terminated"),
+                                true);
 }
 
 }  // namespace dravik

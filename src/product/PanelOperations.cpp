@@ -11,7 +11,7 @@ namespace dravik {
 
 namespace {
 
-const QString kWaitPrevious = QStringLiteral("Wait until the previous command is completed!\r\n");
+const QString kWaitPrevious = QStringLiteral("Wait until the previous command is completed!");
 const QString kSetParameterCaption = QStringLiteral("Set product parameter     ");
 
 // Module software types whose selected protocol is written by set-all; only 0xA2 has all its
@@ -33,16 +33,44 @@ PanelOperations::PanelOperations(Deps d) : d_(std::move(d)) {
 
 bool PanelOperations::handlerIdle() { return d_.handler.WatchBus(0, true) == RESULT_IDLE; }
 
-void PanelOperations::startMachine(std::uint8_t operation) {
-    d_.prd.Fnc_OperationToDo = operation;
-    d_.ms.EnterFunctions_state = EnterFunc_START;
-    d_.cs.Working_parameters = 1;
+// A refused operation chains nothing: a flag left pending would start a module write at the end
+// of some later read.
+void PanelOperations::refuse(const QString& text) {
+    d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+    d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+    d_.log.appendLog(text + kCrLf);
+    d_.progress.setProgressText(text, true);
+}
+
+// Every panel operation starts here: only with a product to talk to, and with the machine's start
+// state set before the pump is woken.
+bool PanelOperations::startMachine(std::uint8_t operation) {
+    if (!d_.cs.Interface_connected || d_.prd.Prd_connected != 1) {
+        refuse(QStringLiteral("No product connected."));
+        return false;
+    }
+    d_.handler.startOperation([&] {
+        d_.prd.Fnc_OperationToDo = operation;
+        d_.ms.EnterFunctions_state = EnterFunc_START;
+        d_.cs.Working_parameters = 1;
+    });
+    return true;
 }
 
 bool PanelOperations::guardedStart(const QString& progressText) {
-    if (!takeOverForUserOperation(d_.cs, d_.handler)) return false;
+    if (!takeOverFromAutoConnection(d_.cs, d_.handler) && d_.handler.CommandIsInProgress(true)) return false;
     d_.progress.setProgressText(progressText, true);
     return true;
+}
+
+// Operations that wait for an idle handler: a pending automatic check gives way to them; any other
+// command makes them refuse, visibly.
+bool PanelOperations::takeOverIdleHandler() {
+    takeOverFromAutoConnection(d_.cs, d_.handler);
+    if (handlerIdle()) return true;
+    refuse(kWaitPrevious);
+    return false;
 }
 
 void PanelOperations::button_ReadParameters_Click() {
@@ -81,26 +109,21 @@ void PanelOperations::buttonCfgDownload_Click() {
 void PanelOperations::ReadParameters_fnc() {
     if (d_.handler.CommandIsInProgress(true)) return;
     if (handlerIdle()) startMachine(OP_READ);
-    d_.handler.wakeup();
 }
 
 // An operation started while a command is outstanding would lose its answer, so the set waits
-// for an idle handler like the other starters. The machine's start state is set before the pump
-// is woken: a pump that ran its cycle at once would otherwise find every machine at rest and stop.
+// for an idle handler like the other starters.
 void PanelOperations::SetParameters_fnc() {
-    if (handlerIdle()) {
-        startMachine(OP_SET);
-    } else {
-        d_.log.appendLog(kWaitPrevious);
-    }
-    d_.handler.wakeup();
-}
-
-void PanelOperations::FunctionButton_Click(int row) {
     if (!handlerIdle()) {
-        d_.log.appendLog(kWaitPrevious);
+        refuse(kWaitPrevious);
         return;
     }
+    startMachine(OP_SET);
+}
+
+// The row's text stays red until the read-back after the write shows the product holds it.
+void PanelOperations::FunctionButton_Click(int row) {
+    if (!takeOverIdleHandler()) return;
     ProductPanel& panel = d_.functions.panel();
     if (row < 0 || row >= panel.rowCount()) return;
     const ProductPanel::Row& r = panel.row(row);
@@ -112,18 +135,11 @@ void PanelOperations::FunctionButton_Click(int row) {
         }
     }
     d_.fs.Function_index = static_cast<std::uint16_t>(row);
-    panel.setTextColour(row, Qt::black);
     startMachine(OP_SET_ONE);
-    d_.handler.wakeup();
 }
 
 void PanelOperations::DefaultParameters_fnc() {
-    if (handlerIdle()) {
-        startMachine(OP_DEFAULTS);
-    } else {
-        d_.log.appendLog(kWaitPrevious);
-    }
-    d_.handler.wakeup();
+    if (takeOverIdleHandler()) startMachine(OP_DEFAULTS);
 }
 
 void PanelOperations::ReadAll() {
@@ -151,7 +167,9 @@ void PanelOperations::CheckForChanges() {
         const auto& items = panel.row(row).items;
         if (selected < 0 || static_cast<std::size_t>(selected) >= items.size()) continue;
         const function_parameters& it = items[static_cast<std::size_t>(selected)];
-        panel.setListColour(row, (it.mask & it.actual_value) != it.value ? Qt::red : Qt::black);
+        // A row never read from the product cannot equal it.
+        const bool same = panel.row(row).known && (it.mask & it.actual_value) == it.value;
+        panel.setListColour(row, same ? Qt::black : Qt::red);
     }
 }
 

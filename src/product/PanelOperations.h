@@ -65,7 +65,10 @@ class PanelOperations {
 
   private:
     bool handlerIdle();
-    void startMachine(std::uint8_t operation);
+    bool takeOverIdleHandler();
+    // Shown in the log and the progress label.
+    void refuse(const QString& text);
+    bool startMachine(std::uint8_t operation);
 
     Deps d_;
 };

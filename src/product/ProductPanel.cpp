@@ -196,6 +196,18 @@ void ProductPanel::showUnexpected(int index) {
     c->setPlaceholderText(QString::fromLatin1(kUnexpectedValue));
 }
 
+void ProductPanel::forgetValue(int index) {
+    Row& r = row(index);
+    r.known = false;
+    if (r.items.empty()) return;
+    {
+        const QSignalBlocker block(r.combo.data());
+        r.combo->setCurrentIndex(-1);
+        r.combo->setPlaceholderText(QString());
+    }
+    r.text->clear();
+}
+
 void setComboTextColour(QComboBox* combo, const QColor& colour) {
     if (combo == nullptr) return;
     QPalette p = combo->palette();
@@ -212,6 +224,10 @@ void ProductPanel::setTextColour(int index, const QColor& colour) {
     p.setColor(QPalette::Text, colour);
     t->setPalette(p);
 }
+
+QColor ProductPanel::listColour(int index) { return row(index).combo->palette().color(QPalette::Text); }
+
+QColor ProductPanel::textColour(int index) { return row(index).text->palette().color(QPalette::Text); }
 
 QString ProductPanel::text(int index) { return row(index).text->text(); }
 

@@ -43,6 +43,7 @@ class ProductPanel {
         std::vector<function_parameters> items;
         QString name;
         QString unusableReason;  // empty when the row can be read and written
+        bool known = false;      // the items' actual_value was read from the product
         std::uint16_t kind() const { return items.empty() ? std::uint16_t{0} : items.front().func_id; }
     };
 
@@ -65,8 +66,12 @@ class ProductPanel {
     void select(int index, int item);
     // Shows "Unexpected value!" in a list row: no item selected.
     void showUnexpected(int index);
+    // Shows no value in the row (what the product holds is not known).
+    void forgetValue(int index);
     void setListColour(int index, const QColor& colour);
     void setTextColour(int index, const QColor& colour);
+    QColor listColour(int index);
+    QColor textColour(int index);
     QString text(int index);
     void setText(int index, const QString& text);
 

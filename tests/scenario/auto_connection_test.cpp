@@ -89,8 +89,9 @@ TEST_F(AutoConnectionTest, UntickedManagerOnlyRunsTheWatchdog) {
     rig->s().link.CmdHandler_state = HANDLER_TIMEOUT;
     rig->runFor(1500);
     EXPECT_EQ(rig->s().link.CmdHandler_state.load(), HANDLER_TIMEOUT);
-    rig->runFor(2000);  // freed (then consumed by the next gate test of the 100 ms tick)
-    EXPECT_NE(rig->s().link.CmdHandler_state.load(), HANDLER_TIMEOUT);
+    rig->runFor(2000);  // freed by the next WatchBus call (the 100 ms tick takes nothing)
+    EXPECT_EQ(rig->s().link.CmdHandler_state.load(), HANDLER_ANSWERED);
+    EXPECT_EQ(rig->controller->handler().WatchBus(0, true), RESULT_ANSWER_OK);
     EXPECT_EQ(rig->controller->handler().WatchBus(0, true), RESULT_IDLE);
 }
 

@@ -154,7 +154,8 @@ TEST_F(ProductConnectionTest, OtherIdentificationsSkipModuleConfigAndASilentModu
     EXPECT_EQ(rig->view.module.text, "No module connected.");
 }
 
-TEST_F(ProductConnectionTest, ModuleWithoutDescriptionShowsNothing) {
+// An undescribed module type is no module: the product goes on alone instead of waiting for ever.
+TEST_F(ProductConnectionTest, ModuleWithoutDescriptionCountsAsNoModule) {
     sim::BenchConfig bench = productBench({0, 44, 1, 0});
     bench.product.hasModule = true;
     bench.product.moduleInfo = {1, 0x55, 1};
@@ -162,7 +163,8 @@ TEST_F(ProductConnectionTest, ModuleWithoutDescriptionShowsNothing) {
     connectProduct();
     ASSERT_TRUE(rest());
     EXPECT_EQ(s().module.Mod_connected, 0);
-    EXPECT_EQ(s().module.Mod_timeout, 0);
+    EXPECT_EQ(s().module.Mod_timeout, 1);
+    EXPECT_TRUE(rig->log().contains("Module type 85 not described: no module\r\n"));
     EXPECT_EQ(rig->view.module.text, "No module connected.");
     EXPECT_TRUE(rig->view.menus.filter("module:").isEmpty());
 }
@@ -216,6 +218,9 @@ TEST_F(ProductConnectionTest, MissingDatabaseIsFatal) {
     ASSERT_FALSE(rig->databaseFatals.isEmpty());
     EXPECT_TRUE(rig->databaseFatals.first().contains("VuzUvazuzuvar.db"));
     EXPECT_EQ(s().product.Prd_connected, 0);
+    // Nothing more goes out once the program is to end.
+    EXPECT_EQ(framesSinceConnect().last(), "ident");
+    EXPECT_FALSE(rig->log().contains("Product not defined!"));
 }
 
 TEST_F(ProductConnectionTest, SilentAdapterSetupEndsTheConnection) {
@@ -240,7 +245,7 @@ TEST_F(ProductConnectionTest, StoppedPowerUpDoesNotLeaveTheNextConnectionHalfWay
     EXPECT_EQ(s().product.Prd_connected, 1);
 }
 
-TEST_F(ProductConnectionTest, PowerOffWhileACommandRunsOnlyLeavesTheProduct) {
+TEST_F(ProductConnectionTest, PowerOffRefusedWhileACommandRunsChangesNothing) {
     sim::BenchConfig bench;
     bench.product.present = false;
     open(bench);
@@ -256,8 +261,9 @@ TEST_F(ProductConnectionTest, PowerOffWhileACommandRunsOnlyLeavesTheProduct) {
 
     rig->controller->product().closeToolStripMenuItem_Click();
     EXPECT_EQ(rig->log(), "Wait until the previous command is completed!\r\n");
-    EXPECT_EQ(s().product.Prd_connected, 0);
-    EXPECT_FALSE(rig->view.eventsLogPage);
+    EXPECT_EQ(rig->progress.text, "Wait until the previous command is completed!");
+    EXPECT_EQ(s().product.Prd_connected, 1);
+    EXPECT_TRUE(rig->view.eventsLogPage);
     EXPECT_EQ(s().machines.EnterProduct_state, machines.EnterProduct_state);
     EXPECT_EQ(s().machines.EnterFunctions_state, machines.EnterFunctions_state);
     EXPECT_EQ(s().machines.EnterModule_state, machines.EnterModule_state);

@@ -21,7 +21,7 @@ struct LinkRig {
     RecordingDialogs dialogs;
     RecordingProgress progress;
     CommandHandler handler{hs, ms, lib, dialogs, progress};
-    VirtualPump pump{clock, handler, log};
+    VirtualPump pump{clock, handler, log, scheduler};
     VirtualTimer& timer1 = scheduler.addTimer(100, false, true, [this] { handler.tick100ms(); });
 
     LinkRig() {

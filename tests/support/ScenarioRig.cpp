@@ -33,7 +33,7 @@ ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn) : autoConnChecke
                         counter,
                         *timerHandler,
                         [this](Clock& c, CommandHandler& h, LogView& l) {
-                            auto p = std::make_unique<VirtualPump>(c, h, l);
+                            auto p = std::make_unique<VirtualPump>(c, h, l, scheduler);
                             scheduler.setPump(p.get());
                             return p;
                         },

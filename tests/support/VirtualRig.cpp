@@ -26,12 +26,26 @@ void VirtualTimer::start(int ms) {
     nextUs_ = clock_.nowUs() + std::int64_t{ms} * 1000;
 }
 
-void VirtualPump::runOnce(const std::function<void()>& betweenRuns) {
+void VirtualPump::scheduleRun(std::int64_t atUs) {
+    if (inlineWakeups && !inRun_ && atUs <= clock_.nowUs()) {
+        ++inlineRuns;
+        runOnce();
+        return;
+    }
+    pendingUs = atUs;
+}
+
+void VirtualPump::runOnce() {
     pendingUs.reset();
     ++runs;
+    inRun_ = true;
     beginRun();
     runOnWorker();
-    betweenRuns();
+    const std::int64_t gap = stepDelayUs ? std::max<std::int64_t>(stepDelayUs(), 0) : 0;
+    const std::int64_t stepUs = clock_.nowUs() + gap;
+    scheduler_.fireDue(stepUs, false);
+    scheduler_.advanceTo(stepUs);
+    inRun_ = false;
     afterRun();
 }
 
@@ -67,7 +81,7 @@ bool VirtualScheduler::runUntil(std::int64_t deadlineUs, const std::function<boo
             if (tm->active_) nextTimer = std::min(nextTimer, tm->nextUs_);
         if (pump_ != nullptr && pump_->pendingUs && *pump_->pendingUs <= nextTimer && *pump_->pendingUs <= deadlineUs) {
             clock_.advanceTo(*pump_->pendingUs);
-            pump_->runOnce([this] { fireDue(clock_.nowUs(), false); });
+            pump_->runOnce();
             continue;
         }
         if (nextTimer > deadlineUs) {

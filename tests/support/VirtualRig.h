@@ -49,16 +49,30 @@ private:
     std::function<void()> onFire_;
 };
 
+// The pump on virtual time. Besides the plain order (a run when its time comes, between other
+// events) it can produce the orderings of the threaded pump that a test must be able to meet:
+// - inlineWakeups: a wake-up with nothing to wait for runs a whole cycle (worker run and machine
+//   step) inside wakeup(), as the threaded pump does after a quick hand-over;
+// - stepDelayUs: the UI thread comes to the machine step that long after the worker run ended,
+//   and the timers that come due meanwhile (a 100 ms tick, the automatic connection) run first.
 class VirtualPump final : public Pump {
 public:
-    using Pump::Pump;
+    VirtualPump(Clock& clock, CommandHandler& handler, LogView& log, VirtualScheduler& scheduler)
+        : Pump(clock, handler, log), scheduler_(scheduler) {}
     std::optional<std::int64_t> pendingUs;
     int runs = 0;
+    int inlineRuns = 0;
+    bool inlineWakeups = false;
+    std::function<std::int64_t()> stepDelayUs;
     // One worker run, then the timers that came due meanwhile, then the machine step.
-    void runOnce(const std::function<void()>& betweenRuns);
+    void runOnce();
 
 protected:
-    void scheduleRun(std::int64_t atUs) override { pendingUs = atUs; }
+    void scheduleRun(std::int64_t atUs) override;
+
+private:
+    VirtualScheduler& scheduler_;
+    bool inRun_ = false;
 };
 
 class VirtualScheduler {
@@ -75,6 +89,7 @@ public:
     }
     // Fires timers due at or before t, in time order; only the worker-time ones when asked.
     void fireDue(std::int64_t t, bool workerOnly);
+    void advanceTo(std::int64_t us) { clock_.advanceTo(us); }
 
 private:
     RigClock& clock_;

@@ -235,6 +235,24 @@ TEST(Gates, WatchdogFreesAnUnconsumedTimeout) {
     EXPECT_EQ(rig.hs.CmdHandler_state.load(), HANDLER_RECEIVE);
 }
 
+// The watchdog started for one time-out must not turn a later one into an "answer" that its
+// machine, still waiting for its step, would take as data.
+TEST(Gates, WatchdogLeavesALaterTimeoutToItsMachine) {
+    LinkRig rig;
+    const auto timeOut = [&] {
+        ASSERT_EQ(rig.handler.WatchBus(IDENTIFICATION, true), RESULT_ACCEPTED);
+        rig.hs.Rx_timeout_val = 3;
+        rig.handler.wakeup();
+        ASSERT_TRUE(rig.scheduler.runFor(1000, [&] { return rig.hs.CmdHandler_state.load() == HANDLER_TIMEOUT; }));
+    };
+    timeOut();
+    rig.handler.armWatchdog();
+    EXPECT_EQ(rig.handler.WatchBus(0, true), RESULT_TIMEOUT);
+    timeOut();
+    rig.handler.watchdogFired();
+    EXPECT_EQ(rig.handler.WatchBus(0, true), RESULT_TIMEOUT);
+}
+
 TEST(Pump, IdleCyclesArePacedNotSpun) {
     LinkRig rig;
     rig.ms.EnterProduct_state = 2;  // a machine that never rests, with nothing to send

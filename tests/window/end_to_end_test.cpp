@@ -130,3 +130,61 @@ TEST(EndToEnd, MissingDatabaseIsToldAtStartAndEndsWithMinusOne) {
     }
     EXPECT_TRUE(r.err.contains("Cannot open the product database")) << r.err.toStdString();
 }
+
+// The acceptance run of the trustworthy operations, on the standard bench with the real worker
+// thread. Each part some rounds in a row: a row's own button with "Auto conn" unticked right after
+// a check's answer (DRAVIK_ACCEPTANCE_ROW_ROUNDS); with the automatic connection polling, the big
+// "Set" after typing into a text row, and "Power off" (DRAVIK_ACCEPTANCE_ROUNDS). One round each
+// by default; the by-hand figures use 200 and 50.
+TEST(EndToEnd, AcceptanceRunWithTheAutomaticConnectionPolling) {
+    const auto count = [](const char* name) {
+        return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : 1;
+    };
+    const int rowRounds = count("DRAVIK_ACCEPTANCE_ROW_ROUNDS");
+    const int rounds = count("DRAVIK_ACCEPTANCE_ROUNDS");
+    QString script = "wait-log \"Found product\" 30000\n";
+    for (int i = 0; i < rowRounds; ++i) {
+        const QString value = i % 2 == 0 ? "5678" : "4321";
+        script += "wait-log \"AutoConn: Identification\" 15000\n"
+                  "wait-log \"Rx: OK\" 5000\n"
+                  "click checkBoxAutoConn\n"
+                  "expect checkBoxAutoConn checked \"false\"\n"
+                  "type textBox_Function_4 \"" + value + "\"\n"
+                  "click button_Function_4\n"
+                  "wait-log \"TX command: MEMORY_WRITE_2\" 10000\n"
+                  "wait-log \"Stop thread\" 15000\n"
+                  "expect textBox_Function_4 text \"" + value + "\"\n"
+                  "expect textBox_Function_4 color \"#000000\"\n"
+                  "click checkBoxAutoConn\n";
+    }
+    for (int i = 0; i < rounds; ++i) {
+        // Text rows are written by their own button: the big "Set" keeps the row red and says so,
+        // and polling goes on.
+        script += "wait-log \"AutoConn: Identification\" 15000\n"
+                  "type textBox_Function_4 \"5678\"\n"
+                  "click buttonSetAll\n"
+                  "wait-log \"not written: text rows are set with their own button\" 20000\n"
+                  "wait-log \"Stop thread\" 15000\n"
+                  "expect textBox_Function_4 color \"#ff0000\"\n"
+                  "expect label_progressBar_car text \"Process terminated: text rows are set with their own button\"\n"
+                  "wait-log \"AutoConn: Identification\" 15000\n"
+                  "wait-log \"AutoConn: Identification\" 15000\n";
+    }
+    for (int i = 0; i < rounds; ++i) {
+        // "Power off" takes over from a pending check and switches every output off.
+        script += "wait-log \"AutoConn: Identification\" 15000\n"
+                  "click closeToolStripMenuItem\n"
+                  "wait-log \"TX command: MBUS_SETUP. Data: 1.f1.2.a.40.1.0.ff.\" 5000\n"
+                  "wait-log \"Stop thread\" 5000\n"
+                  "expect label_Product text \"No product connected.\"\n"
+                  "click toolStripButton1\n"
+                  "wait-log \"Found product\" 30000\n";
+    }
+    script += "quit\n";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script", writeScript(dir, script.toLatin1().constData())},
+                                   60000 + (rowRounds + 2 * rounds) * 20000);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.right(3000).toStdString();
+    EXPECT_FALSE(r.out.contains("Wait until the previous command is completed!"));
+}
