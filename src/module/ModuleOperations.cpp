@@ -9,8 +9,8 @@ namespace {
 const QString kWaitPrevious = QStringLiteral("Wait until the previous command is completed!\r\n");
 }  // namespace
 
-// Every module operation starts here, through the handler's one start place. An operation on a module that was
-// not identified would never be stepped: it is not started and the machine rests.
+// Every module operation starts here, through the handler's one start place. An operation on a
+// module that was not identified would never be stepped: it is not started and the machine rests.
 void EnterModule::startOperation(std::uint8_t operation, bool idleCheck) {
     if (idleCheck && d_.handler.WatchBus(0, true) != RESULT_IDLE) {
         d_.log.appendLog(kWaitPrevious);
