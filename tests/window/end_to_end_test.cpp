@@ -74,14 +74,21 @@ TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
 }
 
 // The demo plays the road of one operation: adapter and product connected automatically, the panel
-// read, a value changed and set, read back black.
+// read, a value changed and set, read back black; then a product with a slot module on the cable,
+// whose protocols combo offers the sample protocol files.
 TEST(EndToEnd, DemoPlaysTheWholeRoad) {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
-    const ProgramRun r = runDravik(dir, {"--demo"}, 120000);
+    const QDir samples(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data/protocols")));
+    for (const QString& name : samples.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(samples.filePath(name), dir.filePath("data/protocols/" + name)));
+    const ProgramRun r = runDravik(dir, {"--demo"}, 180000);
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("TX command: MEMORY_WRITE_write. Data: 1.f2.2.5.2.10.0.")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("TX command: ALL_SLOT_SETTINGS_INFO")) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/05-module-file-protocol.png")));
 }
 
 // Without the product database the program ends with status -1, but not silently.

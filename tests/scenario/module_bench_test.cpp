@@ -1,0 +1,114 @@
+// The module on the simulated bench, end to end: the first connection's chain and both routes.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+
+#include "support/ScenarioRig.h"
+
+using namespace dravik;
+using namespace dravik::test;
+
+namespace {
+
+constexpr std::uint8_t kReadCode = 0x01;
+
+struct ModuleBenchTest : ::testing::Test {
+    std::unique_ptr<ScenarioRig> rig;
+
+    void connect(const char* benchFile) {
+        std::string error;
+        auto bench = sim::loadBenchFile(std::string(DRAVIK_SOURCE_DIR "/data/benches/") + benchFile, error);
+        ASSERT_TRUE(bench) << error;
+        rig = std::make_unique<ScenarioRig>(*bench, false);
+        ASSERT_TRUE(rig->installSampleDatabase());
+        const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
+        const QDir target(QDir(rig->dataDir.path()).filePath(QStringLiteral("protocols")));
+        QDir().mkpath(target.path());
+        for (const QString& name : source.entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
+        rig->runFor(50);
+        rig->controller->iface().Restart();
+        ASSERT_TRUE(rig->runFor(500, [&] { return rig->s().connection.Interface_connected; }));
+        ASSERT_TRUE(rest());
+        rig->controller->autoConn().RebootConnectProduct();
+        ASSERT_TRUE(rest());
+    }
+    bool rest(int ms = 120000) {
+        return rig->runFor(ms, [&] { return !rig->controller->handler().ProcessIsInProgress(false); });
+    }
+    EnterModule& module() { return rig->controller->module(); }
+    // Index of the first frame to the destination with the code, or -1.
+    int first(std::uint8_t dest, std::uint8_t code) {
+        const auto frames = rig->frames();
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const auto& f = frames[i].frame;
+            if (f.size() > 4 && f[1] == dest && f[4] == code) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    QStringList comboTexts(int position) {
+        QStringList out;
+        if (QComboBox* c = module().panel().combo(position))
+            for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
+        return out;
+    }
+};
+
+// Functions first, then the module's selection and working slots, then all its slots.
+TEST_F(ModuleBenchTest, FirstConnectionReadsFunctionsThenSelectionThenAllSlots) {
+    connect("vrak2-direct.json");
+    const int functions = first(kDestProduct, kReadCode);
+    const int selection = first(kDestProduct, 0x09);
+    const int working = first(kDestProduct, 0x0B);
+    const int all = first(kDestProduct, 0x0C);
+    ASSERT_GE(functions, 0);
+    EXPECT_LT(functions, selection);
+    EXPECT_LT(selection, working);
+    EXPECT_LT(working, all);
+    EXPECT_EQ(rig->s().connection.startUp, 0);
+    EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+    EXPECT_EQ(rig->s().moduleStatus.Mdl_VRAK_Working_Slots_Number, 5);  // the slots in the selection
+
+    const QStringList protocols = comboTexts(0);
+    ASSERT_FALSE(protocols.isEmpty());
+    EXPECT_TRUE(protocols.filter(QStringLiteral("*")).size() > 0) << protocols.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(protocols.filter(QStringLiteral("UNGROUPED")).isEmpty());
+    EXPECT_TRUE(module().panel().combo(0)->currentText().contains(QStringLiteral("CAN PASSENGER")));
+    QListWidget* list = module().controls().checkedListBox_ProtocolSelection;
+    EXPECT_GT(list->count(), 0);
+    EXPECT_EQ(module().controls().listBox_selectDeselect_group->count(), 4);
+    EXPECT_FALSE(rig->log().contains(QStringLiteral("error!")));
+}
+
+// A module through the product: its three setting bytes are read from the product's memory and
+// its parameters shown; no slots are asked for.
+TEST_F(ModuleBenchTest, ModuleThroughTheProductShowsItsParameters) {
+    connect("aux31-through-product.json");
+    EXPECT_EQ(first(kDestInterface, 0x40) >= 0, true);
+    EXPECT_EQ(first(kDestProduct, 0x0B), -1);
+    const auto& st = rig->s().moduleStatus;
+    EXPECT_EQ(st.module_data, (std::array<std::uint8_t, 3>{1, 1, 0}));
+    EXPECT_EQ(st.Mdl_Selected_Parameter_A, 1);
+    EXPECT_EQ(st.Mdl_Selected_Parameter_C, 1);
+    ASSERT_GE(module().panel().count(), 1);
+    EXPECT_EQ(module().panel().combo(0)->currentText(), QStringLiteral("Protocol 1"));
+    EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+}
+
+TEST_F(ModuleBenchTest, LockedModuleRefusesTheSelection) {
+    connect("vrak2-locked.json");
+    EXPECT_TRUE(module().controls().pictureBox_padlock_lock->isEnabled());
+    const std::size_t before = rig->frames().size();
+    module().button_Set_Selected_Protocols_Click();
+    ASSERT_TRUE(rest());
+    ASSERT_FALSE(rig->dialogs.shown.empty());
+    EXPECT_EQ(rig->dialogs.shown.back().text,
+              QStringLiteral("The module protection is active. Insert password and unlock the module first."));
+    const auto frames = rig->frames();
+    for (std::size_t i = before; i < frames.size(); ++i) EXPECT_NE(frames[i].frame[4], 0x0D);
+}
+
+}  // namespace
