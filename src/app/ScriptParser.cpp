@@ -31,6 +31,7 @@ constexpr std::array<CommandForm, 16> kCommands{{
     {"expect-log", ScriptOp::ExpectLog, 1, 1, "expect-log \"TEXT\""},
     {"expect-message", ScriptOp::ExpectMessage, 1, 1, "expect-message \"TEXT\""},
     {"screenshot", ScriptOp::Screenshot, 1, 1, "screenshot FILE"},
+    {"choose-file", ScriptOp::ChooseFile, 1, 1, "choose-file \"PATH\"|Cancel"},
     {"quit", ScriptOp::Quit, 0, 0, "quit"},
 }};
 
@@ -191,6 +192,12 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
                 cmd.cancel = true;
             else
                 return badArgument(QStringLiteral("'%1' is neither OK nor Cancel").arg(words[1]));
+            break;
+        case ScriptOp::ChooseFile:
+            // A bare Cancel cancels; a file named Cancel is written in quotes.
+            cmd.cancel = !quoted[1] && words[1].compare(QLatin1String("Cancel"), Qt::CaseInsensitive) == 0;
+            cmd.text = words[1];
+            if (!cmd.cancel && cmd.text.isEmpty()) return badArgument(QStringLiteral("the path is empty"));
             break;
         case ScriptOp::Expect:
         case ScriptOp::ExpectContains: {
