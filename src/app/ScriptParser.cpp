@@ -15,7 +15,7 @@ struct CommandForm {
     const char* usage;
 };
 
-constexpr std::array<CommandForm, 16> kCommands{{
+constexpr std::array<CommandForm, 17> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
     {"click", ScriptOp::Click, 1, 1, "click NAME"},
