@@ -1,4 +1,4 @@
-// Programming a file protocol of four 256-byte slots into the slot module of the "VRAK-2" bench,
+// Programming a file protocol of four 256-byte slots into the slot module of the "VRAK-1" bench,
 // on virtual time, from the flash unlock to the checksum answer: how much longer it takes than the
 // link itself needs for the same exchanges. The floor of one exchange is (request bytes + answer
 // bytes) x 11 / the module's baud + the module's turnaround + one USB frame each way.
@@ -14,9 +14,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ControllerBench b;
-    if (!b.load("vrak2-direct.json")) return 1;
+    if (!b.load("vrak1-direct.json")) return 1;
     QDir().mkpath(b.protocolsFolder());
-    const QString file = QStringLiteral("VRAK2-GROUPS-DEMO.txt");
+    const QString file = QStringLiteral("VRAK1-CAN-DEMO.txt");
     if (!QFile::copy(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols/") + file,
                      QDir(b.protocolsFolder()).filePath(file)) ||
         !b.connect())
