@@ -12,6 +12,7 @@
 #include "app/QtOneShotTimer.h"
 #include "app/WorkerThread.h"
 #include "config/ConfigurationFile.h"
+#include "config/ModuleConfigAdapter.h"
 #include "connection/TestPage.h"
 #include "connection/ConnectionView.h"
 #include "link/FileDialogs.h"
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;
     std::unique_ptr<ConfigurationFile> configuration_;
+    std::unique_ptr<ModuleConfigAdapter> moduleConfig_;
     QPointer<QMenu> productMenu_;
     QPointer<QMenu> moduleMenu_;
     ScriptRunner* script_ = nullptr;

@@ -19,6 +19,8 @@ void DownloadView::wireConfiguration() {
     configuration_ = std::make_unique<ConfigurationFile>(
         ConfigurationFile::Deps{s.product, s.module, c.functions().panel(), c.panelOperations(), *this, *this,
                                 *this, *this, *this, [] { return mainDataFolder(); }});
+    moduleConfig_ = std::make_unique<ModuleConfigAdapter>(c.module(), s.moduleStatus, s.machines);
+    configuration_->setModulePort(moduleConfig_.get());
     c.panelOperations().reloadConfiguration = [this] { return configuration_->reloadCurrent(); };
     connect(ui_.toolStripButtonSaveFile, &QAction::triggered, this,
             [this] { configuration_->SaveParameters(); });
@@ -53,13 +55,6 @@ void DownloadView::showConfigFileName(const QString& fullPath, const QString& na
 
 void DownloadView::clearProductPanel() { controller_->functions().panel().clear(ui_.panel_ProductContent); }
 
-void DownloadView::clearModulePanel() {
-    const auto children =
-        ui_.panel_ModuleContent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget* w : children) {
-        w->setParent(nullptr);
-        w->deleteLater();
-    }
-}
+void DownloadView::clearModulePanel() { controller_->module().panel().clear(ui_.panel_ModuleContent); }
 
 }  // namespace dravik
