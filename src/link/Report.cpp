@@ -55,6 +55,12 @@ const CommandInfo* commandInfo(int cmd) {
     return info.length == 0 ? nullptr : &info;
 }
 
+QString commandLogName(int cmd) {
+    const CommandInfo* info = commandInfo(cmd);
+    if (info == nullptr) return QString::number(cmd);
+    return QString::fromLatin1(info->logName.data(), static_cast<qsizetype>(info->logName.size()));
+}
+
 std::uint8_t frameChecksum(const dataBuffer& b, int length) {
     unsigned sum = 0;
     for (int i = kLength; i < kLength + length && i < dataBuffer::kSize; ++i) sum += b[i];

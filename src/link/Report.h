@@ -77,6 +77,9 @@ struct CommandInfo {
 // The header of a command that the handler can send; nullptr for 0, 5, 25 and values above 30.
 const CommandInfo* commandInfo(int cmd);
 
+// The command's name in the status log; its number for a command without a header.
+QString commandLogName(int cmd);
+
 // Sum modulo 256 of bytes 7 .. 7+L-1.
 std::uint8_t frameChecksum(const dataBuffer& b, int length);
 

@@ -199,11 +199,7 @@ void EnterModule::waitAnswer() {
             if (action != nullptr) {
                 (this->*action)();
             } else {
-                const CommandInfo* info = commandInfo(cmd);
-                const QString name = info != nullptr ? QString::fromLatin1(info->logName.data(),
-                                                                           static_cast<qsizetype>(info->logName.size()))
-                                                     : QString::number(cmd);
-                fail(QStringLiteral("### ") + name + QStringLiteral(" error! ###"), kProcessTerminated);
+                fail(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###"), kProcessTerminated);
             }
             break;
         }

@@ -139,7 +139,8 @@ class EnterModule {
     void onSlotInfo();
     void onAllSlotInfo();
     void onWriteSlots();
-    bool slotCountFits(std::uint8_t count, const char* command);
+    bool slotCountFits(std::uint8_t count, int cmd);
+    void nextSlotRequest(int cmd, const QString& progressText, std::uint8_t total);
     void bothProgress(const QString& text, int percent, bool visible = true);
     void sendWriteSlots();
 

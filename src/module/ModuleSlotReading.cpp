@@ -47,10 +47,10 @@ void EnterModule::bothProgress(const QString& text, int percent, bool visible) {
 }
 
 // A count the tables cannot hold is refused before any slot is read.
-bool EnterModule::slotCountFits(std::uint8_t count, const char* command) {
+bool EnterModule::slotCountFits(std::uint8_t count, int cmd) {
     if (count <= kSlotsTableSize) return true;
     fail(QStringLiteral("### %1 error! ### The module reports %2 slots; at most %3 can be read")
-             .arg(QLatin1String(command))
+             .arg(commandLogName(cmd))
              .arg(count)
              .arg(kSlotsTableSize),
          kTransmitError);
@@ -60,7 +60,7 @@ bool EnterModule::slotCountFits(std::uint8_t count, const char* command) {
 void EnterModule::readWorking() {
     std::fill_n(d_.tables.WorkingProtocolsGroups_Table.begin(), kSlotsTableSize, 0);
     const std::uint8_t working = d_.st.Mdl_VRAK_Working_Slots_Number;
-    if (!slotCountFits(working, "SLOT_SETTINGS_INFO")) return;
+    if (!slotCountFits(working, SLOT_SETTINGS_INFO)) return;
     if (working == 0) {
         panel_.clear(controls().panel_Module);
         d_.ms.EnterModule_state = MODULE_OPERATION_END;
@@ -96,21 +96,29 @@ void EnterModule::onSlotInfo() {
         }
         Fill_Working_VRAK_Protocols(static_cast<std::uint16_t>(working + loaded), false);
         bothProgress(kProcessTerminated, 0);
-    } else if (d_.prd.RetryNum >= kSlotRetries) {
+    } else {
+        nextSlotRequest(SLOT_SETTINGS_INFO, QStringLiteral("Reading SELECTED slots..."), working);
+    }
+}
+
+// A wrong answer asks again for the same slot, three times at most; the error line names the
+// command.
+void EnterModule::nextSlotRequest(int cmd, const QString& progressText, std::uint8_t total) {
+    if (d_.prd.RetryNum >= kSlotRetries) {
         d_.prd.RetryNum = 0;
         bothProgress(kTransmitError, 0);
-        d_.log.appendLog(QStringLiteral("### SLOT_SETTINGS_INFO error! ###") + kCrLf);
+        d_.log.appendLog(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###") + kCrLf);
         d_.ms.EnterModule_state = MODULE_OPERATION_END;
-    } else {
-        d_.hs.TxBuffer_usb[kData] = st.Slot_Num;
-        request(SLOT_SETTINGS_INFO);
-        bothProgress(QStringLiteral("Reading SELECTED slots..."), st.Slot_Num * 100 / working);
+        return;
     }
+    d_.hs.TxBuffer_usb[kData] = d_.st.Slot_Num;
+    request(cmd);
+    bothProgress(progressText, d_.st.Slot_Num * 100 / total);
 }
 
 void EnterModule::readAll() {
     const std::uint8_t all = d_.st.Mdl_VRAK_All_Slots_Number;
-    if (!slotCountFits(all, "ALL_SLOT_SETTINGS_INFO")) return;
+    if (!slotCountFits(all, ALL_SLOT_SETTINGS_INFO)) return;
     if (all == 0) {
         controls().checkedListBox_ProtocolSelection->clear();
         d_.ms.EnterModule_state = MODULE_OPERATION_END;
@@ -145,15 +153,8 @@ void EnterModule::onAllSlotInfo() {
         d_.progress.setProgressValue(0);
         d_.progress.setProgressText(kProcessTerminated, true);
         d_.ms.EnterModule_state = MODULE_OPERATION_END;
-    } else if (d_.prd.RetryNum >= kSlotRetries) {
-        d_.prd.RetryNum = 0;
-        bothProgress(kTransmitError, 0);
-        d_.log.appendLog(QStringLiteral("### ALL_SLOT_SETTINGS_INFO error! ###") + kCrLf);
-        d_.ms.EnterModule_state = MODULE_OPERATION_END;
     } else {
-        d_.hs.TxBuffer_usb[kData] = st.Slot_Num;
-        request(ALL_SLOT_SETTINGS_INFO);
-        bothProgress(QStringLiteral("Reading ALL slots..."), st.Slot_Num * 100 / all);
+        nextSlotRequest(ALL_SLOT_SETTINGS_INFO, QStringLiteral("Reading ALL slots..."), all);
     }
 }
 

@@ -13,9 +13,14 @@ void FakeLibrary::answerNext(std::uint8_t dest, std::uint8_t code, std::vector<s
 
 void FakeLibrary::USB_TX(dataBuffer report) {
     sent.push_back(report);
+    sentAtUs.push_back(clock_.nowUs());
     if (!scripted.empty()) {
         queue.push_back({clock_.nowUs() + scripted.front().first, scripted.front().second});
         scripted.pop_front();
+    } else if (device) {
+        if (const auto data = device(report))
+            queue.push_back({clock_.nowUs() + answerDelayUs,
+                             libframe::makeFrame(report[kDest], report[kCode], data->data(), static_cast<int>(data->size()))});
     }
 }
 

@@ -3,6 +3,8 @@
 // captured requests, and a poll that waits like a real one.
 
 #include <deque>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "link/Clock.h"
@@ -49,6 +51,11 @@ public:
     int polls = 0;
     // Runs inside the next receive poll, as the UI thread may while the worker waits.
     std::function<void()> duringPoll;
+    // A device model: answers a request with the data bytes it sends back, or stays silent
+    // (nullopt); used when nothing is scripted. The answer is readable answerDelayUs after the send.
+    std::function<std::optional<std::vector<std::uint8_t>>(const dataBuffer& request)> device;
+    std::int64_t answerDelayUs = 3000;
+    std::vector<std::int64_t> sentAtUs;
 };
 
 }  // namespace dravik::test

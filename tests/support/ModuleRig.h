@@ -1,55 +1,19 @@
 #pragma once
 // The module machine alone on virtual time: the real handler and pump, a library whose device
-// answers each request through a callback, the sample product database, and detached controls.
+// model answers each request, the sample product database, and detached controls.
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <functional>
 #include <memory>
-#include <optional>
 
-#include "link/InterfaceLibrary.h"
 #include "module/EnterModule.h"
 #include "support/FakeConnectionView.h"
-#include "support/FakeLibrary.h"
-#include "support/RecordingViews.h"
-#include "support/VirtualRig.h"
+#include "support/LinkRig.h"
 
 namespace dravik::test {
 
-// Answers a request with the data bytes the device sends back, or stays silent (nullopt).
-using DeviceAnswer = std::function<std::optional<std::vector<std::uint8_t>>(const dataBuffer& request)>;
-
-class RespondingLibrary : public FakeLibrary {
-  public:
-    using FakeLibrary::FakeLibrary;
-    DeviceAnswer device;
-    std::int64_t answerDelayUs = 3000;
-    std::vector<std::int64_t> sentAtUs;
-    void USB_TX(dataBuffer report) override {
-        FakeLibrary::USB_TX(report);
-        sentAtUs.push_back(clock_.nowUs());
-        if (!device) return;
-        const auto data = device(report);
-        if (!data) return;
-        queue.push_back({clock_.nowUs() + answerDelayUs,
-                         libframe::makeFrame(report[kDest], report[kCode], data->data(), static_cast<int>(data->size()))});
-    }
-};
-
-struct ModuleRig {
-    RigClock clock;
-    VirtualScheduler scheduler{clock};
-    RespondingLibrary lib{clock};
-    HandlerState hs;
-    MachineStates ms;
-    RecordingLog log;
-    RecordingDialogs dialogs;
-    RecordingProgress progress;
-    CommandHandler handler{hs, ms, lib, dialogs, progress};
-    VirtualPump pump{clock, handler, log};
-    VirtualTimer& timer1 = scheduler.addTimer(100, false, true, [this] { handler.tick100ms(); });
+struct ModuleRig : LinkRig {
     ConnectionState cs;
     ProductState prd;
     ModuleState mod;
@@ -62,10 +26,7 @@ struct ModuleRig {
     std::unique_ptr<EnterModule> module;
 
     ModuleRig() {
-        ms.EnterFunctions_state = kEnterFunctionsWaiting;
         ms.EnterModule_state = MODULE_STOPPED;
-        scheduler.setPump(&pump);
-        timer1.start();
         const QString db = QDir(dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
         QFile::copy(QStringLiteral(DRAVIK_SAMPLE_DATABASE), db);
         cs.Main_directory = dataDir.path();
@@ -96,10 +57,9 @@ struct ModuleRig {
         mod.Mod_Name = type == kModuleA1 ? QStringLiteral("VRAK-1") : QStringLiteral("VRAK-2");
     }
 
-    bool rest(int ms = 60000) {
-        return scheduler.runFor(ms, [&] { return !handler.ProcessIsInProgress(false) && !pump.isBusy(); });
+    bool rest(int limitMs = 60000) {
+        return scheduler.runFor(limitMs, [&] { return !handler.ProcessIsInProgress(false) && !pump.isBusy(); });
     }
-
 };
 
 }  // namespace dravik::test
