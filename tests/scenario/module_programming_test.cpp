@@ -306,6 +306,31 @@ TEST_F(ProgrammingTest, LostLineAnswersResendTheSameLineTwice) {
     EXPECT_EQ(rig.cs.Reboot, 1);
 }
 
+// Stopping all processes mid-image sends nothing more; the next "Set" unlocks again and starts at
+// slot 0, line 0.
+TEST_F(ProgrammingTest, StoppedRunStartsOverFromTheUnlock) {
+    choose(true);
+    rig.module->SetProtocol_fnc();
+    ASSERT_TRUE(rig.scheduler.runFor(60000, [&] { return sent(kSendLine).size() >= 10; }));
+    rig.handler.StopProcess();
+    rig.ms.EnterModule_state = MODULE_STOPPED;
+    ASSERT_TRUE(rig.rest());
+    const std::size_t stoppedAt = rig.lib.sent.size();
+    EXPECT_LT(sent(kSendLine).size(), 12u);
+    EXPECT_TRUE(sent(kVerify).empty());
+
+    ASSERT_TRUE(setProtocol());
+    std::vector<Bytes> after;
+    for (std::size_t i = stoppedAt; i < rig.lib.sent.size(); ++i)
+        if (rig.lib.sent[i][kCode] == kUnlock || rig.lib.sent[i][kCode] == kSendLine)
+            after.push_back(data(rig.lib.sent[i], 2));
+    ASSERT_GE(after.size(), 2u);
+    EXPECT_EQ(after[0], (Bytes{kKey1, kKey2}));
+    EXPECT_EQ(after[1], (Bytes{0, 0}));
+    EXPECT_EQ(device.flash, image);
+    EXPECT_EQ(sent(kVerify).size(), 1u);
+}
+
 // OK on the newer-protocol question goes straight to the setting: nothing is programmed.
 TEST_F(ProgrammingTest, NewerProtocolQuestionSetsWithoutProgramming) {
     rig.st.Mdl_Selected_Decode = 5;
