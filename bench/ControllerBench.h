@@ -182,11 +182,12 @@ class ControllerBench {
     bool connect() {
         Session& s = controller->session();
         controller->iface().Restart();
-        const bool ok = drive([&] { return s.connection.Interface_connected; }) &&
-                        (controller->autoConn().RebootConnectProduct(), true) && drive([&] {
-                            return s.product.Prd_connected == 1 && s.machines.EnterFunctions_state == EnterFunc_WAITING;
-                        }) &&
-                        drive([&] { return idle(); });
+        const bool ok =
+            drive([&] { return s.connection.Interface_connected; }) &&
+            (controller->autoConn().RebootConnectProduct(), true) && drive([&] {
+                return s.product.Prd_connected == 1 && s.machines.EnterFunctions_state == EnterFunc_WAITING;
+            }) &&
+            drive([&] { return idle(); });
         if (!ok) std::fprintf(stderr, "the product was not connected\n");
         return ok;
     }

@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     const std::uint32_t baud = sim::baudOfCode(bench.module.baudCode, bench.adapter.baudCode3);
     const std::vector<Exchange>& ex = b.views.exchanges;
     auto at = [&ex](const char* name) {
-        return std::find_if(ex.begin(), ex.end(), [name](const Exchange& e) { return e.command == QLatin1String(name); });
+        return std::find_if(ex.begin(), ex.end(),
+                            [name](const Exchange& e) { return e.command == QLatin1String(name); });
     };
     const auto first = at("UNLOCK_VRAK_FLASH");
     const auto last = at("VERIFY_FIRMWARE");

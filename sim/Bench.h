@@ -90,6 +90,9 @@ struct ModuleConfig {
     std::array<std::uint8_t, 2> unlockKeys{0xA5, 0x5A};
     std::uint8_t slotsPerBlock = 4;    // slots of one programmed image: the last ones of the module
     std::uint16_t bytesPerSlot = 256;  // a multiple of 16
+    // XORed into the 18 header bytes of each programmed slot when the image is installed: a module
+    // whose protocol files carry scrambled headers reads them back in the clear.
+    std::uint8_t headerKey = 0;
 };
 
 struct Timing {

@@ -144,6 +144,7 @@ void readModule(const Fields& fields, ModuleConfig& module) {
     fields.readBytes("unlockKeys", module.unlockKeys);
     fields.readInteger("slotsPerBlock", 1, kMaxSlotsPerBlock, module.slotsPerBlock);
     fields.readInteger("bytesPerSlot", kMinBytesPerSlot, kMaxBytesPerSlot, module.bytesPerSlot);
+    fields.readInteger("headerKey", 0, kMaxByte, module.headerKey);
     if (module.bytesPerSlot % 16 != 0) {
         fail("\"" + fields.pathOf("bytesPerSlot") + "\": expected a multiple of 16, got " +
              std::to_string(module.bytesPerSlot));

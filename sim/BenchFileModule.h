@@ -7,9 +7,9 @@
 namespace sim::benchfile {
 
 inline constexpr std::initializer_list<const char*> kModuleKeys = {
-    "hardwareVersion", "softwareType", "softwareVersion", "baudCode",    "bootTimeMs",
-    "slots",           "selection",    "protection",      "password",    "logs",
-    "logsNumber",      "unlockKeys",   "slotsPerBlock",   "bytesPerSlot"};
+    "hardwareVersion", "softwareType", "softwareVersion", "baudCode",     "bootTimeMs",
+    "slots",           "selection",    "protection",      "password",     "logs",
+    "logsNumber",      "unlockKeys",   "slotsPerBlock",   "bytesPerSlot", "headerKey"};
 
 void readModule(const Fields& fields, ModuleConfig& module);
 

@@ -1,6 +1,7 @@
 #include "sim/ModuleFlash.h"
 
 #include <algorithm>
+#include <array>
 
 #include "sim/Crc16.h"
 
@@ -74,9 +75,12 @@ void ModuleFlash::install() {
     const std::size_t count = std::min<std::size_t>(config_.slotsPerBlock, table.size());
     const std::size_t first = table.size() - count;
     for (std::size_t k = 0; k < count; ++k) {
-        const auto header = image_.begin() + static_cast<std::ptrdiff_t>(k * config_.bytesPerSlot);
+        std::array<std::uint8_t, kHeaderBytes> header{};
+        const auto from = image_.begin() + static_cast<std::ptrdiff_t>(k * config_.bytesPerSlot);
+        std::transform(from, from + kHeaderBytes, header.begin(),
+                       [this](std::uint8_t b) { return static_cast<std::uint8_t>(b ^ config_.headerKey); });
         SlotConfig& slot = table[first + k];
-        std::copy_n(header, kNameBytes, slot.name.begin());
+        std::copy_n(header.begin(), kNameBytes, slot.name.begin());
         slot.revision = header[kRevision];
         slot.version = header[kVersion];
         slot.decoderType = header[kDecoderType];

@@ -19,29 +19,29 @@ EnterModule::~EnterModule() = default;
 // One entry per state value; a null entry does nothing (0 and the resting MODULE_STOPPED).
 const std::array<EnterModule::Action, kModuleStates>& EnterModule::stateTable() {
     static const std::array<Action, kModuleStates> table = {
-        nullptr,                           // 0
-        &EnterModule::start,               // MODULE_START
-        &EnterModule::send,                // MODULE_SEND
-        &EnterModule::waitAnswer,          // MODULE_WAIT_ANSWER
-        &EnterModule::infoDone,            // MODULE_INFO_DONE
-        &EnterModule::readWorking,         // MODULE_READ_WORKING
-        &EnterModule::readAll,             // MODULE_READ_ALL
-        &EnterModule::checkProtection,     // MODULE_CHECK_PROTECTION
-        &EnterModule::setProtection,       // MODULE_SET_PROTECTION
-        &EnterModule::readLogs,            // MODULE_READ_LOGS
-        &EnterModule::clearLogs,           // MODULE_CLEAR_LOGS
-        &EnterModule::writeSelection,      // MODULE_WRITE_SELECTION
-        &EnterModule::setProtocol,         // MODULE_SET_PROTOCOL
-        &EnterModule::restart,             // MODULE_RESTART
-        &EnterModule::setup,               // MODULE_SETUP
-        &EnterModule::indexSetup,          // MODULE_INDEX_SETUP
-        &EnterModule::decodeSetup,         // MODULE_DECODE_SETUP
-        &EnterModule::unlockFlash,         // MODULE_UNLOCK_FLASH
-        &EnterModule::loadFile,            // MODULE_LOAD_FILE
-        &EnterModule::sendLine,            // MODULE_SEND_LINE
-        &EnterModule::resetSelection,      // MODULE_RESET_SELECTION
-        &EnterModule::operationEnd,        // MODULE_OPERATION_END
-        nullptr,                           // MODULE_STOPPED
+        nullptr,                        // 0
+        &EnterModule::start,            // MODULE_START
+        &EnterModule::send,             // MODULE_SEND
+        &EnterModule::waitAnswer,       // MODULE_WAIT_ANSWER
+        &EnterModule::infoDone,         // MODULE_INFO_DONE
+        &EnterModule::readWorking,      // MODULE_READ_WORKING
+        &EnterModule::readAll,          // MODULE_READ_ALL
+        &EnterModule::checkProtection,  // MODULE_CHECK_PROTECTION
+        &EnterModule::setProtection,    // MODULE_SET_PROTECTION
+        &EnterModule::readLogs,         // MODULE_READ_LOGS
+        &EnterModule::clearLogs,        // MODULE_CLEAR_LOGS
+        &EnterModule::writeSelection,   // MODULE_WRITE_SELECTION
+        &EnterModule::setProtocol,      // MODULE_SET_PROTOCOL
+        &EnterModule::restart,          // MODULE_RESTART
+        &EnterModule::setup,            // MODULE_SETUP
+        &EnterModule::indexSetup,       // MODULE_INDEX_SETUP
+        &EnterModule::decodeSetup,      // MODULE_DECODE_SETUP
+        &EnterModule::unlockFlash,      // MODULE_UNLOCK_FLASH
+        &EnterModule::loadFile,         // MODULE_LOAD_FILE
+        &EnterModule::sendLine,         // MODULE_SEND_LINE
+        &EnterModule::resetSelection,   // MODULE_RESET_SELECTION
+        &EnterModule::operationEnd,     // MODULE_OPERATION_END
+        nullptr,                        // MODULE_STOPPED
     };
     return table;
 }
@@ -143,7 +143,8 @@ void EnterModule::startDirect() {
     } else if (cs.Actual_communication == 1) {
         request(ACTUAL_SLOT_CONFIGURATION);
     } else {
-        fail(QStringLiteral("Module: the link is set up for no known device (%1)").arg(cs.Actual_communication),
+        fail(QStringLiteral("Module: the link is set up for no known device (%1)")
+                 .arg(cs.Actual_communication),
              kProcessTerminated);
     }
 }
@@ -195,11 +196,13 @@ void EnterModule::waitAnswer() {
         case RESULT_ANSWER_OK:
         case RESULT_IDLE: {
             const int cmd = d_.hs.SendingCmd;
-            const Action action = cmd >= 0 && cmd <= kLastCommand ? answerTable()[static_cast<std::size_t>(cmd)] : nullptr;
+            const Action action =
+                cmd >= 0 && cmd <= kLastCommand ? answerTable()[static_cast<std::size_t>(cmd)] : nullptr;
             if (action != nullptr) {
                 (this->*action)();
             } else {
-                fail(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###"), kProcessTerminated);
+                fail(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###"),
+                     kProcessTerminated);
             }
             break;
         }
@@ -226,8 +229,8 @@ void EnterModule::onTimeout() {
                 d_.progress.setProgressText(QStringLiteral("Module rx error !"), true);
                 d_.hs.release();
                 d_.cs.Reboot = 1;
-                d_.dialogs.message(QStringLiteral(" Rx error"), QStringLiteral("Send data slot"), Dialogs::Buttons::Ok,
-                                   Dialogs::Icon::Error);
+                d_.dialogs.message(QStringLiteral(" Rx error"), QStringLiteral("Send data slot"),
+                                   Dialogs::Buttons::Ok, Dialogs::Icon::Error);
                 d_.progress.setProgressText(QString(), false);
                 d_.progress.setProgressValue(0);
                 d_.ms.EnterModule_state = MODULE_OPERATION_END;
@@ -271,8 +274,9 @@ void EnterModule::onMemoryRead() {
         return;
     }
     st.Mdl_Selected_Decode = st.module_data[0];
-    st.prot_index = static_cast<std::uint8_t>(fillDatabaseSlots(
-        d_.tables, database().moduleSlotSources(d_.mod.Mod_index), d_.mod.Mod_SoftwareType, d_.mod.Mod_SoftwareVersion));
+    st.prot_index =
+        static_cast<std::uint8_t>(fillDatabaseSlots(d_.tables, database().moduleSlotSources(d_.mod.Mod_index),
+                                                    d_.mod.Mod_SoftwareType, d_.mod.Mod_SoftwareVersion));
     panel_.clear(controls().panel_Module);
     d_.progress.setProgressValue(100);
     d_.ms.EnterModule_state = MODULE_INFO_DONE;
@@ -300,9 +304,10 @@ void EnterModule::infoDone() {
             st.Mdl_Selected_Parameter_C = 0;
             break;
     }
-    st.Mdl_Selected_Parameter_B_C = static_cast<std::uint16_t>(st.Mdl_Selected_Parameter_B * 256 + st.Mdl_Selected_Parameter_C);
-    st.Mdl_Selected_MaxParameter_B_C =
-        static_cast<std::uint16_t>(d_.mod.Mdl_Selected_MaxParameter_B * 256 + d_.mod.Mdl_Selected_MaxParameter_C);
+    st.Mdl_Selected_Parameter_B_C =
+        static_cast<std::uint16_t>(st.Mdl_Selected_Parameter_B * 256 + st.Mdl_Selected_Parameter_C);
+    st.Mdl_Selected_MaxParameter_B_C = static_cast<std::uint16_t>(d_.mod.Mdl_Selected_MaxParameter_B * 256 +
+                                                                  d_.mod.Mdl_Selected_MaxParameter_C);
     Fill_Working_VRAK_Protocols(st.prot_index, false);
     d_.progress.setProgressValue(0);
     d_.progress.setProgressText(kProcessTerminated, true);
@@ -319,9 +324,10 @@ void EnterModule::onSlotConfiguration() {
     d_.mod.Mdl_Selected_MaxParameter_B = rx[14];
     d_.mod.Mdl_Selected_MaxParameter_C = rx[15];
     st.Mdl_Selected_Decode = rx[16];
-    st.Mdl_Selected_Parameter_B_C = static_cast<std::uint16_t>(st.Mdl_Selected_Parameter_B * 256 + st.Mdl_Selected_Parameter_C);
-    st.Mdl_Selected_MaxParameter_B_C =
-        static_cast<std::uint16_t>(d_.mod.Mdl_Selected_MaxParameter_B * 256 + d_.mod.Mdl_Selected_MaxParameter_C);
+    st.Mdl_Selected_Parameter_B_C =
+        static_cast<std::uint16_t>(st.Mdl_Selected_Parameter_B * 256 + st.Mdl_Selected_Parameter_C);
+    st.Mdl_Selected_MaxParameter_B_C = static_cast<std::uint16_t>(d_.mod.Mdl_Selected_MaxParameter_B * 256 +
+                                                                  d_.mod.Mdl_Selected_MaxParameter_C);
 
     switch (d_.mod.Mod_SoftwareType) {
         case kModuleA2:
@@ -345,7 +351,8 @@ void EnterModule::onSlotConfiguration() {
             }
             break;
         default:
-            fail(QStringLiteral("Module: software type %1 is not a slot module").arg(d_.mod.Mod_SoftwareType, 0, 16),
+            fail(QStringLiteral("Module: software type %1 is not a slot module")
+                     .arg(d_.mod.Mod_SoftwareType, 0, 16),
                  kProcessTerminated);
             break;
     }
@@ -398,11 +405,13 @@ void EnterModule::onAllSlotConfiguration() {
 // The first connection after start-up reads all slots after the selection; then the operation the
 // flags ask for starts, or the machine rests.
 void EnterModule::operationEnd() {
-    if (d_.cs.startUp == 1 && d_.prd.Prd_Module == 1) d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_READ;
+    if (d_.cs.startUp == 1 && d_.prd.Prd_Module == 1)
+        d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_READ;
     d_.cs.startUp = 0;
     d_.ms.EnterModule_state = MODULE_STOPPED;
-    const ModuleOperationHooks hooks{[this] { Write_SELECTION_Protocols_fnc(); }, [this] { SetProtocol_fnc(); },
-                                     [this] { Read_ALL_Protocol_fnc(); }, [this] { Read_SELECTION_Protocols_fnc(); }};
+    const ModuleOperationHooks hooks{[this] { Write_SELECTION_Protocols_fnc(); },
+                                     [this] { SetProtocol_fnc(); }, [this] { Read_ALL_Protocol_fnc(); },
+                                     [this] { Read_SELECTION_Protocols_fnc(); }};
     if (const std::function<void()>* next = takeChainedOperation(d_.fs, hooks)) (*next)();
 }
 

@@ -15,8 +15,8 @@ bool ModuleControls::complete() const {
     return panel_Module && textBox_protocolPath && button_SetProtocol && button_ReadProtocols &&
            checkedListBox_ProtocolSelection && listBox_selectDeselect_group && checkBox_AllGroup &&
            button_Set_Selected_Protocols && button_Read_All_Protocols && label_progressBar_protocol &&
-           progressBar_protocol && pictureBox_padlock_lock && pictureBox_padlock_unlock && textBox_modue_password &&
-           button_lock_unlock_protection && button_reset_log && button_read_log &&
+           progressBar_protocol && pictureBox_padlock_lock && pictureBox_padlock_unlock &&
+           textBox_modue_password && button_lock_unlock_protection && button_reset_log && button_read_log &&
            TextBox_log && progressBar_log && label_progressBar_log;
 }
 

@@ -13,8 +13,8 @@ std::array<std::uint8_t, 4> slotSetupData(std::uint16_t selector, std::uint16_t 
     return {a, b, c, low(unsigned{a} + b + c)};
 }
 
-std::array<std::uint8_t, 3> auxModuleSetupData(std::uint8_t softwareType, std::uint16_t slot, std::uint16_t parameterA,
-                                               std::uint16_t parameterBC) {
+std::array<std::uint8_t, 3> auxModuleSetupData(std::uint8_t softwareType, std::uint16_t slot,
+                                               std::uint16_t parameterA, std::uint16_t parameterBC) {
     switch (softwareType) {
         case 16:
         case 31:
@@ -27,7 +27,8 @@ std::array<std::uint8_t, 3> auxModuleSetupData(std::uint8_t softwareType, std::u
     }
 }
 
-int sendProgress(std::uint8_t line, std::uint8_t slot, std::uint8_t linesPerSlot, std::uint8_t slotsPerBlock) {
+int sendProgress(std::uint8_t line, std::uint8_t slot, std::uint8_t linesPerSlot,
+                 std::uint8_t slotsPerBlock) {
     const int whole = linesPerSlot * slotsPerBlock;
     if (whole == 0) return 0;
     return (line + slot * linesPerSlot) * 100 / whole;
@@ -40,19 +41,22 @@ bool validModulePassword(const QString& password) {
     return true;
 }
 
-std::optional<std::array<std::uint8_t, 5>> protectionData(std::uint8_t protectionState, const QString& password) {
+std::optional<std::array<std::uint8_t, 5>> protectionData(std::uint8_t protectionState,
+                                                          const QString& password) {
     if (protectionState > 1 || !validModulePassword(password)) return std::nullopt;
     auto digit = [&password](int i) { return static_cast<unsigned>(password[i].unicode() - u'0'); };
     std::array<std::uint8_t, 5> d{};
     d[0] = protectionState == 0 ? 1 : 0;
-    for (int k = 0; k < 3; ++k) d[static_cast<std::size_t>(k + 1)] = low(digit(2 * k) * 16 + digit(2 * k + 1));
+    for (int k = 0; k < 3; ++k)
+        d[static_cast<std::size_t>(k + 1)] = low(digit(2 * k) * 16 + digit(2 * k + 1));
     d[4] = low(unsigned{d[1]} + d[2] + d[3]);
     return d;
 }
 
 QString logTypeText(std::uint8_t type) {
-    static const char* const kTypes[] = {"BootStatus", "KernelStatus", "HwStatus",    "CanInit",     "CanError",
-                                         "CanStatus",  "CarArming",    "CarAlarming", "CarDisarming"};
+    static const char* const kTypes[] = {"BootStatus", "KernelStatus", "HwStatus",
+                                         "CanInit",    "CanError",     "CanStatus",
+                                         "CarArming",  "CarAlarming",  "CarDisarming"};
     if (type < 1 || type > std::size(kTypes)) return {};
     return QString::fromLatin1(kTypes[type - 1]);
 }

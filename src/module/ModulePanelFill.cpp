@@ -26,7 +26,9 @@ bool blankName(const Slot_T& slot) {
     return std::all_of(slot.name.begin(), slot.name.begin() + 5, [](std::uint8_t b) { return b == 0x20; });
 }
 
-Programmer programmerAt(const QComboBox* combo, int index) { return combo->itemData(index).value<Programmer>(); }
+Programmer programmerAt(const QComboBox* combo, int index) {
+    return combo->itemData(index).value<Programmer>();
+}
 
 // Items are kept in display-text order.
 void insertSorted(QComboBox* combo, const Programmer& p) {
@@ -60,19 +62,24 @@ void EnterModule::Fill_Working_VRAK_Protocols(std::uint16_t count, bool load) {
             for (int i = 0; i < entries; ++i) {
                 const Slot_T& slot = d_.tables.SlotsTable[static_cast<std::size_t>(i)];
                 if (blankName(slot)) continue;
-                if (slot.module_type != mod.Mod_SoftwareType || slot.module_version != mod.Mod_SoftwareVersion) continue;
-                const bool grouped = slot.group < kGroupFlags && d_.tables.WorkingProtocolsGroups_Table[slot.group] == 1;
+                if (slot.module_type != mod.Mod_SoftwareType ||
+                    slot.module_version != mod.Mod_SoftwareVersion)
+                    continue;
+                const bool grouped =
+                    slot.group < kGroupFlags && d_.tables.WorkingProtocolsGroups_Table[slot.group] == 1;
                 if (!grouped && mod.Mod_SoftwareType != kModuleA1) continue;
                 // An older or equal version of the same decoder gives way to this one.
                 for (int j = protocols->count() - 1; j >= 0; --j) {
                     const Programmer q = programmerAt(protocols, j);
-                    if (q.Decode_type == slot.decoder_type && q.Decode_version <= slot.version) protocols->removeItem(j);
+                    if (q.Decode_type == slot.decoder_type && q.Decode_version <= slot.version)
+                        protocols->removeItem(j);
                 }
                 insertSorted(protocols, Programmer::fromSlot(slot));
             }
             protocols->setCurrentIndex(-1);
         }
-        QObject::connect(protocols, &QComboBox::currentIndexChanged, protocols, [this] { comboBox_Protocols_SelectedIndexChanged(); });
+        QObject::connect(protocols, &QComboBox::currentIndexChanged, protocols,
+                         [this] { comboBox_Protocols_SelectedIndexChanged(); });
 
         int newerVersion = -1;
         for (int j = 0; j < protocols->count(); ++j) {
@@ -105,7 +112,8 @@ void EnterModule::Fill_Working_VRAK_Protocols(std::uint16_t count, bool load) {
     if (newer < 0) return;
     const Dialogs::Answer answer = d_.dialogs.message(
         QStringLiteral("A newer ") + currentName +
-            QStringLiteral(" protocol has been found.\r\nSet it?\r\n\r\nPress 'Cancel' to leave the actual version."),
+            QStringLiteral(
+                " protocol has been found.\r\nSet it?\r\n\r\nPress 'Cancel' to leave the actual version."),
         QStringLiteral("Protocol version check"), Dialogs::Buttons::OkCancel, Dialogs::Icon::Warning);
     if (answer != Dialogs::Ok) return;
     // The panel may have been cleared while the question was open.
@@ -119,12 +127,14 @@ void EnterModule::addParameterCombos(bool load) {
     const ModuleStatus& st = d_.st;
     const ModuleParameterWords current{st.Mdl_Selected_Parameter_A, st.Mdl_Selected_Parameter_B_C};
     std::optional<ModuleParameterWords> loaded;
-    if (load) loaded = ModuleParameterWords{st.Load_Mdl_Selected_Parameter_A, st.Load_Mdl_Selected_Parameter_B_C};
+    if (load)
+        loaded = ModuleParameterWords{st.Load_Mdl_Selected_Parameter_A, st.Load_Mdl_Selected_Parameter_B_C};
     const ModuleParameterWords shown = load ? *loaded : current;
     ProductDatabase db = database();
     for (const std::uint16_t m : kParameterMasks) {
         const bool groupA = m == kMaskA;
-        const std::uint32_t groupMask = groupA ? d_.mod.Mdl_Selected_MaxParameter_A : (st.Mdl_Selected_MaxParameter_B_C & m);
+        const std::uint32_t groupMask =
+            groupA ? d_.mod.Mdl_Selected_MaxParameter_A : (st.Mdl_Selected_MaxParameter_B_C & m);
         const std::vector<function_parameters> items =
             db.moduleParameterGroup(d_.mod.Mod_index, groupMask, groupA, current, loaded);
         if (items.empty()) continue;
@@ -136,10 +146,12 @@ void EnterModule::addParameterCombos(bool load) {
             combo->setCurrentIndex(-1);
         }
         if (groupA) {
-            QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [this] { comboBox_Parameters_A_SelectedIndexChanged(); });
+            QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                             [this] { comboBox_Parameters_A_SelectedIndexChanged(); });
             parameterA_ = combo;
         } else {
-            QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [this] { comboBox_Parameters_B_C_SelectedIndexChanged(); });
+            QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                             [this] { comboBox_Parameters_B_C_SelectedIndexChanged(); });
         }
         const std::uint32_t value = (groupA ? shown.A : shown.B_C) & m;
         for (int j = 0; j < combo->count(); ++j) {
@@ -170,7 +182,8 @@ void EnterModule::comboBox_Protocols_SelectedIndexChanged() {
     }
     ModuleStatus& st = d_.st;
     st.FileProtocolPath = p.filename;
-    const qsizetype cut = std::max(p.filename.lastIndexOf(QLatin1Char('\\')), p.filename.lastIndexOf(QLatin1Char('/')));
+    const qsizetype cut =
+        std::max(p.filename.lastIndexOf(QLatin1Char('\\')), p.filename.lastIndexOf(QLatin1Char('/')));
     QLineEdit* path = controls().textBox_protocolPath;
     path->setText(p.filename.mid(cut + 1));
     path->setToolTip(p.filename);
@@ -203,7 +216,9 @@ void EnterModule::comboBox_Parameters_B_C_SelectedIndexChanged() {
     std::uint32_t sum = 0;
     for (int pos = first; pos < panel_.count(); ++pos) {
         QComboBox* combo = panel_.combo(pos);
-        if (combo->currentIndex() < 0 || combo->currentData().metaType() != QMetaType::fromType<function_parameters>()) continue;
+        if (combo->currentIndex() < 0 ||
+            combo->currentData().metaType() != QMetaType::fromType<function_parameters>())
+            continue;
         const function_parameters fp = combo->currentData().value<function_parameters>();
         sum += fp.mask & fp.value;
         setComboTextColour(combo, choiceColour(fp));

@@ -10,8 +10,8 @@
 #include "module/EnterModule.h"
 #include "module/FlashCrc.h"
 #include "module/ModuleFrames.h"
-#include "module/ProtocolFiles.h"
 #include "module/Programmer.h"
+#include "module/ProtocolFiles.h"
 
 namespace dravik {
 
@@ -32,7 +32,8 @@ void EnterModule::failProgramming(const QString& logLine, const QString& step) {
 }
 
 void EnterModule::setProtocol() {
-    d_.ms.EnterModule_state = controls().textBox_protocolPath->text().isEmpty() ? MODULE_SETUP : MODULE_LOAD_FILE;
+    d_.ms.EnterModule_state =
+        controls().textBox_protocolPath->text().isEmpty() ? MODULE_SETUP : MODULE_LOAD_FILE;
 }
 
 // The image fills the module's whole block; bytes past the file's image are sent erased, never
@@ -40,8 +41,9 @@ void EnterModule::setProtocol() {
 void EnterModule::loadFile() {
     const ModuleState& m = d_.mod;
     const int block = m.Mod_SlotsPerBlock * m.Mod_BytesPerSlot;
-    if (m.Mod_SlotsPerBlock == 0 || m.Mod_BytesPerSlot < 2 * kLineBytes || m.Mod_BytesPerSlot % kLineBytes != 0 ||
-        m.Mod_LinesPerSlot != m.Mod_BytesPerSlot / kLineBytes - 1 || block > kDataToSendSize) {
+    if (m.Mod_SlotsPerBlock == 0 || m.Mod_BytesPerSlot < 2 * kLineBytes ||
+        m.Mod_BytesPerSlot % kLineBytes != 0 || m.Mod_LinesPerSlot != m.Mod_BytesPerSlot / kLineBytes - 1 ||
+        block > kDataToSendSize) {
         fail(QStringLiteral("Module: a flash of %1 slots of %2 bytes cannot be programmed")
                  .arg(m.Mod_SlotsPerBlock)
                  .arg(m.Mod_BytesPerSlot),
@@ -53,7 +55,8 @@ void EnterModule::loadFile() {
                              ? protocols->currentData().value<Programmer>()
                              : Programmer{};
     if (p.filename.isEmpty()) {
-        fail(QStringLiteral("Module: no protocol file is selected"), QStringLiteral("Protocol not programmed"));
+        fail(QStringLiteral("Module: no protocol file is selected"),
+             QStringLiteral("Protocol not programmed"));
         return;
     }
     const ProtocolImage image = readProtocolImage(p.filename, d_.tables);
@@ -71,13 +74,15 @@ void EnterModule::loadFile() {
 
 void EnterModule::unlockFlash() {
     d_.st.crc = 0xFFFF;
-    putData(d_.hs.TxBuffer_usb, std::array<std::uint8_t, 2>{d_.mod.Mod_UnlockFlashKey1, d_.mod.Mod_UnlockFlashKey2});
+    putData(d_.hs.TxBuffer_usb,
+            std::array<std::uint8_t, 2>{d_.mod.Mod_UnlockFlashKey1, d_.mod.Mod_UnlockFlashKey2});
     request(UNLOCK_VRAK_FLASH);
 }
 
 void EnterModule::onUnlockFlash() {
     if (d_.hs.RxBuffer_usb[kData] != 1) {
-        failProgramming(QStringLiteral("### UNLOCK_VRAK_FLASH error! ###"), QStringLiteral("UNLOCK_VRAK_FLASH failed"));
+        failProgramming(QStringLiteral("### UNLOCK_VRAK_FLASH error! ###"),
+                        QStringLiteral("UNLOCK_VRAK_FLASH failed"));
         return;
     }
     d_.st.Tx_slot_counter = 0;
@@ -91,7 +96,8 @@ void EnterModule::sendLine() {
     const ModuleState& m = d_.mod;
     dataBuffer& tx = d_.hs.TxBuffer_usb;
     if (st.Tx_slot_counter < m.Mod_SlotsPerBlock) {
-        const std::size_t from = st.Tx_slot_counter * std::size_t{m.Mod_BytesPerSlot} + st.Tx_line_counter * std::size_t{kLineBytes};
+        const std::size_t from = st.Tx_slot_counter * std::size_t{m.Mod_BytesPerSlot} +
+                                 st.Tx_line_counter * std::size_t{kLineBytes};
         tx[kData] = st.Tx_slot_counter;
         tx[kData + 1] = st.Tx_line_counter;
         std::copy_n(d_.tables.dataToSend.begin() + static_cast<std::ptrdiff_t>(from), kLineBytes,
@@ -188,12 +194,14 @@ void EnterModule::onSelectionSetup() {
     const QString name = cmd == INDEX_SLOT_SETUP    ? QStringLiteral("INDEX_SLOT_SETUP")
                          : cmd == DECODE_SLOT_SETUP ? QStringLiteral("DECODE_SLOT_SETUP")
                                                     : QStringLiteral("RESET_VRAK");
-    failProgramming(QStringLiteral("### ") + name + QStringLiteral(" error! ###"), name + QStringLiteral(" failed"));
+    failProgramming(QStringLiteral("### ") + name + QStringLiteral(" error! ###"),
+                    name + QStringLiteral(" failed"));
 }
 
 void EnterModule::onTestMode() {
     const ModuleStatus& st = d_.st;
-    putData(d_.hs.TxBuffer_usb, auxModuleSetupData(d_.mod.Mod_SoftwareType, st.Slot_toSet, st.ParA_toSet, st.ParB_C_toSet));
+    putData(d_.hs.TxBuffer_usb,
+            auxModuleSetupData(d_.mod.Mod_SoftwareType, st.Slot_toSet, st.ParA_toSet, st.ParB_C_toSet));
     d_.progress.setProgressText(QStringLiteral("Process terminated"), true);
     d_.progress.setProgressValue(0);
     request(AUX_MODULE_SETUP);
@@ -218,6 +226,8 @@ void EnterModule::resetSelection() {
 
 // Commands whose time-out ends the operation at once: the next step would otherwise go on with
 // the cleared answer as if the product had taken the setting.
-bool EnterModule::endsOnTimeout(int cmd) { return cmd == TEST_MODE || cmd == AUX_MODULE_SETUP || cmd == AUX_MODULE_CONFIG; }
+bool EnterModule::endsOnTimeout(int cmd) {
+    return cmd == TEST_MODE || cmd == AUX_MODULE_SETUP || cmd == AUX_MODULE_CONFIG;
+}
 
 }  // namespace dravik

@@ -21,7 +21,8 @@ void EnterModule::setProtection() {
     const std::uint8_t state = d_.st.Mdl_VRAK_Slots_Protection;
     const auto data = protectionData(state, controls().textBox_modue_password->text());
     if (!data) {
-        fail(state > 1 ? QStringLiteral("Module: the protection state of the module is unknown (%1): nothing is sent")
+        fail(state > 1 ? QStringLiteral(
+                             "Module: the protection state of the module is unknown (%1): nothing is sent")
                              .arg(state)
                        : QStringLiteral("Module: the password must contain 6 numbers: nothing is sent"),
              QStringLiteral("Process terminated"));

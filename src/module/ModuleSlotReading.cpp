@@ -1,9 +1,9 @@
 // Reading the working slots and all slots of a slot module, and writing the checked selection.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QLineEdit>
 #include <algorithm>
 
 #include "link/Views.h"
@@ -67,8 +67,7 @@ void EnterModule::readWorking() {
         return;
     }
     d_.st.Slot_Num = 1;
-    d_.hs.TxBuffer_usb[kData] = 1;
-    request(SLOT_SETTINGS_INFO);
+    nextSlotRequest(SLOT_SETTINGS_INFO, QString(), 0);
 }
 
 void EnterModule::onSlotInfo() {
@@ -83,7 +82,8 @@ void EnterModule::onSlotInfo() {
         slot.module_version = d_.mod.Mod_SoftwareVersion;
         slot.slot_mem.fill(0);
         slot.file_marker = 0;
-        if (slot.group != 0 && slot.group < kGroupFlags) d_.tables.WorkingProtocolsGroups_Table[slot.group] = 1;
+        if (slot.group != 0 && slot.group < kGroupFlags)
+            d_.tables.WorkingProtocolsGroups_Table[slot.group] = 1;
         ++st.Slot_Num;
     } else {
         ++d_.prd.RetryNum;
@@ -92,7 +92,8 @@ void EnterModule::onSlotInfo() {
         int loaded = 0;
         if (!d_.handler.CommandIsInProgress(true)) {
             const ProtocolLoadContext context{working, st.Mdl_VRAK_All_Slots_Number, d_.mod.Mod_SoftwareType};
-            loaded = LoadExtProtocols(d_.protocolsFolder ? d_.protocolsFolder() : QString(), context, d_.tables, d_.log);
+            loaded = LoadExtProtocols(d_.protocolsFolder ? d_.protocolsFolder() : QString(), context,
+                                      d_.tables, d_.log);
         }
         Fill_Working_VRAK_Protocols(static_cast<std::uint16_t>(working + loaded), false);
         bothProgress(kProcessTerminated, 0);
@@ -101,19 +102,20 @@ void EnterModule::onSlotInfo() {
     }
 }
 
-// A wrong answer asks again for the same slot, three times at most; the error line names the
-// command.
+// Asks for the slot Slot_Num (with a progress text unless total is 0). A wrong answer asks again
+// for the same slot, three times at most; then the read ends with the command's error line.
 void EnterModule::nextSlotRequest(int cmd, const QString& progressText, std::uint8_t total) {
     if (d_.prd.RetryNum >= kSlotRetries) {
         d_.prd.RetryNum = 0;
         bothProgress(kTransmitError, 0);
-        d_.log.appendLog(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###") + kCrLf);
+        d_.log.appendLog(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###") +
+                         kCrLf);
         d_.ms.EnterModule_state = MODULE_OPERATION_END;
         return;
     }
     d_.hs.TxBuffer_usb[kData] = d_.st.Slot_Num;
     request(cmd);
-    bothProgress(progressText, d_.st.Slot_Num * 100 / total);
+    if (total > 0) bothProgress(progressText, d_.st.Slot_Num * 100 / total);
 }
 
 void EnterModule::readAll() {
@@ -125,8 +127,7 @@ void EnterModule::readAll() {
         return;
     }
     d_.st.Slot_Num = 1;
-    d_.hs.TxBuffer_usb[kData] = 1;
-    request(ALL_SLOT_SETTINGS_INFO);
+    nextSlotRequest(ALL_SLOT_SETTINGS_INFO, QString(), 0);
 }
 
 void EnterModule::onAllSlotInfo() {
@@ -163,8 +164,9 @@ void EnterModule::checkProtection() {
         d_.ms.EnterModule_state = MODULE_WRITE_SELECTION;
         return;
     }
-    d_.dialogs.message(QStringLiteral("The module protection is active. Insert password and unlock the module first."),
-                       QStringLiteral("Module protection check"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+    d_.dialogs.message(
+        QStringLiteral("The module protection is active. Insert password and unlock the module first."),
+        QStringLiteral("Module protection check"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
     controls().textBox_modue_password->clear();
     d_.ms.EnterModule_state = MODULE_OPERATION_END;
 }
@@ -185,7 +187,8 @@ void EnterModule::sendWriteSlots() {
     QListWidget* list = controls().checkedListBox_ProtocolSelection;
     QListWidgetItem* item = list->item(d_.st.Slot_Num - 1);
     if (item == nullptr) {
-        fail(QStringLiteral("### WRITE_SLOTS_SETTINGS error! ### The protocol list changed while it was written"),
+        fail(QStringLiteral(
+                 "### WRITE_SLOTS_SETTINGS error! ### The protocol list changed while it was written"),
              kProcessTerminated);
         return;
     }
@@ -201,7 +204,8 @@ void EnterModule::sendWriteSlots() {
 
 void EnterModule::onWriteSlots() {
     if (d_.hs.RxBuffer_usb[9] != 1) {
-        fail(QStringLiteral("### WRITE_SLOTS_SETTINGS error! ###"), QStringLiteral("Module refused the slots selection"));
+        fail(QStringLiteral("### WRITE_SLOTS_SETTINGS error! ###"),
+             QStringLiteral("Module refused the slots selection"));
         return;
     }
     const int items = controls().checkedListBox_ProtocolSelection->count();

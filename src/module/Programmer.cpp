@@ -15,7 +15,8 @@ QString latin1Field(const std::uint8_t* bytes, std::size_t size) {
 Programmer Programmer::fromSlot(const Slot_T& slot) {
     Programmer p;
     // The name is always 14 characters: a zero byte shows as a blank.
-    QByteArray name(reinterpret_cast<const char*>(slot.name.data()), static_cast<qsizetype>(slot.name.size()));
+    QByteArray name(reinterpret_cast<const char*>(slot.name.data()),
+                    static_cast<qsizetype>(slot.name.size()));
     name.replace('\0', ' ');
     p.Decode_description = QString::fromLatin1(name);
     if (slot.file_marker != 0) p.filename = latin1Field(slot.file_path.data(), slot.file_path.size());
@@ -36,9 +37,9 @@ Programmer Programmer::fromSlot(const Slot_T& slot) {
 QString Programmer::toString() const {
     QString s;
     if (Decode_type < 10) s += QLatin1Char('0');
-    s += QString::number(Decode_type) + QStringLiteral("  ") + QChar(QLatin1Char(static_cast<char>(Decode_revision))) +
-         QStringLiteral("  ") + Decode_description + QStringLiteral("  ver. ") + QString::number(Decode_version) +
-         QLatin1Char(' ');
+    s += QString::number(Decode_type) + QStringLiteral("  ") +
+         QChar(QLatin1Char(static_cast<char>(Decode_revision))) + QStringLiteral("  ") + Decode_description +
+         QStringLiteral("  ver. ") + QString::number(Decode_version) + QLatin1Char(' ');
     if (!filename.isEmpty()) s += QLatin1Char('*');
     return s;
 }

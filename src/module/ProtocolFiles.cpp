@@ -168,10 +168,12 @@ bool scanHexPair(const char* line, int length, int position, std::uint8_t& value
     return true;
 }
 
-int LoadExtProtocols(const QString& folder, const ProtocolLoadContext& context, SlotTables& tables, LogView& log) {
+int LoadExtProtocols(const QString& folder, const ProtocolLoadContext& context, SlotTables& tables,
+                     LogView& log) {
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
-        log.appendLog(QStringLiteral(" '") + QDir::toNativeSeparators(folder) + QStringLiteral("' not found\r\n"));
+        log.appendLog(QStringLiteral(" '") + QDir::toNativeSeparators(folder) +
+                      QStringLiteral("' not found\r\n"));
         return 0;
     }
     Loader loader(context, tables, log);
@@ -207,9 +209,10 @@ ProtocolImage readProtocolImage(const QString& path, SlotTables& tables) {
             const int d1 = hexDigit(line[i]);
             const int d2 = i + 1 < n ? hexDigit(line[i + 1]) : 0;
             if (d1 < 0 || d2 < 0) {
-                result.error = QStringLiteral("The protocol file %1 has a character that is not hexadecimal in line %2")
-                                   .arg(logName(path))
-                                   .arg(lineNumber);
+                result.error =
+                    QStringLiteral("The protocol file %1 has a character that is not hexadecimal in line %2")
+                        .arg(logName(path))
+                        .arg(lineNumber);
                 return result;
             }
             if (p >= kDataToSendSize) {

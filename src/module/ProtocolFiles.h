@@ -26,7 +26,8 @@ struct ProtocolLoadContext {
 
 // Adds the sections of every file in the folder (visited in name order) to SlotsTable from index
 // workingSlots on. Returns how many were added.
-int LoadExtProtocols(const QString& folder, const ProtocolLoadContext& context, SlotTables& tables, LogView& log);
+int LoadExtProtocols(const QString& folder, const ProtocolLoadContext& context, SlotTables& tables,
+                     LogView& log);
 
 struct ProtocolImage {
     bool ok = false;

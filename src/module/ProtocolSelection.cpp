@@ -16,7 +16,9 @@ namespace {
 constexpr int kGroupRole = Qt::UserRole;
 constexpr int kProgrammerRole = Qt::UserRole;
 
-Programmer programmerOf(const QListWidgetItem* item) { return item->data(kProgrammerRole).value<Programmer>(); }
+Programmer programmerOf(const QListWidgetItem* item) {
+    return item->data(kProgrammerRole).value<Programmer>();
+}
 }  // namespace
 
 void EnterModule::wireLists(const ModuleControls& c) {
@@ -29,7 +31,8 @@ void EnterModule::wireLists(const ModuleControls& c) {
     QListWidget* groups = c.listBox_selectDeselect_group;
     QObject::connect(groups, &QListWidget::itemSelectionChanged, groups,
                      [this] { listBox_selectDeselect_group_SelectedIndexChanged(); });
-    QObject::connect(c.checkBox_AllGroup, &QCheckBox::clicked, c.checkBox_AllGroup, [this] { checkBox_AllGroup_Click(); });
+    QObject::connect(c.checkBox_AllGroup, &QCheckBox::clicked, c.checkBox_AllGroup,
+                     [this] { checkBox_AllGroup_Click(); });
 }
 
 void EnterModule::Fill_All_VRAK_Protocols(std::uint16_t count) {
@@ -85,7 +88,8 @@ void EnterModule::checkedListBox_ProtocolSelection_ItemCheck(int row, bool check
     QListWidgetItem* item = controls().checkedListBox_ProtocolSelection->item(row);
     if (item == nullptr) return;
     Programmer p = programmerOf(item);
-    const std::uint8_t mem1 = checked ? static_cast<std::uint8_t>(p.Slot_mem1 | 1) : static_cast<std::uint8_t>(p.Slot_mem1 & ~1);
+    const std::uint8_t mem1 =
+        checked ? static_cast<std::uint8_t>(p.Slot_mem1 | 1) : static_cast<std::uint8_t>(p.Slot_mem1 & ~1);
     if (mem1 == p.Slot_mem1) return;
     p.Slot_mem1 = mem1;
     QListWidget* list = controls().checkedListBox_ProtocolSelection;
@@ -103,13 +107,16 @@ void EnterModule::listBox_selectDeselect_group_SelectedIndexChanged() {
     list->setUpdatesEnabled(false);
     for (int row = 0; row < list->count(); ++row) {
         QListWidgetItem* item = list->item(row);
-        const bool in = std::find(selected.begin(), selected.end(), programmerOf(item).Decode_group) != selected.end();
+        const bool in =
+            std::find(selected.begin(), selected.end(), programmerOf(item).Decode_group) != selected.end();
         item->setCheckState(in ? Qt::Checked : Qt::Unchecked);
     }
     list->setUpdatesEnabled(true);
 }
 
-void EnterModule::checkBox_AllGroup_Click() { SelectDeselect_slots(controls().checkBox_AllGroup->isChecked()); }
+void EnterModule::checkBox_AllGroup_Click() {
+    SelectDeselect_slots(controls().checkBox_AllGroup->isChecked());
+}
 
 void EnterModule::SelectDeselect_slots(bool select) {
     QListWidget* groups = controls().listBox_selectDeselect_group;

@@ -4,8 +4,8 @@
 
 namespace dravik {
 
-int fillDatabaseSlots(SlotTables& tables, const std::vector<ModuleSlotSource>& sources, std::uint8_t moduleType,
-                      std::uint8_t moduleVersion) {
+int fillDatabaseSlots(SlotTables& tables, const std::vector<ModuleSlotSource>& sources,
+                      std::uint8_t moduleType, std::uint8_t moduleVersion) {
     int count = 0;
     for (const ModuleSlotSource& source : sources) {
         if (count >= kSlotsTableUsable) break;

@@ -18,8 +18,8 @@ struct Slot_T {
     std::uint8_t slot_number;           // 1-based slot in the module
     std::uint8_t revision;              // a character code
     std::uint8_t version;
-    std::uint8_t decoder_type;  // protocols of one decoder type are versions of each other
-    std::uint8_t group;         // 0 = no group
+    std::uint8_t decoder_type;                // protocols of one decoder type are versions of each other
+    std::uint8_t group;                       // 0 = no group
     std::array<std::uint8_t, 200> file_path;  // zero-filled; meaningful when file_marker is 200
     std::uint8_t file_marker;                 // 200 = from a protocol file
     std::uint8_t module_type;
@@ -55,7 +55,7 @@ struct SlotTables {
 
 // The database's protocol list of a module reached through the product, from index 0. Returns
 // the number of entries filled (at most kSlotsTableUsable; the rest is left out).
-int fillDatabaseSlots(SlotTables& tables, const std::vector<ModuleSlotSource>& sources, std::uint8_t moduleType,
-                      std::uint8_t moduleVersion);
+int fillDatabaseSlots(SlotTables& tables, const std::vector<ModuleSlotSource>& sources,
+                      std::uint8_t moduleType, std::uint8_t moduleVersion);
 
 }  // namespace dravik

@@ -80,19 +80,20 @@ void PanelOperations::buttonCfgDownload_Click() {
 
 void PanelOperations::ReadParameters_fnc() {
     if (d_.handler.CommandIsInProgress(true)) return;
-    d_.handler.wakeup();
     if (handlerIdle()) startMachine(OP_READ);
+    d_.handler.wakeup();
 }
 
 // An operation started while a command is outstanding would lose its answer, so the set waits
-// for an idle handler like the other starters.
+// for an idle handler like the other starters. The machine's start state is set before the pump
+// is woken: a pump that ran its cycle at once would otherwise find every machine at rest and stop.
 void PanelOperations::SetParameters_fnc() {
-    d_.handler.wakeup();
-    if (!handlerIdle()) {
+    if (handlerIdle()) {
+        startMachine(OP_SET);
+    } else {
         d_.log.appendLog(kWaitPrevious);
-        return;
     }
-    startMachine(OP_SET);
+    d_.handler.wakeup();
 }
 
 void PanelOperations::FunctionButton_Click(int row) {
@@ -112,17 +113,17 @@ void PanelOperations::FunctionButton_Click(int row) {
     }
     d_.fs.Function_index = static_cast<std::uint16_t>(row);
     panel.setTextColour(row, Qt::black);
-    d_.handler.wakeup();
     startMachine(OP_SET_ONE);
+    d_.handler.wakeup();
 }
 
 void PanelOperations::DefaultParameters_fnc() {
-    d_.handler.wakeup();
     if (handlerIdle()) {
         startMachine(OP_DEFAULTS);
     } else {
         d_.log.appendLog(kWaitPrevious);
     }
+    d_.handler.wakeup();
 }
 
 void PanelOperations::ReadAll() {

@@ -74,7 +74,8 @@ TEST_F(ModuleBenchTest, FirstConnectionReadsFunctionsThenSelectionThenAllSlots) 
 
     const QStringList protocols = comboTexts(0);
     ASSERT_FALSE(protocols.isEmpty());
-    EXPECT_TRUE(protocols.filter(QStringLiteral("*")).size() > 0) << protocols.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(protocols.filter(QStringLiteral("*")).size() > 0)
+        << protocols.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(protocols.filter(QStringLiteral("UNGROUPED")).isEmpty());
     EXPECT_TRUE(module().panel().combo(0)->currentText().contains(QStringLiteral("CAN PASSENGER")));
     QListWidget* list = module().controls().checkedListBox_ProtocolSelection;
@@ -105,8 +106,9 @@ TEST_F(ModuleBenchTest, LockedModuleRefusesTheSelection) {
     module().button_Set_Selected_Protocols_Click();
     ASSERT_TRUE(rest());
     ASSERT_FALSE(rig->dialogs.shown.empty());
-    EXPECT_EQ(rig->dialogs.shown.back().text,
-              QStringLiteral("The module protection is active. Insert password and unlock the module first."));
+    EXPECT_EQ(
+        rig->dialogs.shown.back().text,
+        QStringLiteral("The module protection is active. Insert password and unlock the module first."));
     const auto frames = rig->frames();
     for (std::size_t i = before; i < frames.size(); ++i) EXPECT_NE(frames[i].frame[4], 0x0D);
 }

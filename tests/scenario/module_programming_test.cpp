@@ -17,8 +17,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kSetupCode = 0x40;
-constexpr std::uint8_t kConfig = 0x09, kAllConfig = 0x0A, kIndexSetup = 0x08, kDecodeSetup = 0x0F, kProtection = 0x0E,
-                       kLogs = 0x79, kSendLine = 0x7C, kUnlock = 0x7E, kVerify = 0x7F;
+constexpr std::uint8_t kConfig = 0x09, kAllConfig = 0x0A, kIndexSetup = 0x08, kDecodeSetup = 0x0F,
+                       kProtection = 0x0E, kLogs = 0x79, kSendLine = 0x7C, kUnlock = 0x7E, kVerify = 0x7F;
 constexpr std::uint8_t kKey1 = 0x5A, kKey2 = 0xC3;
 
 // A direct slot module with a flash, a lock and a log. Faults: silent answers and altered line
@@ -57,13 +57,15 @@ struct FlashModule {
                 if (progress != nullptr) lineProgress.push_back(progress->value);
                 if (!unlocked) return Bytes{rq[9], rq[10], 0};
                 std::copy_n(rq.bytes.begin() + 11, 16, flash.begin() + rq[9] * 256 + rq[10] * 16);
-                const std::uint8_t echoSlot = wrongSlotAnswers > 0 ? static_cast<std::uint8_t>(rq[9] + 1) : rq[9];
+                const std::uint8_t echoSlot =
+                    wrongSlotAnswers > 0 ? static_cast<std::uint8_t>(rq[9] + 1) : rq[9];
                 if (wrongSlotAnswers > 0) --wrongSlotAnswers;
                 return Bytes{echoSlot, rq[10], lineResult};
             }
             case kVerify: {
                 const std::uint16_t crc = CalcFlashCRC(flash.data(), static_cast<int>(flash.size()));
-                return Bytes{static_cast<std::uint8_t>(unlocked && rq[9] == (crc & 0xFF) && rq[10] == crc >> 8 ? 1 : 0)};
+                return Bytes{static_cast<std::uint8_t>(
+                    unlocked && rq[9] == (crc & 0xFF) && rq[10] == crc >> 8 ? 1 : 0)};
             }
             case kIndexSetup:
             case kDecodeSetup:
@@ -148,7 +150,8 @@ struct ProgrammingTest : ::testing::Test {
         rig.module->Fill_Working_VRAK_Protocols(2, false);
         QComboBox* combo = rig.module->panel().combo(0);
         ASSERT_NE(combo, nullptr);
-        combo->setCurrentIndex(combo->findText(fromFile ? QStringLiteral("FILE") : QStringLiteral("OWN"), Qt::MatchContains));
+        combo->setCurrentIndex(
+            combo->findText(fromFile ? QStringLiteral("FILE") : QStringLiteral("OWN"), Qt::MatchContains));
         rig.st.ParB_C_toSet = 0x0102;  // as the parameter combos would give
     }
 
@@ -158,7 +161,9 @@ struct ProgrammingTest : ::testing::Test {
             if (b[kDest] != kDestInterface && b[kCode] == code) out.push_back(&b);
         return out;
     }
-    Bytes data(const dataBuffer& b, int n) const { return Bytes(b.bytes.begin() + 9, b.bytes.begin() + 9 + n); }
+    Bytes data(const dataBuffer& b, int n) const {
+        return Bytes(b.bytes.begin() + 9, b.bytes.begin() + 9 + n);
+    }
     bool setProtocol() {
         rig.module->SetProtocol_fnc();
         return rig.rest();
@@ -176,13 +181,15 @@ TEST_F(ProgrammingTest, FileProtocolIsSentLineByLineVerifiedAndSelected) {
         const Bytes d = data(*lines[i], 18);
         ASSERT_EQ(d[0], i / 16) << i;
         ASSERT_EQ(d[1], i % 16) << i;
-        ASSERT_TRUE(std::equal(d.begin() + 2, d.end(), image.begin() + static_cast<std::ptrdiff_t>(i * 16))) << i;
+        ASSERT_TRUE(std::equal(d.begin() + 2, d.end(), image.begin() + static_cast<std::ptrdiff_t>(i * 16)))
+            << i;
     }
     EXPECT_EQ(device.lineProgress.front(), 0);
     EXPECT_EQ(device.lineProgress.back(), 100);
     const std::uint16_t crc = CalcFlashCRC(image.data(), 1024);
     ASSERT_EQ(sent(kVerify).size(), 1u);
-    EXPECT_EQ(data(*sent(kVerify)[0], 2), (Bytes{static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)}));
+    EXPECT_EQ(data(*sent(kVerify)[0], 2),
+              (Bytes{static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)}));
     ASSERT_EQ(sent(kDecodeSetup).size(), 1u);
     EXPECT_EQ(data(*sent(kDecodeSetup)[0], 4), (Bytes{9, 1, 2, 12}));
     EXPECT_EQ(rig.lib.sent.back()[kCode], kAllConfig);  // the selection is read back
@@ -241,11 +248,21 @@ TEST_F(ProgrammingTest, NegativeAnswersEndTheRunAndARerunStartsOver) {
         std::size_t lines;
     };
     const std::vector<Case> cases = {
-        {"wrong keys", [](FlashModule& d) { d.unlocked = false; d.silent[kUnlock] = 0; }, {}, 0},
-        {"wrong slot", [](FlashModule& d) { d.wrongSlotAnswers = 1; }, QStringLiteral("### SEND_DATA_SLOT (slot) error! ###\r\n"), 1},
-        {"line refused", [](FlashModule& d) { d.lineResult = 0x2A; }, QStringLiteral("### SEND_DATA_SLOT (result: 2a) error! ###\r\n"), 1},
-        {"verify lost", [](FlashModule& d) { d.silent[kVerify] = 1; }, QStringLiteral("### VERIFY_FIRMWARE error! ###\r\n"), 64},
-        {"decode setup lost", [](FlashModule& d) { d.silent[kDecodeSetup] = 1; }, QStringLiteral("### DECODE_SLOT_SETUP error! ###\r\n"), 64},
+        {"wrong keys",
+         [](FlashModule& d) {
+             d.unlocked = false;
+             d.silent[kUnlock] = 0;
+         },
+         {},
+         0},
+        {"wrong slot", [](FlashModule& d) { d.wrongSlotAnswers = 1; },
+         QStringLiteral("### SEND_DATA_SLOT (slot) error! ###\r\n"), 1},
+        {"line refused", [](FlashModule& d) { d.lineResult = 0x2A; },
+         QStringLiteral("### SEND_DATA_SLOT (result: 2a) error! ###\r\n"), 1},
+        {"verify lost", [](FlashModule& d) { d.silent[kVerify] = 1; },
+         QStringLiteral("### VERIFY_FIRMWARE error! ###\r\n"), 64},
+        {"decode setup lost", [](FlashModule& d) { d.silent[kDecodeSetup] = 1; },
+         QStringLiteral("### DECODE_SLOT_SETUP error! ###\r\n"), 64},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -258,11 +275,13 @@ TEST_F(ProgrammingTest, NegativeAnswersEndTheRunAndARerunStartsOver) {
         choose(true);
         if (std::string(c.name) == "wrong keys") r.mod.Mod_UnlockFlashKey1 = 0;
         ASSERT_TRUE(setProtocol());
-        const QString line = c.logLine.isEmpty() ? QStringLiteral("### UNLOCK_VRAK_FLASH error! ###\r\n") : c.logLine;
+        const QString line =
+            c.logLine.isEmpty() ? QStringLiteral("### UNLOCK_VRAK_FLASH error! ###\r\n") : c.logLine;
         EXPECT_TRUE(r.log.text().contains(line)) << r.log.text().toStdString();
         EXPECT_EQ(sent(kSendLine).size(), c.lines);
         EXPECT_NE(r.progress.text, QStringLiteral("Process terminated"));
-        EXPECT_TRUE(r.progress.text.contains(QStringLiteral("failed")) || r.progress.text.contains(QStringLiteral("rx")))
+        EXPECT_TRUE(r.progress.text.contains(QStringLiteral("failed")) ||
+                    r.progress.text.contains(QStringLiteral("rx")))
             << r.progress.text.toStdString();
         EXPECT_EQ(r.ms.EnterModule_state, MODULE_STOPPED);
         EXPECT_EQ(r.cs.Reboot, 1);
@@ -399,7 +418,8 @@ TEST_F(ProtectionTest, LockAndUnlockPackTheDigits) {
         ASSERT_TRUE(rig.rest());
         const auto frames = sent(kProtection);
         ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(data(*frames[0], 5), (Bytes{static_cast<std::uint8_t>(state == 0 ? 1 : 0), 0x19, 0x03, 0x57, 0x73}));
+        EXPECT_EQ(data(*frames[0], 5),
+                  (Bytes{static_cast<std::uint8_t>(state == 0 ? 1 : 0), 0x19, 0x03, 0x57, 0x73}));
         EXPECT_EQ(rig.lib.sent.back()[kCode], kAllConfig);
         EXPECT_EQ(locked()->isVisibleTo(locked()->parentWidget()), state == 1);
         EXPECT_EQ(open()->isVisibleTo(open()->parentWidget()), state == 0);
@@ -435,7 +455,8 @@ struct EventLogTest : ProgrammingTest {
 };
 
 TEST_F(EventLogTest, EntriesAreReadOneByOne) {
-    device.logs = {{0, 1, 1, 1, 2, 3, 4, 5}, {0, 2, 12, 0, 0, 0, 0, 0}, {0x01, 0x02, 7, 0x00, 0x1A, 0xFF, 0x05, 0x10}};
+    device.logs = {
+        {0, 1, 1, 1, 2, 3, 4, 5}, {0, 2, 12, 0, 0, 0, 0, 0}, {0x01, 0x02, 7, 0x00, 0x1A, 0xFF, 0x05, 0x10}};
     device.logCount = 3;
     device.wrongLogEntries = 1;
     rig.module->button_read_log_Click();
@@ -445,7 +466,8 @@ TEST_F(EventLogTest, EntriesAreReadOneByOne) {
                                       "3 - time: 258 - type: CarArming - data: 0 - 1a - ff - 5 - 10\n"));
     EXPECT_EQ(rig.log.count(QStringLiteral("### READ_MODULE_LOGS error! ###\r\n")), 1);
     EXPECT_EQ(sent(kLogs).size(), 4u);  // entry 1 asked again
-    EXPECT_FALSE(rig.module->controls().label_progressBar_log->isVisibleTo(rig.module->controls().label_progressBar_log->parentWidget()));
+    EXPECT_FALSE(rig.module->controls().label_progressBar_log->isVisibleTo(
+        rig.module->controls().label_progressBar_log->parentWidget()));
     EXPECT_EQ(rig.module->controls().progressBar_log->value(), 0);
 }
 

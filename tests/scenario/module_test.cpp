@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QListWidget>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 
 #include "connection/MbusSetup.h"
 #include "module/Programmer.h"
@@ -16,8 +16,8 @@ namespace {
 
 constexpr std::uint8_t kSetupCode = 0x40;
 
-Slot_T slot(const char* name, std::uint8_t number, std::uint8_t decoder, std::uint8_t version, std::uint8_t group,
-            std::uint8_t type = kModuleA2, std::uint8_t moduleVersion = 1) {
+Slot_T slot(const char* name, std::uint8_t number, std::uint8_t decoder, std::uint8_t version,
+            std::uint8_t group, std::uint8_t type = kModuleA2, std::uint8_t moduleVersion = 1) {
     Slot_T s{};
     s.name.fill(' ');
     for (std::size_t i = 0; i < 14 && name[i] != 0; ++i) s.name[i] = static_cast<std::uint8_t>(name[i]);
@@ -157,7 +157,9 @@ TEST_F(ModuleTest, ModuleInformationIsReadByteByByteThroughTheProduct) {
     rig.mod.Mod_index = 4;
     rig.prd.Prd_Module_Info_Address = 0x30;
     rig.prd.Prd_Module_Info_Address_Length = 3;
-    rig.lib.device = [](const dataBuffer& rq) { return std::vector<std::uint8_t>{rq[9], static_cast<std::uint8_t>(rq[9] - 0x2F)}; };
+    rig.lib.device = [](const dataBuffer& rq) {
+        return std::vector<std::uint8_t>{rq[9], static_cast<std::uint8_t>(rq[9] - 0x2F)};
+    };
     rig.module->Read_SELECTION_Protocols_fnc();
     ASSERT_TRUE(rig.rest());
     ASSERT_EQ(rig.lib.sent.size(), 3u);
@@ -172,8 +174,11 @@ TEST_F(ModuleTest, ModuleInformationIsDecodedByType) {
         std::uint16_t a, b, c;
     };
     // Information bytes 5, 3, 2.
-    const Case cases[] = {{16, 5, 0, (2 << 2) | 3}, {31, 5, 0, (2 << 2) | 3}, {47, 5, 0, (2 << 2) | 3},
-                          {0x81, 5, 1, 0},          {0x55, 0, 0, 0}};
+    const Case cases[] = {{16, 5, 0, (2 << 2) | 3},
+                          {31, 5, 0, (2 << 2) | 3},
+                          {47, 5, 0, (2 << 2) | 3},
+                          {0x81, 5, 1, 0},
+                          {0x55, 0, 0, 0}};
     for (const Case& c : cases) {
         ModuleRig r;
         r.mod.Mod_SoftwareType = c.type;
@@ -194,8 +199,9 @@ TEST_F(ModuleTest, ModuleInformationIsDecodedByType) {
 // A type 0xA1 module has no slot list, protection or log: those operations end after the selection.
 TEST_F(ModuleTest, A1EndsAtOnceForOperationsItDoesNotHave) {
     const std::vector<std::function<void(EnterModule&)>> starters = {
-        [](EnterModule& m) { m.Read_ALL_Protocol_fnc(); }, [](EnterModule& m) { m.Write_SELECTION_Protocols_fnc(); },
-        [](EnterModule& m) { m.module_protection(); },     [](EnterModule& m) { m.READ_Log_fnc(); },
+        [](EnterModule& m) { m.Read_ALL_Protocol_fnc(); },
+        [](EnterModule& m) { m.Write_SELECTION_Protocols_fnc(); },
+        [](EnterModule& m) { m.module_protection(); }, [](EnterModule& m) { m.READ_Log_fnc(); },
         [](EnterModule& m) { m.CLEAR_Log_fnc(); }};
     for (const auto& start : starters) {
         ModuleRig r;
@@ -211,7 +217,6 @@ TEST_F(ModuleTest, A1EndsAtOnceForOperationsItDoesNotHave) {
         EXPECT_EQ(r.ms.EnterModule_state, MODULE_STOPPED);
     }
 }
-
 
 // Slot list fixture: working slots in SlotsTable, groups flagged as a working read would.
 struct ModuleListingTest : ModuleTest {
@@ -262,7 +267,8 @@ TEST_F(ModuleListingTest, NewerFileProtocolReplacesTheWorkingOneAndAsks) {
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].caption, QStringLiteral("Protocol version check"));
     EXPECT_EQ(rig.dialogs.shown[0].text,
-              QStringLiteral("A newer  protocol has been found.\r\nSet it?\r\n\r\nPress 'Cancel' to leave the actual version."));
+              QStringLiteral("A newer  protocol has been found.\r\nSet it?\r\n\r\nPress 'Cancel' to leave "
+                             "the actual version."));
     EXPECT_EQ(rig.st.Decode_toSet, 5);
     EXPECT_EQ(rig.ms.EnterModule_state, MODULE_SETUP);
     EXPECT_EQ(protocolTexts().size(), 2);
@@ -347,12 +353,13 @@ TEST_F(ModuleReadTest, WorkingSlotsAndFileProtocolsFillThePanel) {
     rig.module->Read_SELECTION_Protocols_fnc();
     ASSERT_TRUE(rig.rest());
     EXPECT_EQ(protocolTexts(), (QStringList{QStringLiteral("01  A  ALPHA           ver. 1 "),
-                                             QStringLiteral("02  A  BETA            ver. 1 "),
-                                             QStringLiteral("03  A  GAMMA           ver. 1 "),
-                                             QStringLiteral("09  B  DELTA           ver. 1 *")}));
+                                            QStringLiteral("02  A  BETA            ver. 1 "),
+                                            QStringLiteral("03  A  GAMMA           ver. 1 "),
+                                            QStringLiteral("09  B  DELTA           ver. 1 *")}));
     EXPECT_EQ(protocols()->currentText(), QStringLiteral("01  A  ALPHA           ver. 1 "));
     EXPECT_EQ(rig.progress.text, QStringLiteral("Process terminated"));
-    EXPECT_EQ(rig.module->controls().label_progressBar_protocol->text(), QStringLiteral("Process terminated"));
+    EXPECT_EQ(rig.module->controls().label_progressBar_protocol->text(),
+              QStringLiteral("Process terminated"));
     EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
 }
 
@@ -371,7 +378,7 @@ TEST_F(ModuleReadTest, SilentSlotsEndTheReadAfterThreeTries) {
 TEST_F(ModuleReadTest, AllSlotsWithGroupCodes) {
     device.all[0].group = 105;
     device.all[1].group = 100;
-    rig.tables->All_SlotsTable[1].group = 9;  // kept by code 100
+    rig.tables->All_SlotsTable[1].group = 9;          // kept by code 100
     device.all.push_back(slot("ALPHA", 4, 1, 2, 1));  // a newer ALPHA: the older one is not listed
     rig.module->Read_ALL_Protocol_fnc();
     ASSERT_TRUE(rig.rest());
@@ -381,7 +388,8 @@ TEST_F(ModuleReadTest, AllSlotsWithGroupCodes) {
     EXPECT_EQ(list()->item(0)->text(), QStringLiteral("02  A  BETA            ver. 1 "));
     EXPECT_EQ(groups()->count(), 4);  // 5, 9, 3, 1
     EXPECT_TRUE(rig.module->controls().button_Set_Selected_Protocols->isEnabled());
-    EXPECT_TRUE(rig.module->controls().pictureBox_padlock_unlock->isVisibleTo(rig.module->controls().pictureBox_padlock_unlock->parentWidget()));
+    EXPECT_TRUE(rig.module->controls().pictureBox_padlock_unlock->isVisibleTo(
+        rig.module->controls().pictureBox_padlock_unlock->parentWidget()));
 }
 
 TEST_F(ModuleReadTest, CheckingByGroups) {
@@ -421,7 +429,8 @@ TEST_F(ModuleReadTest, NoSelectionIsWrittenWhenEmptyOrLocked) {
     rig.module->controls().textBox_modue_password->setText(QStringLiteral("123456"));
     rig.module->Write_SELECTION_Protocols_fnc();
     ASSERT_TRUE(rig.rest());
-    EXPECT_EQ(rig.module->controls().label_progressBar_protocol->text(), QStringLiteral("Process terminated"));
+    EXPECT_EQ(rig.module->controls().label_progressBar_protocol->text(),
+              QStringLiteral("Process terminated"));
     EXPECT_TRUE(device.writes.empty());
 
     rig.module->Read_ALL_Protocol_fnc();

@@ -20,7 +20,8 @@ void FakeLibrary::USB_TX(dataBuffer report) {
     } else if (device) {
         if (const auto data = device(report))
             queue.push_back({clock_.nowUs() + answerDelayUs,
-                             libframe::makeFrame(report[kDest], report[kCode], data->data(), static_cast<int>(data->size()))});
+                             libframe::makeFrame(report[kDest], report[kCode], data->data(),
+                                                 static_cast<int>(data->size()))});
     }
 }
 

@@ -58,7 +58,8 @@ struct ModuleRig : LinkRig {
     }
 
     bool rest(int limitMs = 60000) {
-        return scheduler.runFor(limitMs, [&] { return !handler.ProcessIsInProgress(false) && !pump.isBusy(); });
+        return scheduler.runFor(limitMs,
+                                [&] { return !handler.ProcessIsInProgress(false) && !pump.isBusy(); });
     }
 };
 

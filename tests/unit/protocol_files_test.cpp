@@ -17,8 +17,8 @@ using namespace dravik::test;
 namespace {
 
 // A section: header line, name line (name, revision, version), decoder/group line, then data.
-std::string section(const std::string& header, const std::string& name, char revision, int version, int decoder,
-                    int group, int dataLines = 2, bool scramble = false) {
+std::string section(const std::string& header, const std::string& name, char revision, int version,
+                    int decoder, int group, int dataLines = 2, bool scramble = false) {
     auto hex = [](int v) {
         char b[3];
         std::snprintf(b, sizeof b, "%02X", v & 0xFF);
@@ -55,7 +55,8 @@ struct ProtocolFilesTest : ::testing::Test {
 };
 
 TEST_F(ProtocolFilesTest, SectionsGoAfterTheWorkingSlotsWithSlotNumbersFromTheEnd) {
-    write("a.txt", section("@SLOTA10100", "FIRST", 'B', 3, 7, 1) + section("@SLOTA10100", "SECOND", 'C', 4, 8, 2) + "q\r\n");
+    write("a.txt", section("@SLOTA10100", "FIRST", 'B', 3, 7, 1) +
+                       section("@SLOTA10100", "SECOND", 'C', 4, 8, 2) + "q\r\n");
     write("b.txt", section("@SLOTA10100", "THIRD", 'D', 1, 9, 0) + "q\r\n");
     ASSERT_EQ(load(10), 3);
     EXPECT_EQ(at(10).slot_number, 7);
@@ -177,7 +178,8 @@ TEST(ProgrammerText, DisplayText) {
 TEST(DatabaseSlots, EntriesFromSlotSources) {
     auto tables = std::make_unique<SlotTables>();
     tables->SlotsTable[0].file_marker = 200;
-    const std::vector<ModuleSlotSource> sources{{QByteArray("3 CAN fast with a long name"), 3}, {QByteArray("x"), 0}};
+    const std::vector<ModuleSlotSource> sources{{QByteArray("3 CAN fast with a long name"), 3},
+                                                {QByteArray("x"), 0}};
     ASSERT_EQ(fillDatabaseSlots(*tables, sources, 31, 2), 2);
     const Slot_T& s = tables->SlotsTable[0];
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(s.name.data()), 14), QByteArray("3 CAN fast wit"));

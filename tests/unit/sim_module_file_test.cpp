@@ -190,16 +190,19 @@ ProtocolFile readProtocolFile(const std::string& path) {
     return file;
 }
 
-// Each sample file holds four 256-byte sections for the module of a sample bench; programmed
-// into that module, its names appear in the last four slots (unscrambled only if the file is plain).
+// Each sample file holds four 256-byte sections for the module of a sample bench. Programmed into
+// that module, its protocols appear in the last four slots, headers in the clear (the VRAK-2 module
+// unscrambles what its scrambled files carry), and the first one can be selected as the program
+// selects it: by slot on type 0xA1, by decoder type on 0xA2.
 TEST(SimModuleFile, SampleProtocolFilesProgramTheSampleModules) {
     const struct {
         const char* file;
         const char* bench;
         std::uint8_t scramble;
         const char* firstName;
-    } samples[] = {{"VRAK1-CAN-DEMO.txt", "vrak1-direct.json", 0x00, "CAN DEMO 500"},
-                   {"VRAK2-GROUPS-DEMO.txt", "vrak2-direct.json", 0xFF, "FLEET CAN"}};
+        std::uint8_t firstDecoder;
+    } samples[] = {{"VRAK1-CAN-DEMO.txt", "vrak1-direct.json", 0x00, "CAN DEMO 500", 31},
+                   {"VRAK2-GROUPS-DEMO.txt", "vrak2-direct.json", 0xFF, "FLEET CAN", 41}};
     for (const auto& s : samples) {
         SCOPED_TRACE(s.file);
         const ProtocolFile file = readProtocolFile(dataPath(std::string("protocols/") + s.file));
@@ -239,10 +242,21 @@ TEST(SimModuleFile, SampleProtocolFilesProgramTheSampleModules) {
         EXPECT_EQ(send(request(kProduct, kVerify,
                                {static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)})),
                   1);
-        const sim::SlotConfig& first = m.allSlots[m.allSlots.size() - 4];
-        EXPECT_EQ(Bytes(first.name.begin(), first.name.end()),
-                  Bytes(file.image.begin(), file.image.begin() + 14))
-            << "the module keeps the header bytes as programmed";
+        const std::size_t firstSlot = m.allSlots.size() - 3;  // 1-based
+        const sim::SlotConfig& first = m.allSlots[firstSlot - 1];
+        EXPECT_EQ(Bytes(first.name.begin(), first.name.end()), nameBytes(s.firstName));
+        EXPECT_EQ(first.decoderType, s.firstDecoder);
+
+        const auto selectData = [](std::uint8_t which) {
+            return Bytes{which, 0, 1, static_cast<std::uint8_t>(which + 1)};
+        };
+        if (m.softwareType == 0xA1) {
+            EXPECT_EQ(send(request(kProduct, kIndexSetup, selectData(static_cast<std::uint8_t>(firstSlot)))),
+                      1);
+        } else {
+            EXPECT_EQ(send(request(kProduct, kDecodeSetup, selectData(s.firstDecoder))), 1);
+        }
+        EXPECT_EQ(m.selection.slot, firstSlot);
     }
 }
 

@@ -103,6 +103,21 @@ TEST_F(SimModuleFlash, SimModuleRefusesWrongKeysWrongCrcAndStrayLines) {
     EXPECT_EQ(bench.config().module.allSlots[4].decoderType, 8) << "a failed verify installs nothing";
 }
 
+// A module with a header key reads scrambled headers in the clear; the rest of the image is not its
+// business.
+TEST_F(SimModuleFlash, SimModuleHeaderKeyUnscramblesInstalledHeaders) {
+    bench.config().module.headerKey = 0xA7;
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (std::size_t i = 0; i < 18; ++i) image[k * 64 + i] ^= 0xA7;
+    }
+    ASSERT_EQ(answerData(kUnlock, {0xA5, 0x5A}), (Bytes{1}));
+    sendImage();
+    EXPECT_EQ(bench.moduleImage(), image) << "received as sent";
+    ASSERT_EQ(answerData(kVerify, crcBytes(imageCrc())), (Bytes{1}));
+    EXPECT_EQ(answerData(kSlotInfo, {5}), concat(Bytes{5}, concat(nameBytes("NEW 3"), {'N', 9, 23, 3})));
+    EXPECT_EQ(answerData(kDecodeSetup, {22, 0, 0, 22}), (Bytes{1}));
+}
+
 TEST_F(SimModuleFlash, SimModuleLineLeftOutFailsTheVerify) {
     ASSERT_EQ(answerData(kUnlock, {0xA5, 0x5A}), (Bytes{1}));
     for (std::uint8_t s = 0; s < 4; ++s) {
