@@ -4,8 +4,6 @@
 // and answer, and the sample product database in a temporary folder. The device pauses the
 // machines ask for are summed apart, so they can be left out of a measured time.
 
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "SampleDatabase.h"
 #include "app/Controller.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
@@ -107,18 +106,6 @@ struct NoTimer : OneShotTimer {
     void stop() override {}
     bool isActive() const override { return false; }
 };
-
-inline bool buildSampleDatabase(const QString& folder) {
-    QFile sql(QStringLiteral(DRAVIK_SOURCE_DIR "/data/products.sql"));
-    if (!sql.open(QIODevice::ReadOnly)) return false;
-    const QByteArray text = sql.readAll();
-    const QByteArray path = QDir(folder).filePath(QString::fromLatin1(kProductDatabaseFileName)).toUtf8();
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(path.constData(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 // The controller on the bench of a sample bench file, with its product connected.
 class ControllerBench {

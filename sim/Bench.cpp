@@ -160,6 +160,8 @@ std::optional<std::int64_t> Bench::nextReadyUs() const {
 
 bool Bench::plugged() const { return impl_->config.adapter.plugged; }
 
+bool Bench::accessible() const { return impl_->config.adapter.accessible; }
+
 void Bench::plug() { impl_->config.adapter.plugged = true; }
 
 void Bench::unplug() {

@@ -32,6 +32,7 @@ void readAdapter(const Fields& fields, AdapterConfig& adapter) {
     fields.readInteger("vid", 0, kMaxWord, adapter.vid);
     fields.readInteger("pid", 0, kMaxWord, adapter.pid);
     fields.readBool("plugged", adapter.plugged);
+    fields.readBool("accessible", adapter.accessible);
     fields.readBytes("wirelessId", adapter.wirelessId);
 }
 
@@ -132,9 +133,8 @@ BenchConfig readBench(const nlohmann::json& root) {
     BenchConfig config;
     top.readInteger("version", kVersion, kVersion, config.version);
 
-    const auto adapter =
-        top.section("adapter", {"identification", "operativeMode", "input1High", "input2High", "baudCode3",
-                                "vid", "pid", "plugged", "wirelessId"});
+    const auto adapter = top.section("adapter", {"identification", "operativeMode", "input1High", "input2High",
+                                                 "baudCode3", "vid", "pid", "plugged", "accessible", "wirelessId"});
     if (adapter) {
         readAdapter(*adapter, config.adapter);
     }

@@ -14,6 +14,8 @@
 
 namespace dravik {
 
+struct AdapterProblem;
+
 class InterfaceConnection {
 public:
     // While no adapter is found the count alternates between the two product ids; this pause
@@ -62,8 +64,11 @@ public:
     QString deviceText() const;
 
 private:
-    Deps d_;
-    bool lastCountEmpty_ = false;
+  // Why the adapter cannot be used: status bar and status log.
+  void showProblem(const AdapterProblem& problem);
+
+  Deps d_;
+  bool lastCountEmpty_ = false;
 };
 
 }  // namespace dravik

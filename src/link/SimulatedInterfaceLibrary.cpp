@@ -22,8 +22,9 @@ void SimulatedInterfaceLibrary::BSL_UnRegisterUSBDeviceNotification() { onChange
 int SimulatedInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     deviceText_ = device != nullptr ? std::string(device) : std::string();
     std::lock_guard lock(mutex_);
-    open_ = bench_.plugged();
-    return open_ ? 0 : 1;
+    open_ = bench_.plugged() && bench_.accessible();
+    if (open_) return 0;
+    return bench_.plugged() ? kOpenNoPermission : kOpenNoDevice;
 }
 
 void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {
