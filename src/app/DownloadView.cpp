@@ -149,12 +149,16 @@ void DownloadView::wireModuleControls() {
                    ui_.button_Set_Selected_Protocols, ui_.button_Read_All_Protocols, ui_.label_progressBar_protocol,
                    ui_.progressBar_protocol, ui_.pictureBox_padlock_lock, ui_.pictureBox_padlock_unlock,
                    ui_.textBox_modue_password, ui_.button_lock_unlock_protection, ui_.button_reset_log,
-                   ui_.button_read_log});
+                   ui_.button_read_log, ui_.TextBox_log, ui_.progressBar_log, ui_.label_progressBar_log});
     connect(ui_.button_ReadProtocols, &QPushButton::clicked, this, [&m] { m.button_ReadProtocols_Click(); });
     connect(ui_.button_SetProtocol, &QPushButton::clicked, this, [&m] { m.button_SetProtocol_Click(); });
     connect(ui_.button_Read_All_Protocols, &QPushButton::clicked, this, [&m] { m.button_Read_All_Protocols_Click(); });
     connect(ui_.button_Set_Selected_Protocols, &QPushButton::clicked, this,
             [&m] { m.button_Set_Selected_Protocols_Click(); });
+    connect(ui_.button_lock_unlock_protection, &QPushButton::clicked, this,
+            [&m] { m.button_lock_unlock_protection_Click(); });
+    connect(ui_.button_read_log, &QPushButton::clicked, this, [&m] { m.button_read_log_Click(); });
+    connect(ui_.button_reset_log, &QPushButton::clicked, this, [&m] { m.button_reset_log_Click(); });
 }
 
 void DownloadView::wireTestPage() {

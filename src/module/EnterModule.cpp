@@ -16,9 +16,7 @@ EnterModule::EnterModule(Deps d) : d_(std::move(d)) {}
 
 EnterModule::~EnterModule() = default;
 
-// One entry per state value; a null entry does nothing (0 and the resting MODULE_STOPPED). The
-// programming, protection and log states come with their own work; until then they end the
-// operation.
+// One entry per state value; a null entry does nothing (0 and the resting MODULE_STOPPED).
 const std::array<EnterModule::Action, kModuleStates>& EnterModule::stateTable() {
     static const std::array<Action, kModuleStates> table = {
         nullptr,                        // 0
@@ -29,19 +27,19 @@ const std::array<EnterModule::Action, kModuleStates>& EnterModule::stateTable() 
         &EnterModule::readWorking,      // MODULE_READ_WORKING
         &EnterModule::readAll,          // MODULE_READ_ALL
         &EnterModule::checkProtection,  // MODULE_CHECK_PROTECTION
-        &EnterModule::unavailable,      // MODULE_SET_PROTECTION
-        &EnterModule::unavailable,      // MODULE_READ_LOGS
-        &EnterModule::unavailable,      // MODULE_CLEAR_LOGS
+        &EnterModule::setProtection,    // MODULE_SET_PROTECTION
+        &EnterModule::readLogs,         // MODULE_READ_LOGS
+        &EnterModule::clearLogs,        // MODULE_CLEAR_LOGS
         &EnterModule::writeSelection,   // MODULE_WRITE_SELECTION
-        &EnterModule::unavailable,      // MODULE_SET_PROTOCOL
+        &EnterModule::setProtocol,      // MODULE_SET_PROTOCOL
         &EnterModule::restart,          // MODULE_RESTART
-        &EnterModule::unavailable,      // MODULE_SETUP
-        &EnterModule::unavailable,      // MODULE_INDEX_SETUP
-        &EnterModule::unavailable,      // MODULE_DECODE_SETUP
-        &EnterModule::unavailable,      // MODULE_UNLOCK_FLASH
-        &EnterModule::unavailable,      // MODULE_LOAD_FILE
-        &EnterModule::unavailable,      // MODULE_SEND_LINE
-        &EnterModule::unavailable,      // MODULE_RESET_SELECTION
+        &EnterModule::setup,            // MODULE_SETUP
+        &EnterModule::indexSetup,       // MODULE_INDEX_SETUP
+        &EnterModule::decodeSetup,      // MODULE_DECODE_SETUP
+        &EnterModule::unlockFlash,      // MODULE_UNLOCK_FLASH
+        &EnterModule::loadFile,         // MODULE_LOAD_FILE
+        &EnterModule::sendLine,         // MODULE_SEND_LINE
+        &EnterModule::resetSelection,   // MODULE_RESET_SELECTION
         &EnterModule::operationEnd,     // MODULE_OPERATION_END
         nullptr,                        // MODULE_STOPPED
     };
@@ -59,6 +57,18 @@ const std::array<EnterModule::Action, kLastCommand + 1>& EnterModule::answerTabl
         t[SLOT_SETTINGS_INFO] = &EnterModule::onSlotInfo;
         t[ALL_SLOT_SETTINGS_INFO] = &EnterModule::onAllSlotInfo;
         t[WRITE_SLOTS_SETTINGS] = &EnterModule::onWriteSlots;
+        t[UNLOCK_VRAK_FLASH] = &EnterModule::onUnlockFlash;
+        t[SEND_DATA_SLOT] = &EnterModule::onSendDataSlot;
+        t[VERIFY_FIRMWARE] = &EnterModule::onVerifyFirmware;
+        t[INDEX_SLOT_SETUP] = &EnterModule::onSelectionSetup;
+        t[DECODE_SLOT_SETUP] = &EnterModule::onSelectionSetup;
+        t[RESET_VRAK] = &EnterModule::onSelectionSetup;
+        t[TEST_MODE] = &EnterModule::onTestMode;
+        t[AUX_MODULE_SETUP] = &EnterModule::onAuxModuleSetup;
+        t[AUX_MODULE_CONFIG] = &EnterModule::onAuxModuleConfig;
+        t[MODULE_PROTECTION] = &EnterModule::onProtection;
+        t[READ_MODULE_LOGS] = &EnterModule::onReadLog;
+        t[CLEAR_MODULE_LOGS] = &EnterModule::onClearLogs;
         return t;
     }();
     return table;
@@ -107,13 +117,6 @@ void EnterModule::fail(const QString& logLine, const QString& progressText) {
     d_.progress.setProgressText(progressText, true);
     d_.progress.setProgressValue(0);
     d_.ms.EnterModule_state = MODULE_OPERATION_END;
-}
-
-void EnterModule::unavailable() {
-    fail(QStringLiteral("Module operation %1 is not available in this version (state %2)")
-             .arg(d_.st.Mdl_OperationToDo)
-             .arg(d_.ms.EnterModule_state),
-         kProcessTerminated);
 }
 
 void EnterModule::start() {
@@ -219,7 +222,9 @@ void EnterModule::onTimeout() {
             const std::uint8_t retries = static_cast<std::uint8_t>(d_.hs.SendDataSlotRetry.load() + 1);
             d_.hs.SendDataSlotRetry = retries;
             if (retries <= 2) {
+                // The same line is sent again.
                 d_.log.appendLog(QStringLiteral("Module rx timeout error !\r\n"));
+                d_.ms.EnterModule_state = MODULE_SEND_LINE;
             } else {
                 d_.progress.setProgressText(QStringLiteral("Module rx error !"), true);
                 d_.hs.release();
@@ -228,6 +233,7 @@ void EnterModule::onTimeout() {
                                    Dialogs::Buttons::Ok, Dialogs::Icon::Error);
                 d_.progress.setProgressText(QString(), false);
                 d_.progress.setProgressValue(0);
+                d_.ms.EnterModule_state = MODULE_OPERATION_END;
             }
             break;
         }
@@ -239,6 +245,7 @@ void EnterModule::onTimeout() {
             d_.progress.setProgressText(QStringLiteral("Module rx timeout error !\r\n"), true);
             d_.hs.release();
             d_.cs.Reboot = 1;
+            if (endsOnTimeout(d_.hs.SendingCmd)) d_.ms.EnterModule_state = MODULE_OPERATION_END;
             break;
     }
 }
@@ -393,15 +400,6 @@ void EnterModule::onAllSlotConfiguration() {
             state = MODULE_OPERATION_END;
             break;
     }
-}
-
-void EnterModule::padlock_handler() {
-    const ModuleControls& c = controls();
-    const bool locked = d_.st.Mdl_VRAK_Slots_Protection == 1;
-    c.pictureBox_padlock_lock->setVisible(locked);
-    c.pictureBox_padlock_lock->setEnabled(locked);
-    c.pictureBox_padlock_unlock->setVisible(!locked);
-    c.pictureBox_padlock_unlock->setEnabled(!locked);
 }
 
 // The first connection after start-up reads all slots after the selection; then the operation the

@@ -83,6 +83,9 @@ class EnterModule {
     void button_Read_All_Protocols_Click();
     void button_Set_Selected_Protocols_Click();
     void button_ResetProtocols_Click() { ResetProtocol_fnc(); }
+    void button_lock_unlock_protection_Click();
+    void button_read_log_Click();
+    void button_reset_log_Click();
 
     // The module panel from the first count entries of SlotsTable; sets the next state.
     void Fill_Working_VRAK_Protocols(std::uint16_t count, bool load);
@@ -120,7 +123,6 @@ class EnterModule {
     void restart() { d_.ms.EnterModule_state = MODULE_START; }
     void infoDone();
     void operationEnd();
-    void unavailable();
     void onSetupAnswer();
     void onMemoryRead();
     void onSlotConfiguration();
@@ -141,6 +143,35 @@ class EnterModule {
     void nextSlotRequest(int cmd, const QString& progressText, std::uint8_t total);
     void bothProgress(const QString& text, int percent, bool visible = true);
     void sendWriteSlots();
+
+    // Programming and setup.
+    void failProgramming(const QString& logLine, const QString& step);
+    void setProtocol();
+    void loadFile();
+    void unlockFlash();
+    void sendLine();
+    void setup();
+    void indexSetup();
+    void decodeSetup();
+    void resetSelection();
+    void onUnlockFlash();
+    void onSendDataSlot();
+    void onVerifyFirmware();
+    void onSelectionSetup();
+    void onTestMode();
+    void onAuxModuleSetup();
+    void onAuxModuleConfig();
+    static bool endsOnTimeout(int cmd);
+
+    // Protection and event log.
+    void setProtection();
+    void onProtection();
+    bool endWithoutLogs();
+    void readLogs();
+    void clearLogs();
+    void sendLogRead();
+    void onReadLog();
+    void onClearLogs();
 
     // Panel helpers.
     void addParameterCombos(bool load);

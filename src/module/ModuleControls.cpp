@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
@@ -15,7 +16,8 @@ bool ModuleControls::complete() const {
            checkedListBox_ProtocolSelection && listBox_selectDeselect_group && checkBox_AllGroup &&
            button_Set_Selected_Protocols && button_Read_All_Protocols && label_progressBar_protocol &&
            progressBar_protocol && pictureBox_padlock_lock && pictureBox_padlock_unlock &&
-           textBox_modue_password && button_lock_unlock_protection && button_reset_log && button_read_log;
+           textBox_modue_password && button_lock_unlock_protection && button_reset_log && button_read_log &&
+           TextBox_log && progressBar_log && label_progressBar_log;
 }
 
 DetachedModuleControls::DetachedModuleControls() : owner_(std::make_unique<QWidget>()) {
@@ -40,6 +42,9 @@ DetachedModuleControls::DetachedModuleControls() : owner_(std::make_unique<QWidg
     c.button_lock_unlock_protection = new QPushButton(o);
     c.button_reset_log = new QPushButton(o);
     c.button_read_log = new QPushButton(o);
+    c.TextBox_log = new QPlainTextEdit(o);
+    c.progressBar_log = new QProgressBar(o);
+    c.label_progressBar_log = new QLabel(o);
 }
 
 DetachedModuleControls::~DetachedModuleControls() = default;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -36,6 +37,9 @@ struct ModuleControls {
     QPointer<QPushButton> button_lock_unlock_protection;
     QPointer<QPushButton> button_reset_log;
     QPointer<QPushButton> button_read_log;
+    QPointer<QPlainTextEdit> TextBox_log;
+    QPointer<QProgressBar> progressBar_log;
+    QPointer<QLabel> label_progressBar_log;
 
     // Every control exists.
     bool complete() const;

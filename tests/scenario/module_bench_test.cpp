@@ -113,4 +113,62 @@ TEST_F(ModuleBenchTest, LockedModuleRefusesTheSelection) {
     for (std::size_t i = before; i < frames.size(); ++i) EXPECT_NE(frames[i].frame[4], 0x0D);
 }
 
+// "Set" on a file protocol: the bench's module takes the image, checks its checksum and selects the
+// programmed slot, which the read-back shows as the module's own protocol.
+TEST_F(ModuleBenchTest, FileProtocolIsProgrammedAndReadBack) {
+    connect("vrak1-direct.json");
+    QComboBox* protocols = module().panel().combo(0);
+    ASSERT_NE(protocols, nullptr);
+    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+    ASSERT_GE(item, 0);
+    protocols->setCurrentIndex(item);
+    const std::size_t before = rig->frames().size();
+    module().button_SetProtocol_Click();
+    ASSERT_TRUE(rest());
+    const auto frames = rig->frames();
+    int lines = 0;
+    for (std::size_t i = before; i < frames.size(); ++i) lines += frames[i].frame[4] == 0x7C ? 1 : 0;
+    EXPECT_EQ(lines, 64);
+    EXPECT_FALSE(rig->log().contains(QStringLiteral("error!"))) << rig->log().toStdString();
+    EXPECT_TRUE(module().panel().combo(0)->currentText().contains(QStringLiteral("CAN DEMO 250")))
+        << module().panel().combo(0)->currentText().toStdString();
+    EXPECT_EQ(rig->s().moduleStatus.Mdl_Selected_Slot, 6);  // the second of the four programmed slots
+    EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+}
+
+// The right password unlocks the locked bench module; the log is read entry by entry.
+TEST_F(ModuleBenchTest, LockedModuleIsUnlockedAndItsLogRead) {
+    connect("vrak2-locked.json");
+    const ModuleControls& c = module().controls();
+    c.textBox_modue_password->setText(QStringLiteral("000001"));
+    module().button_lock_unlock_protection_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_TRUE(c.pictureBox_padlock_lock->isEnabled());  // a wrong password changes nothing
+    c.textBox_modue_password->setText(QStringLiteral("123456"));
+    module().button_lock_unlock_protection_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_TRUE(c.pictureBox_padlock_unlock->isEnabled());
+    EXPECT_FALSE(c.pictureBox_padlock_lock->isEnabled());
+    EXPECT_FALSE(rig->log().contains(QStringLiteral("123456")));
+
+    module().button_read_log_Click();
+    ASSERT_TRUE(rest());
+    const QStringList lines = c.TextBox_log->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(static_cast<int>(lines.size()), rig->s().moduleStatus.Mdl_VRAK_Logs_Number) << c.TextBox_log->toPlainText().toStdString();
+    if (!lines.isEmpty()) EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1 - time: ")));
+}
+
+// Through the product the new setting lands in the product's module bytes and is read back.
+TEST_F(ModuleBenchTest, ModuleThroughTheProductIsSetAndReadBack) {
+    connect("aux31-through-product.json");
+    auto& st = rig->s().moduleStatus;
+    st.ParA_toSet = 5;
+    st.ParB_C_toSet = 0x0D;
+    module().SetProtocol_fnc();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(st.module_data, (std::array<std::uint8_t, 3>{5, 1, 3}));
+    EXPECT_EQ(st.Mdl_Selected_Parameter_A, 5);
+    EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+}
+
 }  // namespace

@@ -95,6 +95,9 @@ TEST(EndToEnd, DemoPlaysTheWholeRoad) {
     EXPECT_TRUE(r.out.contains("TX command: ALL_SLOT_SETTINGS_INFO")) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/05-module-file-protocol.png")));
+    EXPECT_TRUE(r.out.contains("TX command: VERIFY_FIRMWARE")) << r.out.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/06-module-programming.png")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/07-module-programmed.png")));
 }
 
 // A technician's backup: save through the tool bar, change two values on the product, open the
