@@ -2,22 +2,23 @@
 // Powering the product through the adapter's outputs, finding its speed, identifying it (and the
 // module behind it) in the product database, and "Power off".
 
+#include <QStringList>
 #include <functional>
 
 #include "connection/ConnectionState.h"
 #include "connection/ConnectionView.h"
 #include "connection/ProductStates.h"
-#include "link/CommandHandler.h"
-#include "link/Views.h"
 #include "database/ProductDatabase.h"
 #include "database/ProductState.h"
+#include "link/CommandHandler.h"
+#include "link/Views.h"
 
 namespace dravik {
 
 class InterfaceConnection;
 
 class ProductConnection {
-public:
+  public:
     // Device pauses after an M-Bus setup answer: before the next queue entry is taken and after.
     static constexpr int kPauseBeforeSetupMs = 600;
     static constexpr int kPauseAfterSetupMs = 750;
@@ -38,6 +39,8 @@ public:
         ProgressView& progress;
         // A product database that cannot be opened or queried; expected to end the program.
         FatalHandler onDatabaseFatal;
+        // Tells the user why a product or module description was refused.
+        Dialogs& dialogs;
     };
 
     explicit ProductConnection(Deps d) : d_(std::move(d)) {}
@@ -47,7 +50,7 @@ public:
     // "Power off".
     void closeToolStripMenuItem_Click();
 
-private:
+  private:
     void start();
     void waitAnswer();
     void onAnswer();
@@ -56,7 +59,10 @@ private:
     void productLookup();
     void moduleLookup();
     void notFound();
-    ProductDatabase database();
+    void switchOff();
+    void refuse(const QStringList& refusals);
+    // The database with its refusals collected in refusals.
+    ProductDatabase database(QStringList& refusals);
 
     Deps d_;
 };

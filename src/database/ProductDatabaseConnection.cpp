@@ -40,8 +40,18 @@ bool DatabaseStatement::next() {
     return false;
 }
 
-std::int32_t DatabaseStatement::integer(int column) const {
-    return statement_ ? sqlite3_column_int(statement_.get(), column) : 0;
+std::int64_t DatabaseStatement::integer(int column) const {
+    return statement_ ? sqlite3_column_int64(statement_.get(), column) : 0;
+}
+
+QString DatabaseStatement::columnProblem(const char* table, int needed) const {
+    if (!statement_) return {};
+    const int columns = sqlite3_column_count(statement_.get());
+    if (columns >= needed) return {};
+    return QStringLiteral("table %1 has %2 columns, %3 expected")
+        .arg(QString::fromLatin1(table))
+        .arg(columns)
+        .arg(needed);
 }
 
 QByteArray DatabaseStatement::bytes(int column) const {

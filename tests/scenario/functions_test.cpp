@@ -279,7 +279,7 @@ TEST_F(FunctionsTest, AListValueLongerThanFourBytesIsShownUnusableAndNeverRead) 
     ASSERT_EQ(panel().rowCount(), kRows);
     EXPECT_EQ(text(kLocking)->text(), "Not available");
     EXPECT_FALSE(combo(kLocking)->isVisibleTo(&container));
-    EXPECT_TRUE(rig->log().contains("Function \"Central locking\" is not used: value length 5 bytes"));
+    EXPECT_TRUE(rig->log().contains("Function \"Central locking\" is not used: Parameters_Addr row of function key 109: value length 5 bytes"));
     mark();
     ops().button_ReadParameters_Click();
     ASSERT_TRUE(rest());

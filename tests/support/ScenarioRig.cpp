@@ -1,5 +1,7 @@
 #include "support/ScenarioRig.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -51,6 +53,17 @@ bool ScenarioRig::installSampleDatabase() {
     const QString target = QDir(dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
     QFile::remove(target);
     return QFile::copy(QStringLiteral(DRAVIK_SAMPLE_DATABASE), target);
+}
+
+bool ScenarioRig::changeDatabase(const char* sql) {
+    const QString path = QDir(dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    sqlite3* db = nullptr;
+    const bool opened =
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    const bool ran = opened && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ran;
 }
 
 std::vector<sim::ReceivedFrame> ScenarioRig::frames() {

@@ -15,13 +15,13 @@
 namespace dravik::test {
 
 class VirtualAsyncRunner : public AsyncRunner {
-public:
+  public:
     explicit VirtualAsyncRunner(VirtualScheduler& s);
     bool isBusy() const override { return busy_; }
     void start(std::function<int()> work, std::function<void(int)> done, int delayMs) override;
     int runs = 0;
 
-private:
+  private:
     bool busy_ = false;
     std::function<int()> work_;
     std::function<void(int)> done_;
@@ -38,6 +38,8 @@ struct ScenarioRig {
     std::vector<sim::ReceivedFrame> frames();
     // Copies the sample product database (built from data/products.sql) into the data folder.
     bool installSampleDatabase();
+    // Runs SQL on the installed database (a test's hostile change); false when it fails.
+    bool changeDatabase(const char* sql);
     Session& s() { return controller->session(); }
 
     RigClock clock;

@@ -8,7 +8,7 @@
 namespace {
 
 std::string benchPath(const char* name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "../../data/benches" / name).string();
+    return (std::filesystem::path(DRAVIK_SOURCE_DIR) / "data/benches" / name).string();
 }
 
 TEST(SimBenchFile, SampleBenchesLoad) {
