@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QComboBox>
-#include <QDir>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,14 +49,7 @@ struct FunctionsTest : ::testing::Test {
         ASSERT_TRUE(rest());
         mark();
     }
-    void execSql(const std::string& sql) {
-        const QString path =
-            QDir(rig->dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-        sqlite3_close(db);
-    }
+    void execSql(const std::string& sql) { EXPECT_TRUE(rig->changeDatabase(sql.c_str())) << sql; }
     Session& s() { return rig->s(); }
     EnterFunctions& functions() { return rig->controller->functions(); }
     PanelOperations& ops() { return rig->controller->panelOperations(); }

@@ -23,11 +23,12 @@ void VirtualAsyncRunner::start(std::function<int()> work, std::function<void(int
     timer_->start(std::max(delayMs, 1));
 }
 
-ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn) : autoConnChecked(autoConn) {
+ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn, const LibraryLayer& layer)
+    : autoConnChecked(autoConn) {
     lib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(bench));
     timerHandler = &scheduler.addTimer(2000, true, false, [this] { controller->timerHandlerFired(); });
     ControllerDeps deps{clock,
-                        *lib,
+                        layer ? layer(*lib) : *lib,
                         logView,
                         dialogs,
                         progress,

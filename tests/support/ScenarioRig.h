@@ -29,7 +29,10 @@ class VirtualAsyncRunner : public AsyncRunner {
 };
 
 struct ScenarioRig {
-    explicit ScenarioRig(sim::BenchConfig bench = {}, bool autoConn = true);
+    // The library the controller talks to, given the bench's: a test may put a layer between them.
+    using LibraryLayer = std::function<InterfaceLibrary&(SimulatedInterfaceLibrary&)>;
+
+    explicit ScenarioRig(sim::BenchConfig bench = {}, bool autoConn = true, const LibraryLayer& layer = {});
 
     // Runs virtual time for ms, or until pred holds.
     bool runFor(int ms, const std::function<bool()>& pred = {}) { return scheduler.runFor(ms, pred); }
