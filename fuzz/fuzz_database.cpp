@@ -5,12 +5,13 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QWidget>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzApplication.h"
 #include "FuzzInput.h"
 #include "database/ProductDatabase.h"
 #include "product/ProductPanel.h"
@@ -89,8 +90,7 @@ void writeDatabase(const QString& path, fuzz::Input& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    fuzz::startOffscreenApplication(argc, argv);
     return 0;
 }
 

@@ -2,7 +2,6 @@
 // the input deciding for every request whether the bench answers, stays silent, answers late,
 // answers corrupted or is replaced by arbitrary bytes, and which operations the user starts. No
 // answer may make a machine touch memory outside a buffer or hang the pump.
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
@@ -11,6 +10,7 @@
 #include <deque>
 #include <memory>
 
+#include "FuzzApplication.h"
 #include "FuzzInput.h"
 #include "support/ScenarioRig.h"
 
@@ -105,8 +105,7 @@ constexpr std::uint8_t kModules[] = {0xA1, 0xA2, 16, 31, 47, 0x81, 0x55};
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    fuzz::startOffscreenApplication(argc, argv);
     return 0;
 }
 

@@ -80,8 +80,7 @@ void ProductConnection::onAnswer() {
             productLookup();
             break;
         case TEST_MODE:
-            d_.hs.SendingCmd =
-                d_.prd.Prd_Id1 == kIdentificationWithModuleConfig ? AUX_MODULE_CONFIG : AUX_MODULE_INFO;
+            d_.hs.SendingCmd = d_.prd.Prd_Id1 == kIdentificationWithModuleConfig ? AUX_MODULE_CONFIG : AUX_MODULE_INFO;
             state = PRODUCT_SEND;
             break;
         case AUX_MODULE_CONFIG:
@@ -167,8 +166,8 @@ void ProductConnection::switchOff() {
 void ProductConnection::refuse(const QStringList& refusals) {
     for (const QString& refusal : refusals) d_.log.appendLog(refusal + kCrLf);
     d_.progress.setProgressText(QStringLiteral("Product database error"), true);
-    d_.dialogs.message(refusals.join(QLatin1Char('\n')), QStringLiteral("Product database"),
-                       Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+    d_.dialogs.message(refusals.join(QLatin1Char('\n')), QStringLiteral("Product database"), Dialogs::Buttons::Ok,
+                       Dialogs::Icon::Error);
 }
 
 void ProductConnection::productLookup() {
@@ -187,8 +186,8 @@ void ProductConnection::productLookup() {
 
     if (p.Prd_connected != 1) {
         d_.view.setProductLabel(QStringLiteral("( Id: ") + dec(p.Prd_Id1) + QStringLiteral(", ver. ") +
-                                    dec(p.Prd_Version) + QStringLiteral(", subver. ") +
-                                    dec(p.Prd_Subversion) + QStringLiteral(" )"),
+                                    dec(p.Prd_Version) + QStringLiteral(", subver. ") + dec(p.Prd_Subversion) +
+                                    QStringLiteral(" )"),
                                 Tone::Red);
         switchOff();
         d_.log.appendLog(QStringLiteral("Product not defined! ") + kCrLf);
@@ -197,9 +196,9 @@ void ProductConnection::productLookup() {
     }
 
     p.Fnc_OperationToDo = 1;
-    d_.view.setProductLabel(QStringLiteral("Product: ") + p.Prd_Name + QStringLiteral(". ( Id: ") +
-                                dec(rx[9]) + dec(rx[10]) + QStringLiteral(", ver. ") + dec(rx[11]) +
-                                QStringLiteral(", subver. ") + dec(rx[12]) + QStringLiteral(" )"),
+    d_.view.setProductLabel(QStringLiteral("Product: ") + p.Prd_Name + QStringLiteral(". ( Id: ") + dec(rx[9]) +
+                                dec(rx[10]) + QStringLiteral(", ver. ") + dec(rx[11]) + QStringLiteral(", subver. ") +
+                                dec(rx[12]) + QStringLiteral(" )"),
                             Tone::Green);
     if (p.Prd_Id1 == kIdentificationDefaultSettings) {
         d_.view.addProductMenu(p.Prd_Name, static_cast<int>(p.Prd_Id1));

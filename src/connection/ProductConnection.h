@@ -8,17 +8,17 @@
 #include "connection/ConnectionState.h"
 #include "connection/ConnectionView.h"
 #include "connection/ProductStates.h"
-#include "database/ProductDatabase.h"
-#include "database/ProductState.h"
 #include "link/CommandHandler.h"
 #include "link/Views.h"
+#include "database/ProductDatabase.h"
+#include "database/ProductState.h"
 
 namespace dravik {
 
 class InterfaceConnection;
 
 class ProductConnection {
-  public:
+public:
     // Device pauses after an M-Bus setup answer: before the next queue entry is taken and after.
     static constexpr int kPauseBeforeSetupMs = 600;
     static constexpr int kPauseAfterSetupMs = 750;
@@ -50,7 +50,7 @@ class ProductConnection {
     // "Power off".
     void closeToolStripMenuItem_Click();
 
-  private:
+private:
     void start();
     void waitAnswer();
     void onAnswer();

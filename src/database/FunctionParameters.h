@@ -22,9 +22,7 @@ enum E_FUNCTION_KIND : std::uint16_t {
 // Kinds held as a number under a mask (a list of values, or a range of numbers).
 inline bool isListKind(std::uint32_t kind) { return kind == FN_LIST || kind == FN_RANGE; }
 // Kinds shown and entered as text.
-inline bool isTextKind(std::uint32_t kind) {
-    return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER;
-}
+inline bool isTextKind(std::uint32_t kind) { return kind == FN_DIGITS || kind == FN_HEX || kind == FN_NUMBER; }
 
 // One selectable value. Every item of one panel row carries the same address, length, mask and
 // kind, so any item describes the row's memory location.

@@ -1,5 +1,6 @@
 #include "database/ProductDatabaseConnection.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace dravik {
@@ -59,7 +60,7 @@ QByteArray DatabaseStatement::bytes(int column) const {
     const unsigned char* text = sqlite3_column_text(statement_.get(), column);
     const int size = sqlite3_column_bytes(statement_.get(), column);
     if (text == nullptr || size <= 0) return {};
-    return QByteArray(reinterpret_cast<const char*>(text), size);
+    return QByteArray(reinterpret_cast<const char*>(text), std::min(size, kMaxTextBytes));
 }
 
 QString DatabaseStatement::latin1(int column) const { return QString::fromLatin1(bytes(column)); }

@@ -31,7 +31,9 @@ class DatabaseStatement {
     // Why the rows cannot be read by position up to column needed - 1 (the table named in the
     // message); empty when they can, or when the statement failed to prepare.
     QString columnProblem(const char* table, int needed) const;
+    // The stored bytes, at most kMaxTextBytes of them: names and descriptions are shown in one line.
     QByteArray bytes(int column) const;
+    static constexpr int kMaxTextBytes = 4096;
     // Stored bytes taken one character per byte (ISO 8859-1), never decoded as UTF-8.
     QString latin1(int column) const;
 

@@ -13,7 +13,7 @@ struct ShownText {
 };
 
 class FakeConnectionView : public ConnectionView {
-  public:
+public:
     void setUsbField(const QString& t, Tone tone) override { usb = {t, tone}; }
     void setInterfaceField(const QString& t, Tone tone) override { iface = {t, tone}; }
     void setModeField(const QString& t) override { mode = t; }
@@ -38,8 +38,7 @@ class FakeConnectionView : public ConnectionView {
 
     ShownText usb, iface, product, module;
     QString mode;
-    bool connectMenus = true, eventsLogPage = false, readSetAll = false, testPage = false,
-         fileButtons = false;
+    bool connectMenus = true, eventsLogPage = false, readSetAll = false, testPage = false, fileButtons = false;
     QStringList menus;
     int clearForms = 0, resetToolsCount = 0, testPageResets = 0;
 };

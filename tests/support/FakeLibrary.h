@@ -11,7 +11,7 @@
 namespace dravik::test {
 
 class FakeLibrary : public ExchangeLibrary {
-  public:
+public:
     explicit FakeLibrary(Clock& clock) : ExchangeLibrary(clock) {}
 
     struct Pending {
@@ -20,8 +20,8 @@ class FakeLibrary : public ExchangeLibrary {
     };
 
     // Answer built from a frame: dest, code, data bytes; readable delayUs after the next send.
-    void answerNext(std::uint8_t dest, std::uint8_t code, std::vector<std::uint8_t> data,
-                    std::int64_t delayUs = 1000, bool badChecksum = false);
+    void answerNext(std::uint8_t dest, std::uint8_t code, std::vector<std::uint8_t> data, std::int64_t delayUs = 1000,
+                    bool badChecksum = false);
 
     int BSL_NumOfUSBDevices(std::uint16_t, std::uint16_t) override { return devices; }
     int BSL_RegisterUSBDeviceNotification(std::function<void()> cb) override {

@@ -10,13 +10,13 @@
 namespace dravik::test {
 
 class RecordingLog : public LogView {
-  public:
+public:
     void appendLog(const QString& text) override { text_ += text; }
     const QString& text() const { return text_; }
     void clear() { text_.clear(); }
     int count(const QString& needle) const { return static_cast<int>(text_.count(needle)); }
 
-  private:
+private:
     QString text_;
 };
 
@@ -26,7 +26,7 @@ struct ShownMessage {
 };
 
 class RecordingDialogs : public Dialogs {
-  public:
+public:
     Answer message(const QString& text, const QString& caption, Buttons, Icon) override {
         shown.push_back({text, caption});
         if (answers.empty()) return Ok;
@@ -39,7 +39,7 @@ class RecordingDialogs : public Dialogs {
 };
 
 class RecordingProgress : public ProgressView {
-  public:
+public:
     void setProgressText(const QString& t, bool visible) override {
         text = t;
         this->visible = visible;

@@ -15,13 +15,13 @@
 namespace dravik::test {
 
 class VirtualAsyncRunner : public AsyncRunner {
-  public:
+public:
     explicit VirtualAsyncRunner(VirtualScheduler& s);
     bool isBusy() const override { return busy_; }
     void start(std::function<int()> work, std::function<void(int)> done, int delayMs) override;
     int runs = 0;
 
-  private:
+private:
     bool busy_ = false;
     std::function<int()> work_;
     std::function<void(int)> done_;

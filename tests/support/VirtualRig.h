@@ -18,19 +18,19 @@ class VirtualScheduler;
 
 // Clock whose sleeps (the worker's receive waits) let the 100 ms countdown tick meanwhile.
 class RigClock final : public Clock {
-  public:
+public:
     std::int64_t nowUs() const override { return now_; }
     void sleepUs(std::int64_t us) override;
     void advanceTo(std::int64_t us);
     VirtualScheduler* scheduler = nullptr;
 
-  private:
+private:
     friend class VirtualScheduler;
     std::int64_t now_ = 0;
 };
 
 class VirtualTimer final : public OneShotTimer {
-  public:
+public:
     VirtualTimer(RigClock& clock, int periodMs, bool singleShot, bool ticksDuringWorker,
                  std::function<void()> onFire);
     void start(int ms) override;
@@ -38,7 +38,7 @@ class VirtualTimer final : public OneShotTimer {
     void stop() override { active_ = false; }
     bool isActive() const override { return active_; }
 
-  private:
+private:
     friend class VirtualScheduler;
     RigClock& clock_;
     int periodMs_;
@@ -50,23 +50,22 @@ class VirtualTimer final : public OneShotTimer {
 };
 
 class VirtualPump final : public Pump {
-  public:
+public:
     using Pump::Pump;
     std::optional<std::int64_t> pendingUs;
     int runs = 0;
     // One worker run, then the timers that came due meanwhile, then the machine step.
     void runOnce(const std::function<void()>& betweenRuns);
 
-  protected:
+protected:
     void scheduleRun(std::int64_t atUs) override { pendingUs = atUs; }
 };
 
 class VirtualScheduler {
-  public:
+public:
     explicit VirtualScheduler(RigClock& clock) : clock_(clock) { clock_.scheduler = this; }
 
-    VirtualTimer& addTimer(int periodMs, bool singleShot, bool ticksDuringWorker,
-                           std::function<void()> onFire);
+    VirtualTimer& addTimer(int periodMs, bool singleShot, bool ticksDuringWorker, std::function<void()> onFire);
     void setPump(VirtualPump* pump) { pump_ = pump; }
 
     // Runs events until the clock reaches the deadline or pred() holds (checked between events).
@@ -77,7 +76,7 @@ class VirtualScheduler {
     // Fires timers due at or before t, in time order; only the worker-time ones when asked.
     void fireDue(std::int64_t t, bool workerOnly);
 
-  private:
+private:
     RigClock& clock_;
     VirtualPump* pump_ = nullptr;
     std::vector<std::unique_ptr<VirtualTimer>> timers_;

@@ -205,6 +205,15 @@ TEST_F(HostileDatabase, EveryValueIsCheckedWhereItIsUsed) {
     }
 }
 
+// Texts are shown in one line: a huge stored name is taken only up to its first 4096 bytes.
+TEST_F(HostileDatabase, LongTextsAreCut) {
+    createWithSchema(std::string(kGoodRows) + "UPDATE Products SET Name = printf('%.*c', 1000000, 'x');");
+    auto db = database();
+    ProductState p;
+    ASSERT_TRUE(db.findProduct(37, 0x0100, p));
+    EXPECT_EQ(p.Prd_Name.size(), 4096);
+}
+
 // A refused product or module names its table and key so the row can be found and mended.
 TEST_F(HostileDatabase, RefusalsNameTableAndKey) {
     createWithSchema(std::string(kGoodRows) +
