@@ -22,12 +22,10 @@
 
 namespace dravik {
 
-namespace {
-QString appName() {
+QString DownloadView::appName() {
     return QStringLiteral("Dravik  ") + QString::number(DRAVIK_VERSION_MAJOR) + QLatin1Char('.') +
            QString::number(DRAVIK_VERSION_MINOR) + QLatin1Char('.') + QString::number(DRAVIK_VERSION_PATCH);
 }
-}  // namespace
 
 DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
     : QMainWindow(parent), clock_(clock), lib_(lib), backgroundWorkerCheckDevice_(this) {
@@ -68,6 +66,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
         *this});
     wireControls();
     wireTestPage();
+    wireConfiguration();
     timer1_.start();
     timerAutoConn_.start();
 }

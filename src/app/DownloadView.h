@@ -11,8 +11,10 @@
 #include "app/DownloadViewUi.h"
 #include "app/QtOneShotTimer.h"
 #include "app/WorkerThread.h"
+#include "config/ConfigurationFile.h"
 #include "connection/TestPage.h"
 #include "connection/ConnectionView.h"
+#include "link/FileDialogs.h"
 #include "link/Views.h"
 
 namespace dravik {
@@ -26,7 +28,9 @@ class DownloadView final : public QMainWindow,
                            public LogView,
                            public Dialogs,
                            public ProgressView,
-                           public ConnectionView {
+                           public ConnectionView,
+                           public FileDialogs,
+                           public ConfigFileView {
     Q_OBJECT
 public:
     DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent = nullptr);
@@ -35,6 +39,9 @@ public:
     // Scripted runs: every log line and message box goes to the runner; boxes never block.
     void setScriptRunner(ScriptRunner* runner) { script_ = runner; }
     Controller& controller() { return *controller_; }
+    ConfigurationFile& configuration() { return *configuration_; }
+    // "Dravik  MAJOR.MINOR.PATCH": the window title without a file.
+    static QString appName();
     DownloadViewUi& ui() { return ui_; }
     QString logText() const { return logText_; }
     bool developerLayout() const { return developer_; }
@@ -63,12 +70,20 @@ public:
     void resetTools() override;
     void resetTestPage() override;
 
+    // FileDialogs, ConfigFileView.
+    QString chooseFile(const FileDialogRequest& request) override;
+    void setConfigGroupVisible(bool visible) override;
+    void showConfigFileName(const QString& fullPath, const QString& name) override;
+    void clearProductPanel() override;
+    void clearModulePanel() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void wireControls();
     void wireTestPage();
+    void wireConfiguration();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
     int prepareDataFolders();
@@ -86,6 +101,7 @@ private:
     WorkerThread backgroundWorkerCheckDevice_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;
+    std::unique_ptr<ConfigurationFile> configuration_;
     QPointer<QMenu> productMenu_;
     QPointer<QMenu> moduleMenu_;
     ScriptRunner* script_ = nullptr;

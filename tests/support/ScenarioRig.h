@@ -44,6 +44,11 @@ struct ScenarioRig {
     // Runs SQL on the installed database (a test's hostile change); false when it fails.
     bool changeDatabase(const char* sql);
     Session& s() { return controller->session(); }
+    // Runs until no process is in progress, at most ms.
+    bool rest(int ms = 60000);
+    // Connects the adapter, then powers and identifies the product by hand (the functions machine
+    // builds and reads its panel), and rests.
+    bool connectProduct();
 
     RigClock clock;
     VirtualScheduler scheduler{clock};

@@ -8,6 +8,7 @@
 namespace {
 
 std::string benchPath(const char* name) {
+    // Not __FILE__: a compiler cache may compile with paths relative to the build folder.
     return (std::filesystem::path(DRAVIK_SOURCE_DIR) / "data/benches" / name).string();
 }
 
