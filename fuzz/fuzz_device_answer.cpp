@@ -16,7 +16,7 @@ struct Feed {
     std::vector<std::uint8_t> report;
 };
 class Device : public HidDevice {
-public:
+  public:
     explicit Device(Feed& f) : f_(f) {}
     int write(const std::uint8_t*, std::size_t n) override { return static_cast<int>(n); }
     int readTimeout(std::uint8_t* d, std::size_t n, int) override {
@@ -25,16 +25,18 @@ public:
         return static_cast<int>(k);
     }
 
-private:
+  private:
     Feed& f_;
 };
 class Api : public HidApi {
-public:
+  public:
     explicit Api(Feed& f) : f_(f) {}
     int count(std::uint16_t, std::uint16_t) override { return 1; }
-    std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t, int) override { return std::make_unique<Device>(f_); }
+    std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t, int) override {
+        return std::make_unique<Device>(f_);
+    }
 
-private:
+  private:
     Feed& f_;
 };
 }  // namespace

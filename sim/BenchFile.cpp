@@ -1,6 +1,5 @@
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "sim/Bench.h"
 #include "sim/BenchFileModule.h"
@@ -22,6 +21,9 @@ constexpr std::uint64_t kMaxBaud = 1000000;
 constexpr std::uint64_t kMaxBootMs = 60000;
 constexpr std::uint64_t kMaxTimeUs = 10000000;
 constexpr std::uint64_t kMaxFaultCount = 1000000;
+// A bench file is a few kilobytes; these limits leave room for comments and padding only.
+constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+constexpr int kMaxDepth = 8;
 
 void readAdapter(const Fields& fields, AdapterConfig& adapter) {
     fields.readBytes("identification", adapter.identification);
@@ -170,6 +172,7 @@ BenchConfig readBench(const nlohmann::json& root) {
 
 std::optional<BenchConfig> parseBenchJson(const std::string& text, std::string& error) {
     try {
+        benchfile::checkShape(text, kMaxFileBytes, kMaxDepth);
         return readBench(nlohmann::json::parse(text));
     } catch (const benchfile::FileError& e) {
         error = e.message;
@@ -187,13 +190,15 @@ std::optional<BenchConfig> loadBenchFile(const std::string& path, std::string& e
         error = path + ": cannot open bench file";
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
+    // One byte past the limit is enough for the parser to refuse the size.
+    std::string text(kMaxFileBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) {
         error = path + ": cannot read bench file";
         return std::nullopt;
     }
-    auto config = parseBenchJson(text.str(), error);
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    auto config = parseBenchJson(text, error);
     if (!config) {
         error = path + ": " + error;
     }

@@ -19,11 +19,45 @@ std::string rangeText(std::uint64_t lo, std::uint64_t hi) {
 void fail(std::string message) { throw FileError{std::move(message)}; }
 
 std::string describe(const nlohmann::json& value) {
+    if (value.is_array()) return "an array of " + std::to_string(value.size()) + " items";
+    if (value.is_object()) return "an object of " + std::to_string(value.size()) + " keys";
     std::string text = value.dump();
     if (text.size() > kMaxShown) {
         text = text.substr(0, kMaxShown) + "...";
     }
     return text;
+}
+
+void checkShape(const std::string& text, std::size_t maxBytes, int maxDepth) {
+    if (text.size() > maxBytes) {
+        fail("file is " + std::to_string(text.size()) + " bytes; a bench file holds at most " +
+             std::to_string(maxBytes) + " bytes");
+    }
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    std::size_t line = 1;
+    for (const char c : text) {
+        if (c == '\n') ++line;
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maxDepth) {
+                fail("line " + std::to_string(line) + ": arrays and objects nest deeper than " +
+                     std::to_string(maxDepth) + " levels");
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
 }
 
 std::optional<std::uint64_t> parseIntegerText(const std::string& text) {

@@ -26,7 +26,7 @@ std::uint64_t toInteger(const nlohmann::json& value, const std::string& path, st
                         std::uint64_t hi);
 
 class Fields {
-public:
+  public:
     // Rejects a value that is not an object, and any key not in allowed.
     Fields(const nlohmann::json& value, std::string path, std::initializer_list<const char*> allowed);
 
@@ -50,7 +50,7 @@ public:
         }
     }
 
-private:
+  private:
     // An array of exactly count bytes.
     static std::vector<std::uint8_t> readByteList(const nlohmann::json& value, const std::string& path,
                                                   std::size_t count);
@@ -59,7 +59,12 @@ private:
     std::string path_;
 };
 
-// Shortened dump of a value for messages.
+// Shortened text of a value for messages. Arrays and objects are named by kind and size, never
+// dumped: a deeply nested value must not be walked recursively.
 std::string describe(const nlohmann::json& value);
+
+// Refuses text larger than maxBytes or nesting arrays and objects deeper than maxDepth, before
+// any parser builds (and later walks) the nested value.
+void checkShape(const std::string& text, std::size_t maxBytes, int maxDepth);
 
 }  // namespace sim::benchfile

@@ -11,7 +11,7 @@ Controller::Controller(ControllerDeps deps)
       autoConn_({s_.link, s_.machines, s_.connection, s_.product, handler_, iface_, d_.timerHandler, d_.log,
                  d_.progress, d_.autoConnChecked}),
       product_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, *pump_, iface_, d_.view, d_.log,
-                d_.progress, [this](const QString& m) { databaseFatal(m); }}),
+                 d_.progress, [this](const QString& m) { databaseFatal(m); }, d_.dialogs}),
       functions_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, *pump_, iface_,
                   d_.view, d_.log, d_.progress, d_.dialogs, [this](const QString& m) { databaseFatal(m); }}),
       panelOps_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, functions_, d_.log,

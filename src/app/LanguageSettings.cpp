@@ -11,6 +11,8 @@ namespace {
 
 constexpr int kEnglish = 1;
 constexpr int kLargestStored = 255;
+// A language number with room for blanks and line ends; anything longer is not a settings file.
+constexpr qint64 kMaxFileBytes = 4096;
 
 bool writeNumber(const QString& path, int value) {
     QSaveFile file(path);
@@ -19,8 +21,8 @@ bool writeNumber(const QString& path, int value) {
     return file.commit();
 }
 
-// Lines are joined without separators ("1\r\n" reads as 1, "1\n2" as 12); blanks around the number
-// are allowed, leading zeros and a byte-order mark too.
+}  // namespace
+
 bool parseLanguageNumber(QByteArray content, int& value) {
     if (content.startsWith("\xEF\xBB\xBF")) content.remove(0, 3);
     QByteArray joined;
@@ -39,8 +41,6 @@ bool parseLanguageNumber(QByteArray content, int& value) {
     return true;
 }
 
-}  // namespace
-
 int CfgAppReadLang(int defaultLang, LanguageFileReport* report) {
     LanguageFileReport local;
     LanguageFileReport& r = report != nullptr ? *report : local;
@@ -53,7 +53,9 @@ int CfgAppReadLang(int defaultLang, LanguageFileReport* report) {
         return 0;
     }
     int value = 0;
-    if (file.open(QIODevice::ReadOnly) && parseLanguageNumber(file.readAll(), value)) return value;
+    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxFileBytes &&
+        parseLanguageNumber(file.read(kMaxFileBytes), value))
+        return value;
     file.close();
     r.repaired = true;
     r.writeFailed = !writeNumber(path, kEnglish);

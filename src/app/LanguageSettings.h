@@ -1,6 +1,7 @@
 #pragma once
 // The language of the database texts, kept as one decimal number (no line end) in the settings file.
 
+#include <QByteArray>
 #include <QString>
 
 namespace dravik {
@@ -11,6 +12,11 @@ struct LanguageFileReport {
     bool repaired = false;     // the content was not a number from 0 to 255; English was written
     bool writeFailed = false;  // creating or rewriting the file failed
 };
+
+// The settings file's content as a language number from 0 to 255. Lines are joined without
+// separators ("1\r\n" reads as 1, "1\n2" as 12); blanks around the number, leading zeros and a
+// byte-order mark are allowed. False for anything else.
+bool parseLanguageNumber(QByteArray content, int& value);
 
 // Missing file: writes `defaultLang` and returns 0 (not read yet). A number from 0 to 255 is
 // returned as read; values outside 1..3 select English at the text lookups. Content that is no such

@@ -15,8 +15,9 @@ constexpr std::uint8_t kTestModeOn = 0x01;
 QString dec(unsigned v) { return QString::number(v); }
 }  // namespace
 
-ProductDatabase ProductConnection::database() {
-    return ProductDatabase(d_.cs.Main_directory, d_.cs.Language_type, d_.onDatabaseFatal);
+ProductDatabase ProductConnection::database(QStringList& refusals) {
+    return ProductDatabase(d_.cs.Main_directory, d_.cs.Language_type, d_.onDatabaseFatal,
+                           [&refusals](const QString& message) { refusals << message; });
 }
 
 void ProductConnection::EnterProduct() {
@@ -151,6 +152,27 @@ void ProductConnection::notFound() {
     d_.handler.ResetAllProcesses();
 }
 
+// The product's supply goes off again; the answer finds the queue empty. Nothing is there for the
+// functions and module machines: they rest, so the process ends once the supply is off.
+void ProductConnection::switchOff() {
+    loadMbusScript(d_.cs, {}, {});
+    d_.hs.Output_value = kOutputsAllOff;
+    d_.hs.Baudrate_value = 0;
+    d_.hs.SendingCmd = MBUS_SETUP;
+    d_.ms.EnterProduct_state = PRODUCT_SEND;
+    d_.ms.EnterFunctions_state = kEnterFunctionsWaiting;
+    d_.ms.EnterModule_state = kEnterModuleWaiting;
+}
+
+// A description the program cannot use ends the connection, with the table, key and reason for
+// the user; the connection is not retried until the user asks again.
+void ProductConnection::refuse(const QStringList& refusals) {
+    for (const QString& refusal : refusals) d_.log.appendLog(refusal + kCrLf);
+    d_.progress.setProgressText(QStringLiteral("Product database error"), true);
+    d_.dialogs.message(refusals.join(QLatin1Char('\n')), QStringLiteral("Product database"), Dialogs::Buttons::Ok,
+                       Dialogs::Icon::Error);
+}
+
 void ProductConnection::productLookup() {
     ProductState& p = d_.prd;
     const dataBuffer& rx = d_.hs.RxBuffer_usb;
@@ -161,25 +183,19 @@ void ProductConnection::productLookup() {
     p.Prd_Speed = p.baudrate;
     // Connected means described: an answer that matches no description clears an earlier match.
     p.Prd_connected = 0;
-    database().findProduct(static_cast<std::uint8_t>(p.Prd_Id1), p.Prd_Ver_Subver, p);
+    QStringList refusals;
+    database(refusals).findProduct(static_cast<std::uint8_t>(p.Prd_Id1), p.Prd_Ver_Subver, p);
     if (d_.handler.halted()) return;  // the database failed: the program ends
+    if (!refusals.isEmpty()) p.Prd_connected = 0;
 
     if (p.Prd_connected != 1) {
         d_.view.setProductLabel(QStringLiteral("( Id: ") + dec(p.Prd_Id1) + QStringLiteral(", ver. ") +
                                     dec(p.Prd_Version) + QStringLiteral(", subver. ") + dec(p.Prd_Subversion) +
                                     QStringLiteral(" )"),
                                 Tone::Red);
-        // The undescribed product's supply goes off again; the answer finds the queue empty.
-        loadMbusScript(d_.cs, {}, {});
-        d_.hs.Output_value = kOutputsAllOff;
-        d_.hs.Baudrate_value = 0;
-        d_.hs.SendingCmd = MBUS_SETUP;
-        d_.ms.EnterProduct_state = PRODUCT_SEND;
-        // Nothing is there for the functions and module machines: they rest, so the process
-        // ends once the supply is off.
-        d_.ms.EnterFunctions_state = kEnterFunctionsWaiting;
-        d_.ms.EnterModule_state = kEnterModuleWaiting;
+        switchOff();
         d_.log.appendLog(QStringLiteral("Product not defined! ") + kCrLf);
+        if (!refusals.isEmpty()) refuse(refusals);
         return;
     }
 
@@ -209,8 +225,16 @@ void ProductConnection::moduleLookup() {
     m.Mod_SoftwareType = rx[10];
     m.Mod_SoftwareVersion = rx[11];
     m.Mod_connected = 0;
-    database().findModule(m.Mod_SoftwareType, m);
+    QStringList refusals;
+    database(refusals).findModule(m.Mod_SoftwareType, m);
     if (d_.handler.halted()) return;
+    if (!refusals.isEmpty()) {
+        m.Mod_connected = 0;
+        d_.prd.Prd_connected = 0;
+        switchOff();
+        refuse(refusals);
+        return;
+    }
     if (m.Mod_connected != 1) {
         // A module type the database does not describe is treated as no module: the product's
         // functions go on without it.

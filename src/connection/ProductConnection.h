@@ -2,6 +2,7 @@
 // Powering the product through the adapter's outputs, finding its speed, identifying it (and the
 // module behind it) in the product database, and "Power off".
 
+#include <QStringList>
 #include <functional>
 
 #include "connection/ConnectionState.h"
@@ -38,6 +39,8 @@ public:
         ProgressView& progress;
         // A product database that cannot be opened or queried; expected to end the program.
         FatalHandler onDatabaseFatal;
+        // Tells the user why a product or module description was refused.
+        Dialogs& dialogs;
     };
 
     explicit ProductConnection(Deps d) : d_(std::move(d)) {}
@@ -56,7 +59,10 @@ private:
     void productLookup();
     void moduleLookup();
     void notFound();
-    ProductDatabase database();
+    void switchOff();
+    void refuse(const QStringList& refusals);
+    // The database with its refusals collected in refusals.
+    ProductDatabase database(QStringList& refusals);
 
     Deps d_;
 };

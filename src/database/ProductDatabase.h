@@ -30,7 +30,7 @@ inline constexpr const char* kProductDatabaseFileName = "VuzUvazuzuvar.db";
 
 // The memory location of a function: one Parameters_Addr row.
 struct FunctionLocation {
-    std::int32_t textLength = 0;  // maximum characters of the text box; 0 or less = no limit
+    std::int32_t textLength = 0;  // maximum characters of the text box; 0 = no limit
     std::uint16_t ValMin = 0;
     std::uint16_t ValMax = 0;
     std::uint16_t length = 0;  // bytes of the value

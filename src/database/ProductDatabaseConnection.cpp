@@ -1,5 +1,6 @@
 #include "database/ProductDatabaseConnection.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace dravik {
@@ -40,8 +41,18 @@ bool DatabaseStatement::next() {
     return false;
 }
 
-std::int32_t DatabaseStatement::integer(int column) const {
-    return statement_ ? sqlite3_column_int(statement_.get(), column) : 0;
+std::int64_t DatabaseStatement::integer(int column) const {
+    return statement_ ? sqlite3_column_int64(statement_.get(), column) : 0;
+}
+
+QString DatabaseStatement::columnProblem(const char* table, int needed) const {
+    if (!statement_) return {};
+    const int columns = sqlite3_column_count(statement_.get());
+    if (columns >= needed) return {};
+    return QStringLiteral("table %1 has %2 columns, %3 expected")
+        .arg(QString::fromLatin1(table))
+        .arg(columns)
+        .arg(needed);
 }
 
 QByteArray DatabaseStatement::bytes(int column) const {
@@ -49,7 +60,7 @@ QByteArray DatabaseStatement::bytes(int column) const {
     const unsigned char* text = sqlite3_column_text(statement_.get(), column);
     const int size = sqlite3_column_bytes(statement_.get(), column);
     if (text == nullptr || size <= 0) return {};
-    return QByteArray(reinterpret_cast<const char*>(text), size);
+    return QByteArray(reinterpret_cast<const char*>(text), std::min(size, kMaxTextBytes));
 }
 
 QString DatabaseStatement::latin1(int column) const { return QString::fromLatin1(bytes(column)); }

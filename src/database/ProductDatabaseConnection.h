@@ -26,8 +26,14 @@ class DatabaseStatement {
     // Steps to the next row; false when the rows are exhausted or stepping failed.
     bool next();
 
-    std::int32_t integer(int column) const;
+    // The full stored value: a value beyond 32 bits is never cut before it is checked.
+    std::int64_t integer(int column) const;
+    // Why the rows cannot be read by position up to column needed - 1 (the table named in the
+    // message); empty when they can, or when the statement failed to prepare.
+    QString columnProblem(const char* table, int needed) const;
+    // The stored bytes, at most kMaxTextBytes of them: names and descriptions are shown in one line.
     QByteArray bytes(int column) const;
+    static constexpr int kMaxTextBytes = 4096;
     // Stored bytes taken one character per byte (ISO 8859-1), never decoded as UTF-8.
     QString latin1(int column) const;
 

@@ -1,8 +1,10 @@
 // Building the function panel's rows from the nested function statements.
 
 #include <array>
+#include <limits>
 #include <utility>
 
+#include "database/BoundedColumns.h"
 #include "database/ProductDatabase.h"
 #include "database/ProductDatabaseConnection.h"
 
@@ -22,24 +24,75 @@ constexpr std::array<int, 3> kFunctionNameColumns{0, 1, 3};
 constexpr std::array<int, 3> kFunctionDescriptionColumns{8, 9, 10};
 constexpr std::array<int, 3> kValueNameColumns{0, 1, 2};
 
+// Columns each statement reads by position (the highest position read, plus one).
+constexpr int kFunctionColumns = 5;
+constexpr int kNameColumns = 11;
+constexpr int kLocationColumns = 11;
+constexpr int kValueColumns = 5;
+constexpr int kMemorySize = 256;
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+// The longest text a text box takes.
+constexpr std::int64_t kMaxTextBoxLength = 32767;
 
-// Why a memory location cannot be handled; empty when it can. The raw column values are checked,
-// so a value that would only fit after truncation is refused as well.
-QString locationProblem(std::int32_t kind, std::int32_t length) {
-    if (kind < FN_LIST || kind > FN_NUMBER) {
-        return QStringLiteral("unknown function kind %1 (known kinds are 1 to 6)").arg(kind);
-    }
+// Reads one Parameters_Addr row, every value checked against the field and the buffers it is used
+// in; c names the first value that does not fit.
+FunctionLocation readLocation(const DatabaseStatement& row, BoundedColumns& c) {
+    FunctionLocation loc;
+    loc.textLength = c.as<std::int32_t>(2, "text length", 0, kMaxTextBoxLength);
+    loc.ValMin = c.as<std::uint16_t>(3, "minimum");
+    loc.ValMax = c.as<std::uint16_t>(4, "maximum");
+    loc.func_id = c.as<std::uint16_t>(9, "function kind", FN_LIST, FN_NUMBER);
     // A number is held in 32 bits like a list value; digit and hex codes take up to 10 bytes.
-    const bool longText = kind == FN_DIGITS || kind == FN_HEX;
-    const int maxLength = longText ? ProductDatabase::kMaxTextValueBytes : ProductDatabase::kMaxListValueBytes;
-    if (length < 1 || length > maxLength) {
-        return QStringLiteral("value length %1 bytes is outside 1 to %2 bytes for a %3 function")
-            .arg(length)
-            .arg(maxLength)
-            .arg(longText ? QStringLiteral("digit or hex") : QStringLiteral("list, range, action or number"));
+    const bool longText = loc.func_id == FN_DIGITS || loc.func_id == FN_HEX;
+    const std::int64_t maxLength =
+        longText ? ProductDatabase::kMaxTextValueBytes : ProductDatabase::kMaxListValueBytes;
+    if (c.ok()) {
+        const std::int64_t length = row.integer(5);
+        if (length < 1 || length > maxLength) {
+            c.refuse(QStringLiteral("value length %1 bytes is outside 1 to %2 bytes for a %3 function")
+                         .arg(length)
+                         .arg(maxLength)
+                         .arg(longText ? QStringLiteral("digit or hex")
+                                       : QStringLiteral("list, range, action or number")));
+        }
     }
-    return {};
+    loc.length = c.as<std::uint16_t>(5, "value length", 1, maxLength);
+    loc.mask = c.as<std::uint32_t>(6, "mask");
+    loc.address = c.as<std::uint16_t>(7, "address", 0, kMemorySize - 1);
+    if (c.ok() && loc.address + loc.length > kMemorySize) {
+        c.refuse(QStringLiteral("address %1 with length %2 passes the end of the %3-byte memory")
+                     .arg(loc.address)
+                     .arg(loc.length)
+                     .arg(kMemorySize));
+    }
+    loc.func_parameter_id = c.as<std::uint16_t>(10, "parameter key");
+    if (c.ok() && loc.func_id == FN_RANGE) {
+        if (loc.ValMin > loc.ValMax) {
+            c.refuse(
+                QStringLiteral("range minimum %1 is above its maximum %2").arg(loc.ValMin).arg(loc.ValMax));
+        } else if (std::size_t{loc.ValMax} - loc.ValMin + 1 >
+                   static_cast<std::size_t>(ProductDatabase::kMaxRangeItems)) {
+            c.refuse(QStringLiteral("range %1 to %2 gives more than %3 values")
+                         .arg(loc.ValMin)
+                         .arg(loc.ValMax)
+                         .arg(ProductDatabase::kMaxRangeItems));
+        } else {
+            for (std::uint32_t k = loc.ValMin; k <= loc.ValMax; ++k) {
+                if ((k & ~loc.mask) != 0) {
+                    c.refuse(QStringLiteral("range value %1 has bits outside the mask 0x%2")
+                                 .arg(k)
+                                 .arg(loc.mask, 0, 16));
+                    break;
+                }
+            }
+        }
+    }
+    return loc;
 }
+
+// Whether a value's bits must lie under the mask: they are merged into bytes other functions share.
+bool valueIsMerged(std::uint16_t kind) { return kind == FN_LIST || kind == FN_ACTION; }
 
 }  // namespace
 
@@ -47,17 +100,36 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
     ProductFunctions result;
     DatabaseConnection db(path(), onFatal_, onWarn_);
     DatabaseStatement functions = db.prepare(kFunctionsQuery);
+    if (const QString problem = functions.columnProblem("Programmer_Quillomark", kFunctionColumns);
+        !problem.isEmpty()) {
+        warn(QStringLiteral("Product database: functions of product key %1 refused: %2")
+                 .arg(productKey)
+                 .arg(problem));
+        return {};
+    }
     functions.bind(":num", static_cast<std::int32_t>(productKey));
     bool first = true;
     bool full = false;
     while (!full && functions.next()) {
-        const std::int32_t nameKey = functions.integer(3);
-        const std::int32_t functionKey = functions.integer(4);
+        BoundedColumns keys(functions);
+        // Both keys are bound as 32-bit parameters of the nested statements.
+        const auto nameKey = keys.as<std::int32_t>(3, "function name key", kInt32Min, kInt32Max);
+        const auto functionKey = keys.as<std::int32_t>(4, "function key", kInt32Min, kInt32Max);
+        if (!keys.ok()) {
+            warn(QStringLiteral("Product database: Programmer_Quillomark row of product key %1 refused: %2")
+                     .arg(productKey)
+                     .arg(keys.problem()));
+            continue;
+        }
         if (first) {
             result.baseNameKey = nameKey;
             first = false;
         }
         DatabaseStatement names = db.prepare(kNameQuery);
+        if (const QString problem = names.columnProblem("Fnc_Name", kNameColumns); !problem.isEmpty()) {
+            warn(QStringLiteral("Product database: function names refused: %1").arg(problem));
+            return {};
+        }
         names.bind(":num", nameKey);
         while (names.next()) {
             if (result.rows.size() >= static_cast<std::size_t>(kMaxFunctionRows)) {
@@ -84,37 +156,30 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
 
 void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
     DatabaseStatement locations = db.prepare(kLocationQuery);
+    row.unusableReason = locations.columnProblem("Parameters_Addr", kLocationColumns);
     locations.bind(":num", row.functionKey);
-    while (locations.next()) {
-        const std::int32_t rawLength = locations.integer(5);
-        const std::int32_t rawKind = locations.integer(9);
-        FunctionLocation loc;
-        loc.textLength = locations.integer(2);
-        loc.ValMin = static_cast<std::uint16_t>(locations.integer(3));
-        loc.ValMax = static_cast<std::uint16_t>(locations.integer(4));
-        loc.length = static_cast<std::uint16_t>(rawLength);
-        loc.mask = static_cast<std::uint32_t>(locations.integer(6));
-        loc.address = static_cast<std::uint16_t>(locations.integer(7));
-        loc.func_id = static_cast<std::uint16_t>(rawKind);
-        loc.func_parameter_id = static_cast<std::uint16_t>(locations.integer(10));
+    while (row.usable() && locations.next()) {
+        BoundedColumns c(locations);
+        const FunctionLocation loc = readLocation(locations, c);
+        if (!c.ok()) {
+            row.unusableReason = QStringLiteral("Parameters_Addr row of function key %1: %2")
+                                     .arg(row.functionKey)
+                                     .arg(c.problem());
+            break;
+        }
         row.location = loc;
 
-        QString problem = locationProblem(rawKind, rawLength);
-        if (problem.isEmpty() && rawKind == FN_RANGE && loc.ValMin > loc.ValMax) {
-            problem =
-                QStringLiteral("range minimum %1 is above its maximum %2").arg(loc.ValMin).arg(loc.ValMax);
-        }
-        if (!problem.isEmpty()) {
-            if (row.usable()) row.unusableReason = problem;
-            continue;
-        }
-
         DatabaseStatement values = db.prepare(kValueQuery);
+        if (const QString problem = values.columnProblem("Parameter_Value", kValueColumns);
+            !problem.isEmpty()) {
+            row.unusableReason = problem;
+            break;
+        }
         values.bind(":num", loc.func_parameter_id);
         while (values.next() && row.usable()) {
-            if (rawKind == FN_RANGE) {
-                const std::size_t count = std::size_t{loc.ValMax} - loc.ValMin + 1;
-                if (row.items.size() + count > static_cast<std::size_t>(kMaxRangeItems)) {
+            if (loc.func_id == FN_RANGE) {
+                if (row.items.size() + std::size_t{loc.ValMax} - loc.ValMin + 1 >
+                    static_cast<std::size_t>(kMaxRangeItems)) {
                     row.unusableReason = QStringLiteral("range %1 to %2 gives more than %3 values")
                                              .arg(loc.ValMin)
                                              .arg(loc.ValMax)
@@ -128,12 +193,25 @@ void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
                 }
                 continue;
             }
-            const auto value = static_cast<std::uint32_t>(values.integer(4));
+            BoundedColumns v(values);
+            const auto value = v.as<std::uint32_t>(4, "value");
+            if (v.ok() && valueIsMerged(loc.func_id) && (value & ~loc.mask) != 0) {
+                v.refuse(QStringLiteral("value 0x%1 has bits outside the mask 0x%2")
+                             .arg(value, 0, 16)
+                             .arg(loc.mask, 0, 16));
+            }
+            if (!v.ok()) {
+                row.unusableReason = QStringLiteral("Parameter_Value row of parameter key %1: %2")
+                                         .arg(loc.func_parameter_id)
+                                         .arg(v.problem());
+                break;
+            }
             row.items.emplace_back(
                 values.latin1(kValueNameColumns[static_cast<std::size_t>(languageIndex())]), value, value,
                 value, loc.address, loc.length, loc.mask, loc.func_id, loc.func_parameter_id, loc.ValMin,
                 loc.ValMax);
-            if (rawKind != FN_LIST && row.items.size() > static_cast<std::size_t>(kMaxTextOrActionItems)) {
+            if (loc.func_id != FN_LIST &&
+                row.items.size() > static_cast<std::size_t>(kMaxTextOrActionItems)) {
                 row.unusableReason = QStringLiteral("more than %1 values for a text or action function")
                                          .arg(kMaxTextOrActionItems);
             }

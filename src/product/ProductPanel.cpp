@@ -72,8 +72,9 @@ QString objectName(const char* kind, int rowNumber) {
 }  // namespace
 
 QString ProductPanel::rowPrefix(std::int32_t nameKey, std::int32_t baseNameKey) {
-    const std::int32_t m = nameKey >= kContinuedKeys ? nameKey - kContinuedOffset : nameKey;
-    const std::int32_t number = m - baseNameKey + 1;
+    // Keys span the whole 32-bit range: the difference is taken in 64 bits.
+    const std::int64_t m = nameKey >= kContinuedKeys ? std::int64_t{nameKey} - kContinuedOffset : nameKey;
+    const std::int64_t number = m - baseNameKey + 1;
     return (number < 10 ? QStringLiteral("0") : QString()) + QString::number(number) + QStringLiteral(" - ");
 }
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QComboBox>
-#include <QDir>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,14 +44,7 @@ struct FunctionsTest : ::testing::Test {
         ASSERT_TRUE(rig->connectProduct());
         mark();
     }
-    void execSql(const std::string& sql) {
-        const QString path =
-            QDir(rig->dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-        sqlite3_close(db);
-    }
+    void execSql(const std::string& sql) { EXPECT_TRUE(rig->changeDatabase(sql.c_str())) << sql; }
     Session& s() { return rig->s(); }
     EnterFunctions& functions() { return rig->controller->functions(); }
     PanelOperations& ops() { return rig->controller->panelOperations(); }
@@ -269,17 +260,42 @@ TEST_F(FunctionsTest, DefaultSettingsRestoreTheProductAndReadItAgain) {
     EXPECT_TRUE(rig->log().contains("AutoConn: EnterFunc_sta = 2 EnterFunc_WAITING \r\n"));
 }
 
-TEST_F(FunctionsTest, AListValueLongerThanFourBytesIsShownUnusableAndNeverRead) {
-    setupSql = {"UPDATE Parameters_Addr SET Length = 5 WHERE Location_key = 9;"};
-    connect();
-    ASSERT_EQ(panel().rowCount(), kRows);
-    EXPECT_EQ(text(kLocking)->text(), "Not available");
-    EXPECT_FALSE(combo(kLocking)->isVisibleTo(&container));
-    EXPECT_TRUE(rig->log().contains("Function \"Central locking\" is not used: value length 5 bytes"));
-    mark();
-    ops().button_ReadParameters_Click();
-    ASSERT_TRUE(rest());
-    for (const auto& data : productFrames(kReadCode)) EXPECT_NE(data.at(0), 0x1C);
+// A location the program cannot hold shows "Not available" with the reason as tool tip and a log
+// line, and neither the stored address nor what it would wrap to is ever read.
+TEST_F(FunctionsTest, AnUnusableListRowIsShownWithItsReasonAndNeverRead) {
+    const struct {
+        const char* change;
+        const char* reason;
+        int wrapped;  // where a value cut to 8 bits would have pointed
+    } cases[] = {
+        {"UPDATE Parameters_Addr SET Length = 5 WHERE Location_key = 9", "value length 5 bytes", 0x1C},
+        {"UPDATE Parameters_Addr SET Length = 4294967298 WHERE Location_key = 9", "value length 4294967298", 0x1C},
+        {"UPDATE Parameters_Addr SET Address = 511 WHERE Location_key = 9", "address 511 is outside 0 to 255", 0xFF},
+        {"UPDATE Parameters_Addr SET Address = 255 WHERE Location_key = 9",
+         "address 255 with length 2 passes the end of the 256-byte memory", 0xFF},
+        {"UPDATE Parameter_Value SET Value = 1024 WHERE FunctionParameter_ID = 1009 AND Value = 512",
+         "Parameter_Value row of parameter key 1009: value 0x400 has bits outside the mask 0x300", 0x1C},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        setupSql = {c.change};
+        connect();
+        ASSERT_EQ(panel().rowCount(), kRows);
+        EXPECT_EQ(text(kLocking)->text(), "Not available");
+        EXPECT_TRUE(text(kLocking)->toolTip().contains(QString::fromLatin1(c.reason)))
+            << text(kLocking)->toolTip().toStdString();
+        EXPECT_FALSE(combo(kLocking)->isVisibleTo(&container));
+        EXPECT_TRUE(rig->log().contains(QStringLiteral("Function \"Central locking\" is not used: ")))
+            << rig->log().toStdString();
+        EXPECT_TRUE(rig->log().contains(QString::fromLatin1(c.reason)));
+        mark();
+        ops().button_ReadParameters_Click();
+        ASSERT_TRUE(rest());
+        for (const auto& data : productFrames(kReadCode)) {
+            EXPECT_NE(data.at(0), 0x1C);
+            EXPECT_NE(data.at(0), c.wrapped);
+        }
+    }
 }
 
 TEST_F(FunctionsTest, SetAllWithAModuleTypeThatTakesPartWritesItsProtocolAfterTheReadBack) {

@@ -294,3 +294,45 @@ TEST_F(ProductConnectionTest, PowerOffSwitchesTheSupplyOff) {
 }
 
 }  // namespace
+
+// A description the program cannot use ends the connection with a message naming the table, the
+// key and the reason; the product's supply goes off and nothing waits for ever.
+TEST_F(ProductConnectionTest, RefusedDescriptionEndsTheConnectionWithAMessage) {
+    struct Case {
+        const char* change;
+        bool module;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"UPDATE Products SET ModuleInfo_Length = 4 WHERE Product_key = 3", false,
+         "Products row with product key 3"},
+        {"UPDATE Products SET ModuleInfo_Length = -1 WHERE Product_key = 3", false, "length -1 is outside 0 to 3"},
+        {"UPDATE Modules SET BytesPerSlot = 0 WHERE Module_key = 1", true,
+         "Modules row with module key 1 (\"VRAK-1\", software type a1) refused: bytes per slot 0"},
+        {"UPDATE Modules SET BytesPerSlot = NULL WHERE Module_key = 1", true, "bytes per slot 0"},
+        {"UPDATE Modules SET BytesPerSlot = 4294967328 WHERE Module_key = 1", true, "bytes per slot 4294967328"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        sim::BenchConfig bench = productBench({0, 44, 1, 0});
+        bench.product.hasModule = true;
+        bench.adapter.input2High = false;
+        open(bench);
+        ASSERT_TRUE(rig->changeDatabase(c.change));
+        rig->progress.setProgressText(QStringLiteral("Connecting product..."), true);
+        connectProduct();
+        ASSERT_TRUE(rest());
+        ASSERT_EQ(rig->dialogs.shown.size(), 1u);
+        EXPECT_EQ(rig->dialogs.shown[0].caption, "Product database");
+        EXPECT_TRUE(rig->dialogs.shown[0].text.contains(QString::fromLatin1(c.message)))
+            << rig->dialogs.shown[0].text.toStdString();
+        EXPECT_TRUE(rig->log().contains(QString::fromLatin1(c.message)));
+        EXPECT_EQ(rig->progress.text, "Product database error");
+        EXPECT_EQ(s().product.Prd_connected, 0);
+        EXPECT_EQ(s().module.Mod_connected, 0);
+        EXPECT_EQ(framesSinceConnect().last(), "setup 00ff/0");
+        EXPECT_FALSE(supplyOn());
+        EXPECT_TRUE(rig->databaseFatals.isEmpty());
+        if (c.module) EXPECT_TRUE(rig->view.menus.filter("module:").isEmpty());
+    }
+}

@@ -1,5 +1,7 @@
 #include "support/ScenarioRig.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -21,11 +23,12 @@ void VirtualAsyncRunner::start(std::function<int()> work, std::function<void(int
     timer_->start(std::max(delayMs, 1));
 }
 
-ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn) : autoConnChecked(autoConn) {
+ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn, const LibraryLayer& layer)
+    : autoConnChecked(autoConn) {
     lib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(bench));
     timerHandler = &scheduler.addTimer(2000, true, false, [this] { controller->timerHandlerFired(); });
     ControllerDeps deps{clock,
-                        *lib,
+                        layer ? layer(*lib) : *lib,
                         logView,
                         dialogs,
                         progress,
@@ -52,6 +55,17 @@ bool ScenarioRig::installSampleDatabase() {
     const QString target = QDir(dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
     QFile::remove(target);
     return QFile::copy(QStringLiteral(DRAVIK_SAMPLE_DATABASE), target);
+}
+
+bool ScenarioRig::changeDatabase(const char* sql) {
+    const QString path = QDir(dataDir.path()).filePath(QString::fromLatin1(kProductDatabaseFileName));
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    sqlite3* db = nullptr;
+    const bool opened =
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    const bool ran = opened && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ran;
 }
 
 bool ScenarioRig::rest(int ms) {

@@ -29,7 +29,10 @@ private:
 };
 
 struct ScenarioRig {
-    explicit ScenarioRig(sim::BenchConfig bench = {}, bool autoConn = true);
+    // The library the controller talks to, given the bench's: a test may put a layer between them.
+    using LibraryLayer = std::function<InterfaceLibrary&(SimulatedInterfaceLibrary&)>;
+
+    explicit ScenarioRig(sim::BenchConfig bench = {}, bool autoConn = true, const LibraryLayer& layer = {});
 
     // Runs virtual time for ms, or until pred holds.
     bool runFor(int ms, const std::function<bool()>& pred = {}) { return scheduler.runFor(ms, pred); }
@@ -38,6 +41,8 @@ struct ScenarioRig {
     std::vector<sim::ReceivedFrame> frames();
     // Copies the sample product database (built from data/products.sql) into the data folder.
     bool installSampleDatabase();
+    // Runs SQL on the installed database (a test's hostile change); false when it fails.
+    bool changeDatabase(const char* sql);
     Session& s() { return controller->session(); }
     // Runs until no process is in progress, at most ms.
     bool rest(int ms = 60000);

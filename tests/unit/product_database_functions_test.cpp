@@ -140,7 +140,8 @@ TEST_F(ProductDatabaseFunctions, OutOfRangeRowsAreUnusableWithAReason) {
         {FN_DIGITS, 10, 0, 0, nullptr},
         {FN_HEX, 11, 0, 0, "length 11"},
         {FN_NUMBER, 65538, 0, 0, "65538"},
-        {FN_RANGE, 1, 0, 1000, nullptr},
+        {FN_RANGE, 1, 0, 255, nullptr},
+        {FN_RANGE, 1, 0, 1000, "bits outside the mask"},
         {FN_RANGE, 1, 0, 1001, "more than 1001"},
         {FN_RANGE, 1, 0, 65535, "more than"},
         {FN_RANGE, 1, 5, 3, "above"},
@@ -184,7 +185,7 @@ TEST_F(ProductDatabaseFunctions, CountsBeyondTheCursorsAreRefused) {
                      "WITH RECURSIVE i(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM i WHERE k < 256) "
                      "INSERT INTO Programmer_Quillomark SELECT 1, 1, NULL, 1, 10 FROM i;"
                      "WITH RECURSIVE i(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM i WHERE k < 256) "
-                     "INSERT INTO Parameter_Value SELECT 'v', 'v', 'v', 5, k FROM i;");
+                     "INSERT INTO Parameter_Value SELECT 'v', 'v', 'v', 5, k - 1 FROM i;");
     auto db = database();
     const auto rows = db.loadFunctions(1).rows;
     EXPECT_EQ(rows.size(), 255u);

@@ -102,13 +102,13 @@ TEST_F(ProductDatabaseFailure, NestedStatementGivesNoRows) {
 
 TEST_F(ProductDatabaseProducts, ReadEveryColumnByPosition) {
     createWithSchema(
-        "INSERT INTO Products VALUES (3, 0x141, 1, 0x0105, 0x02FF, 1, 'x', 250, 'Alpha', 77, 37, 9);");
+        "INSERT INTO Products VALUES (3, 0x41, 1, 0x0105, 0x02FF, 1, 'x', 250, 'Alpha', 77, 37, 9);");
     ProductState p;
     auto db = database();
     ASSERT_TRUE(db.findProduct(37, 0x0200, p));
     EXPECT_EQ(p.Prd_connected, 1);
     EXPECT_EQ(p.Prd_Module_Info_Address_Length, 3);
-    EXPECT_EQ(p.Prd_Module_Info_Address, 0x41);  // stored in 8 bits
+    EXPECT_EQ(p.Prd_Module_Info_Address, 0x41);
     EXPECT_EQ(p.Prd_Module_DirectConnection, 1);
     EXPECT_EQ(p.Prd_Version_low, 0x05);
     EXPECT_EQ(p.Prd_Version_high, 0xFF);
@@ -271,10 +271,11 @@ TEST_F(ProductDatabaseModules, ModuleSlotSourcesReadTextAndLeadingNumber) {
         "INSERT INTO Modules_Parameters_B_C VALUES ('d', 'd', 'd', 0, 3, '9 elsewhere', 4);");
     auto db = database();
     const auto sources = db.moduleSlotSources(3);
-    ASSERT_EQ(sources.size(), 3u);
+    // A slot number beyond 8 bits is refused, not cut to 44.
+    ASSERT_EQ(sources.size(), 2u);
     EXPECT_EQ(sources[0].text, QByteArray("12 Generic CAN"));
     EXPECT_EQ(sources[0].number, 12);
     EXPECT_EQ(sources[1].number, 0);
-    EXPECT_EQ(sources[2].text, QByteArray("300"));
-    EXPECT_EQ(sources[2].number, 300 & 0xFF);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("slot number 300"))) << warnings[0].toStdString();
 }

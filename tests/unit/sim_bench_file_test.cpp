@@ -109,6 +109,40 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"product.memory\": expected at most 256 bytes, got 257"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Size and nesting are refused before the value is built; a deep value is never dumped into the
+// message (a 200 KB file of nested arrays used to exhaust the stack there).
+TEST(SimBenchFile, RefusesHugeOrDeeplyNestedFiles) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::string deepAtKey =
+        R"({"version": 1, "product": {"baudCode": )" + std::string(8, '[') + std::string(8, ']') + "}}";
+    const std::string padded = R"({"version": 1})" + std::string(1024 * 1024, ' ');
+    const struct {
+        const char* name;
+        std::string json;
+        const char* message;
+    } cases[] = {
+        {"nested arrays", deep, "line 1: arrays and objects nest deeper than 8 levels"},
+        {"nested in a string is text", R"({"version": 1, "x": ")" + std::string(100, '[') + "\"}",
+         "unknown key \"x\""},
+        {"too deep at a key", deepAtKey, "nest deeper than 8 levels"},
+        {"array at a number", R"({"version": 1, "product": {"baudCode": [[1], 2]}})",
+         "\"product.baudCode\": expected an integer from 1 to 3, got an array of 2 items"},
+        {"object at a number", R"({"version": 1, "product": {"baudCode": {"a": 1}}})",
+         "got an object of 1 keys"},
+        {"over 1 MiB", padded, "a bench file holds at most 1048576 bytes"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(sim::parseBenchJson(c.json, error)) << c.name;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
+        EXPECT_LT(error.size(), 200u) << c.name;
+    }
+    std::string error;
+    EXPECT_TRUE(
+        sim::parseBenchJson(R"({"version": 1, "product": {"memory": {"0x10": 1}}, "faults": {}})", error))
+        << error;
+}
+
 TEST(SimBenchFile, MissingFileNamesThePath) {
     std::string error;
     EXPECT_FALSE(sim::loadBenchFile("/nonexistent/bench.json", error));

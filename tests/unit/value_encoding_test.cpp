@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "product/ProductPanel.h"
@@ -110,6 +111,11 @@ TEST(ValueEncoding, RowNumbersContinueAfterKey29ForKeysFrom300) {
     EXPECT_EQ(ProductPanel::rowPrefix(2, 1), "02 - ");
     EXPECT_EQ(ProductPanel::rowPrefix(300, 1), "30 - ");
     EXPECT_EQ(ProductPanel::rowPrefix(12, 3), "10 - ");
+    // Keys at both ends of the 32-bit range number without overflow.
+    constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(ProductPanel::rowPrefix(hi, lo), "4294967026 - ");
+    EXPECT_EQ(ProductPanel::rowPrefix(lo, hi), "0-4294967294 - ");
 }
 
 }  // namespace

@@ -54,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"TooLarge", true, "300", 1, "1", false, true},
         ReadCase{"JustTooLarge", true, "256", 1, "1", false, true},
         ReadCase{"Negative", true, "-1", 1, "1", false, true},
-        ReadCase{"TwoLinesMakeOneNumber", true, "2\n99", 1, "1", false, true}),
+        ReadCase{"TwoLinesMakeOneNumber", true, "2\n99", 1, "1", false, true},
+        // A file far larger than a number is not read in whole.
+        ReadCase{"LongerThanASettingsFile", true, QByteArray(5000, ' ') + "2", 1, "1", false, true}),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 TEST(LanguageSave, WritesTheBareNumberAndReadsBack) {
