@@ -32,7 +32,8 @@ QString appName() {
 DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
     : QMainWindow(parent), clock_(clock), lib_(lib), backgroundWorkerCheckDevice_(this) {
     ui_.setupUi(this);
-    setWindowTitle(appName());
+    appTitle_ = appName();
+    setWindowTitle(appTitle_);
     developer_ = developerMarkerExists();
     applyInitialLayout(ui_, this, developer_);
 
@@ -68,6 +69,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
         *this});
     wireControls();
     wireTestPage();
+    wireFirmware();
     timer1_.start();
     timerAutoConn_.start();
 }

@@ -10,7 +10,9 @@
 #include "app/Controller.h"
 #include "app/DownloadViewUi.h"
 #include "app/QtOneShotTimer.h"
+#include "app/FirmwareWorker.h"
 #include "app/WorkerThread.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "connection/TestPage.h"
 #include "connection/ConnectionView.h"
 #include "link/Views.h"
@@ -26,7 +28,8 @@ class DownloadView final : public QMainWindow,
                            public LogView,
                            public Dialogs,
                            public ProgressView,
-                           public ConnectionView {
+                           public ConnectionView,
+                           public FirmwareView {
     Q_OBJECT
 public:
     DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent = nullptr);
@@ -63,12 +66,24 @@ public:
     void resetTools() override;
     void resetTestPage() override;
 
+    // FirmwareView (DownloadViewFirmware.cpp).
+    std::optional<QString> chooseFirmwareFile(const QString& folder, const QString& filter) override;
+    QString firmwarePath() const override;
+    void showFirmwarePath(const QString& path) override;
+    void setUpgradeEnabled(bool enabled) override;
+    void setFirmwareProgress(int percent) override;
+    void setAutoConnChecked(bool checked) override;
+    void selectTab(int index) override;
+    void replaceLog(const QString& text) override;
+    FirmwareUpgrade& firmware() { return *firmware_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void wireControls();
     void wireTestPage();
+    void wireFirmware();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
     int prepareDataFolders();
@@ -84,6 +99,10 @@ private:
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;
     WorkerThread backgroundWorkerCheckDevice_;
+    FirmwareWorker backgroundWorker1_;
+    QtOneShotTimer firmwareBootPause_;
+    std::unique_ptr<FirmwareUpgrade> firmware_;
+    QString appTitle_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;
     QPointer<QMenu> productMenu_;

@@ -1,6 +1,7 @@
 #include "connection/InterfaceConnection.h"
 
 #include "connection/MbusSetup.h"
+#include "link/DeviceText.h"
 
 namespace dravik {
 
@@ -12,21 +13,21 @@ std::uint16_t parseId(const QString& id) {
 }
 }  // namespace
 
-QString InterfaceConnection::fillId(const QString& id) {
-    QString s = id;
-    if (s.size() < 4) {
-        s.insert(2, QStringLiteral("000"));
-    } else if (s.size() < 5) {
-        s.insert(2, QStringLiteral("00"));
-    } else if (s.size() < 6) {
-        s.insert(2, QStringLiteral("0"));
-    }
-    return s;
-}
+QString InterfaceConnection::fillId(const QString& id) { return padHexStringValue(id); }
 
 QString InterfaceConnection::deviceText() const {
-    return QStringLiteral("PID=") + d_.cs.myPID + QStringLiteral(",VID=") + d_.cs.myVID +
-           QStringLiteral(",DEVICEINDEX=") + d_.cs.myDeviceIndex;
+    return deviceTextOf(d_.cs.myPID, d_.cs.myVID, d_.cs.myDeviceIndex);
+}
+
+void InterfaceConnection::setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound) {
+    d_.firmwareBusy = std::move(busy);
+    bootModeFound_ = std::move(bootModeFound);
+}
+
+void InterfaceConnection::countIfPending() {
+    if (!d_.cs.scanDeviceAgain) return;
+    d_.cs.scanDeviceAgain = false;
+    startCount();
 }
 
 void InterfaceConnection::registerAndCount() {
@@ -74,7 +75,11 @@ void InterfaceConnection::onCountDone(int count) {
                             Tone::Green);
         if (cs.WorkingMode == 0) {
             d_.view.setModeField(QStringLiteral("Boot mode."));
-            d_.log.appendLog(QStringLiteral("Select a firmware \r\n"));
+            if (bootModeFound_) {
+                bootModeFound_();
+            } else {
+                d_.log.appendLog(QStringLiteral("Select a firmware \r\n"));
+            }
         } else {
             d_.view.setModeField(QStringLiteral("Standard mode."));
             cs.Interface_connected = false;

@@ -42,6 +42,12 @@ public:
 
     explicit InterfaceConnection(Deps d) : d_(std::move(d)) {}
 
+    // The firmware upgrade: its worker holds counts off; a count that finds the adapter in its
+    // loader hands over to it.
+    void setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound);
+    // A device change that came while counting was held off: count now.
+    void countIfPending();
+
     // Window start-up: register for notifications and count, or report the failure.
     void registerAndCount();
     void onDeviceChange();
@@ -63,6 +69,7 @@ public:
 
 private:
     Deps d_;
+    std::function<void()> bootModeFound_;
     bool lastCountEmpty_ = false;
 };
 

@@ -1,6 +1,9 @@
 #include "link/SimulatedInterfaceLibrary.h"
 
+#include <QTimer>
 #include <algorithm>
+
+#include "link/DeviceText.h"
 
 namespace dravik {
 
@@ -9,20 +12,36 @@ SimulatedInterfaceLibrary::SimulatedInterfaceLibrary(Clock& clock, sim::BenchCon
 
 int SimulatedInterfaceLibrary::BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t pid) {
     std::lock_guard lock(mutex_);
+    bench_.advance(clock_.nowUs());
     return bench_.count(vid, pid);
 }
 
 int SimulatedInterfaceLibrary::BSL_RegisterUSBDeviceNotification(std::function<void()> onChange) {
     onChange_ = std::move(onChange);
+    {
+        std::lock_guard lock(mutex_);
+        lastBus_ = {bench_.present(), bench_.currentPid()};
+    }
+    auto* timer = new QTimer();
+    QObject::connect(timer, &QTimer::timeout, [this] { pollBus(); });
+    timer->start(20);
+    busTimer_.reset(timer);
     return 0;
 }
 
-void SimulatedInterfaceLibrary::BSL_UnRegisterUSBDeviceNotification() { onChange_ = nullptr; }
+void SimulatedInterfaceLibrary::BSL_UnRegisterUSBDeviceNotification() {
+    busTimer_.reset();
+    onChange_ = nullptr;
+}
 
 int SimulatedInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     deviceText_ = device != nullptr ? std::string(device) : std::string();
+    const auto id = parseDeviceText(deviceText_);
     std::lock_guard lock(mutex_);
-    open_ = bench_.plugged();
+    bench_.advance(clock_.nowUs());
+    open_ = bench_.present() && (!id || id->pid == bench_.currentPid());
+    openGeneration_ = bench_.busGeneration();
+    if (open_) bslOpened();
     return open_ ? 0 : 1;
 }
 
@@ -31,8 +50,31 @@ void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {
     out[0] = 0x3F;
     out[1] = static_cast<std::uint8_t>(std::min<std::uint32_t>(report.count(), 62));
     std::copy_n(report.bytes.begin() + 4, 62, out.begin() + 2);
+    std::int64_t readyUs = 0;
+    {
+        std::lock_guard lock(mutex_);
+        readyUs = bench_.writeReadyUs();
+    }
+    // A device still busy with the previous report does not take the next one yet (the host's
+    // write waits, as hid_write does).
+    clock_.sleepUs(readyUs - clock_.nowUs());
     std::lock_guard lock(mutex_);
-    if (open_ && bench_.plugged()) bench_.write(out, clock_.nowUs());
+    bench_.advance(clock_.nowUs());
+    if (open_ && bench_.present() && bench_.busGeneration() == openGeneration_) bench_.write(out, clock_.nowUs());
+}
+
+std::string SimulatedInterfaceLibrary::ramLoaderImage() const { return sim::Bench::testRamLoaderText(); }
+
+void SimulatedInterfaceLibrary::pollBus() {
+    std::pair<bool, std::uint16_t> now;
+    {
+        std::lock_guard lock(mutex_);
+        bench_.advance(clock_.nowUs());
+        now = {bench_.present(), bench_.currentPid()};
+        if (now == lastBus_) return;
+        lastBus_ = now;
+    }
+    if (onChange_) onChange_();
 }
 
 namespace {
@@ -51,6 +93,7 @@ bool SimulatedInterfaceLibrary::USB_RX(dataBuffer* report) {
     {
         std::lock_guard lock(mutex_);
         const std::int64_t now = clock_.nowUs();
+        bench_.advance(now);
         if (unpack(bench_.read(now), report)) return true;
         if (auto next = bench_.nextReadyUs()) waitUs = std::clamp<std::int64_t>(*next - now, 0, kPollWaitUs);
     }
@@ -69,6 +112,7 @@ void SimulatedInterfaceLibrary::setPlugged(bool plugged) {
             bench_.unplug();
             open_ = false;
         }
+        lastBus_ = {bench_.present(), bench_.currentPid()};
     }
     if (onChange_) onChange_();
 }
