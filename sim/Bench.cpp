@@ -99,7 +99,8 @@ void Bench::Impl::loaderWrite(const Report& report, std::int64_t nowUs) {
     }
     if (unplugAfter > 0) --unplugAfter;
     const std::int64_t frameUs = config.timing.usbFrameUs;
-    const std::int64_t arriveUs = std::max(nowUs + frameUs, busyUntilUs);
+    // One receive buffer: the next report crosses the bus only once the last one is processed.
+    const std::int64_t arriveUs = std::max(nowUs, busyUntilUs) + frameUs;
     const Bootloader::Result r = boot.handle(core, mode);
     busyUntilUs = arriveUs + r.busyUs;
     if (r.reply) pending.push_back(Pending{busyUntilUs + frameUs, packReport(*r.reply)});
@@ -228,7 +229,7 @@ int Bench::busGeneration() const { return impl_->generation; }
 
 std::int64_t Bench::writeReadyUs() const {
     if (impl_->mode == Bootloader::Mode::Application) return 0;
-    return impl_->busyUntilUs - impl_->config.timing.usbFrameUs;
+    return impl_->busyUntilUs;
 }
 
 std::uint8_t Bench::flashAt(std::uint32_t address) const { return impl_->boot.at(address); }
