@@ -38,7 +38,8 @@ void DownloadView::wireFirmware() {
     firmware_ = std::make_unique<FirmwareUpgrade>(std::move(deps));
     firmware_->InitializeVidPidFirmware();
     c.iface().setFirmwareHooks([this] { return backgroundWorker1_.isBusy(); },
-                               [this] { firmware_->bootModeFound(); });
+                               [this] { firmware_->bootModeFound(); },
+                               [this] { firmware_->standardModeFound(); });
     connect(&firmwareBootPause_.timer, &QTimer::timeout, this, [this] { firmware_->bootPauseElapsed(); });
     // "&Browse" opens the dialog from the keyboard as well as by mouse.
     connect(ui_.btnBrowse, &QPushButton::clicked, this, [this] { firmware_->btnBrowse_MouseClick(); });
@@ -48,7 +49,9 @@ void DownloadView::wireFirmware() {
 
 std::optional<QString> DownloadView::chooseFirmwareFile(const QString& folder, const QString& filter) {
     // The filter comes as "caption|patterns"; the dialog wants "caption (patterns)", which it already holds.
-    QFileDialog dialog(this, QStringLiteral("Open firmware"), folder, filter.section(QLatin1Char('|'), 0, 0));
+    // A data folder without its Firmware folder yet: start where the program runs.
+    const QString start = QDir(folder).exists() ? folder : QDir::currentPath();
+    QFileDialog dialog(this, QStringLiteral("Open firmware"), start, filter.section(QLatin1Char('|'), 0, 0));
     dialog.setObjectName(QStringLiteral("firmwareFileDialog"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

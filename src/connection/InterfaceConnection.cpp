@@ -19,9 +19,11 @@ QString InterfaceConnection::deviceText() const {
     return deviceTextOf(d_.cs.myPID, d_.cs.myVID, d_.cs.myDeviceIndex);
 }
 
-void InterfaceConnection::setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound) {
+void InterfaceConnection::setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound,
+                                           std::function<void()> standardModeFound) {
     d_.firmwareBusy = std::move(busy);
     bootModeFound_ = std::move(bootModeFound);
+    standardModeFound_ = std::move(standardModeFound);
 }
 
 void InterfaceConnection::countIfPending() {
@@ -85,6 +87,7 @@ void InterfaceConnection::onCountDone(int count) {
             cs.Interface_connected = false;
             d_.ms.EnterInterface_state = INTERFACE_START;
             Reset_connection();
+            if (standardModeFound_) standardModeFound_();
         }
     } else {
         d_.view.setConnectMenusEnabled(false);

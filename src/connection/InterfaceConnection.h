@@ -43,8 +43,10 @@ public:
     explicit InterfaceConnection(Deps d) : d_(std::move(d)) {}
 
     // The firmware upgrade: its worker holds counts off; a count that finds the adapter in its
-    // loader hands over to it.
-    void setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound);
+    // loader hands over to it; one that finds it in standard mode tells it (after an upgrade the
+    // new application has to be connected).
+    void setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound,
+                          std::function<void()> standardModeFound);
     // A device change that came while counting was held off: count now.
     void countIfPending();
 
@@ -70,6 +72,7 @@ public:
 private:
     Deps d_;
     std::function<void()> bootModeFound_;
+    std::function<void()> standardModeFound_;
     bool lastCountEmpty_ = false;
 };
 

@@ -91,6 +91,12 @@ void FirmwareUpgrade::bootPauseElapsed() {
     startDownload();
 }
 
+void FirmwareUpgrade::standardModeFound() {
+    if (!connectNewApplication_) return;
+    connectNewApplication_ = false;
+    if (d_.autoConnInit) d_.autoConnInit();
+}
+
 void FirmwareUpgrade::startDownload() {
     if (d_.worker.isBusy()) return;
     d_.view.setUpgradeEnabled(false);
@@ -124,6 +130,7 @@ void FirmwareUpgrade::backgroundWorker1_RunWorkerCompleted(bool completed, bool 
         // The device restarts into its new application: the next count looks for it.
         d_.id.myPID = padHexStringValue(kStandardPid);
         d_.id.WorkingMode = 1;
+        connectNewApplication_ = true;
     }
     if (completed) {
         if (result) {

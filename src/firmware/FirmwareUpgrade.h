@@ -59,6 +59,8 @@ public:
     // Device count found devices while in boot mode.
     void bootModeFound();
     void bootPauseElapsed();
+    // Device count found devices in standard mode.
+    void standardModeFound();
 
     bool busy() const { return d_.worker.isBusy(); }
     // The RAM loader the download will start: the backend's own, or the built-in image.
@@ -70,6 +72,9 @@ private:
     void backgroundWorker1_RunWorkerCompleted(bool completed, bool result, bool verified);
 
     Deps d_;
+    // A verified image restarts the adapter: its new application is connected once it is found,
+    // whatever state the automatic connection reached while the adapter was off the bus.
+    bool connectNewApplication_ = false;
 };
 
 }  // namespace dravik

@@ -98,7 +98,8 @@ struct FirmwareRig : ScenarioRig {
         firmware = std::make_unique<FirmwareUpgrade>(std::move(deps));
         firmware->InitializeVidPidFirmware();
         controller->iface().setFirmwareHooks([this] { return worker.isBusy(); },
-                                             [this] { firmware->bootModeFound(); });
+                                             [this] { firmware->bootModeFound(); },
+                                             [this] { firmware->standardModeFound(); });
         scheduler.addTimer(20, false, true, [this] { lib->pollBus(); }).start();
     }
 
