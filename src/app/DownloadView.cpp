@@ -22,18 +22,15 @@
 
 namespace dravik {
 
-namespace {
-QString appName() {
+QString DownloadView::appName() {
     return QStringLiteral("Dravik  ") + QString::number(DRAVIK_VERSION_MAJOR) + QLatin1Char('.') +
            QString::number(DRAVIK_VERSION_MINOR) + QLatin1Char('.') + QString::number(DRAVIK_VERSION_PATCH);
 }
-}  // namespace
 
 DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
     : QMainWindow(parent), clock_(clock), lib_(lib), backgroundWorkerCheckDevice_(this) {
     ui_.setupUi(this);
-    appTitle_ = appName();
-    setWindowTitle(appTitle_);
+    setWindowTitle(appName());
     developer_ = developerMarkerExists();
     applyInitialLayout(ui_, this, developer_);
 
@@ -70,6 +67,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
     wireControls();
     wireTestPage();
     wireFirmware();
+    wireConfiguration();
     timer1_.start();
     timerAutoConn_.start();
 }

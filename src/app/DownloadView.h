@@ -13,8 +13,10 @@
 #include "app/FirmwareWorker.h"
 #include "app/WorkerThread.h"
 #include "firmware/FirmwareUpgrade.h"
+#include "config/ConfigurationFile.h"
 #include "connection/TestPage.h"
 #include "connection/ConnectionView.h"
+#include "link/FileDialogs.h"
 #include "link/Views.h"
 
 namespace dravik {
@@ -29,7 +31,9 @@ class DownloadView final : public QMainWindow,
                            public Dialogs,
                            public ProgressView,
                            public ConnectionView,
-                           public FirmwareView {
+                           public FirmwareView,
+                           public FileDialogs,
+                           public ConfigFileView {
     Q_OBJECT
 public:
     DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent = nullptr);
@@ -38,6 +42,9 @@ public:
     // Scripted runs: every log line and message box goes to the runner; boxes never block.
     void setScriptRunner(ScriptRunner* runner) { script_ = runner; }
     Controller& controller() { return *controller_; }
+    ConfigurationFile& configuration() { return *configuration_; }
+    // "Dravik  MAJOR.MINOR.PATCH": the window title without a file.
+    static QString appName();
     DownloadViewUi& ui() { return ui_; }
     QString logText() const { return logText_; }
     bool developerLayout() const { return developer_; }
@@ -67,7 +74,6 @@ public:
     void resetTestPage() override;
 
     // FirmwareView (DownloadViewFirmware.cpp).
-    std::optional<QString> chooseFirmwareFile(const QString& folder, const QString& filter) override;
     QString firmwarePath() const override;
     void showFirmwarePath(const QString& path) override;
     void setUpgradeEnabled(bool enabled) override;
@@ -76,6 +82,12 @@ public:
     void selectTab(int index) override;
     void replaceLog(const QString& text) override;
     FirmwareUpgrade& firmware() { return *firmware_; }
+    // FileDialogs, ConfigFileView.
+    QString chooseFile(const FileDialogRequest& request) override;
+    void setConfigGroupVisible(bool visible) override;
+    void showConfigFileName(const QString& fullPath, const QString& name) override;
+    void clearProductPanel() override;
+    void clearModulePanel() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,6 +96,7 @@ private:
     void wireControls();
     void wireTestPage();
     void wireFirmware();
+    void wireConfiguration();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
     int prepareDataFolders();
@@ -102,9 +115,9 @@ private:
     FirmwareWorker backgroundWorker1_;
     QtOneShotTimer firmwareBootPause_;
     std::unique_ptr<FirmwareUpgrade> firmware_;
-    QString appTitle_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;
+    std::unique_ptr<ConfigurationFile> configuration_;
     QPointer<QMenu> productMenu_;
     QPointer<QMenu> moduleMenu_;
     ScriptRunner* script_ = nullptr;

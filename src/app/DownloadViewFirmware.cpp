@@ -1,11 +1,8 @@
 // The window's side of the firmware upgrade: its controls, the file dialog and the download worker.
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,6 +25,7 @@ void DownloadView::wireFirmware() {
         *this,
         *this,
         *this,
+        *this,
         backgroundWorker1_,
         firmwareBootPause_,
         [&c] { c.handler().StopProcess(); },
@@ -47,30 +45,11 @@ void DownloadView::wireFirmware() {
             [this] { firmware_->button_UpgradeFirmware_Click(); });
 }
 
-std::optional<QString> DownloadView::chooseFirmwareFile(const QString& folder, const QString& filter) {
-    // The filter comes as "caption|patterns"; the dialog wants "caption (patterns)", which it already holds.
-    // A data folder without its Firmware folder yet: start where the program runs.
-    const QString start = QDir(folder).exists() ? folder : QDir::currentPath();
-    QFileDialog dialog(this, QStringLiteral("Open firmware"), start, filter.section(QLatin1Char('|'), 0, 0));
-    dialog.setObjectName(QStringLiteral("firmwareFileDialog"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (script_ != nullptr) {
-        // Scripted runs answer the dialog through its controls: fileNameEdit and firmwareFileOpen.
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        if (auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
-            if (QPushButton* open = box->button(QDialogButtonBox::Open))
-                open->setObjectName(QStringLiteral("firmwareFileOpen"));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
-}
-
 QString DownloadView::firmwarePath() const { return ui_.filenameTextBox->text(); }
 
 void DownloadView::showFirmwarePath(const QString& path) {
     ui_.filenameTextBox->setText(path);
-    setWindowTitle(appTitle_ + QStringLiteral("  ") + path);
+    setWindowTitle(appName() + QStringLiteral("  ") + path);
 }
 
 void DownloadView::setUpgradeEnabled(bool enabled) { ui_.button_UpgradeFirmware->setEnabled(enabled); }

@@ -133,8 +133,12 @@ void DownloadView::addProductMenu(const QString& productName, int identification
     } else {
         QMenu* configuration = productMenu_->addMenu(QStringLiteral("Configuration"));
         configuration->setObjectName(QStringLiteral("configurationToolStripMenuItem"));
-        configuration->addAction(QStringLiteral("Save"))->setObjectName(QStringLiteral("saveConfigurationToolStripMenuItem1"));
-        configuration->addAction(QStringLiteral("Open"))->setObjectName(QStringLiteral("loadConfigurationToolStripMenuItem1"));
+        QAction* save = configuration->addAction(QStringLiteral("Save"));
+        save->setObjectName(QStringLiteral("saveConfigurationToolStripMenuItem1"));
+        connect(save, &QAction::triggered, this, [this] { configuration_->SaveParameters(); });
+        QAction* open = configuration->addAction(QStringLiteral("Open"));
+        open->setObjectName(QStringLiteral("loadConfigurationToolStripMenuItem1"));
+        connect(open, &QAction::triggered, this, [this] { configuration_->button_LoadParameters_Click(); });
     }
 }
 

@@ -15,7 +15,7 @@ struct CommandForm {
     const char* usage;
 };
 
-constexpr std::array<CommandForm, 15> kCommands{{
+constexpr std::array<CommandForm, 16> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
     {"click", ScriptOp::Click, 1, 1, "click NAME"},
@@ -30,6 +30,7 @@ constexpr std::array<CommandForm, 15> kCommands{{
     {"expect-log", ScriptOp::ExpectLog, 1, 1, "expect-log \"TEXT\""},
     {"expect-message", ScriptOp::ExpectMessage, 1, 1, "expect-message \"TEXT\""},
     {"screenshot", ScriptOp::Screenshot, 1, 1, "screenshot FILE"},
+    {"choose-file", ScriptOp::ChooseFile, 1, 1, "choose-file \"PATH\"|Cancel"},
     {"quit", ScriptOp::Quit, 0, 0, "quit"},
 }};
 
@@ -189,6 +190,12 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
                 cmd.cancel = true;
             else
                 return badArgument(QStringLiteral("'%1' is neither OK nor Cancel").arg(words[1]));
+            break;
+        case ScriptOp::ChooseFile:
+            // A bare Cancel cancels; a file named Cancel is written in quotes.
+            cmd.cancel = !quoted[1] && words[1].compare(QLatin1String("Cancel"), Qt::CaseInsensitive) == 0;
+            cmd.text = words[1];
+            if (!cmd.cancel && cmd.text.isEmpty()) return badArgument(QStringLiteral("the path is empty"));
             break;
         case ScriptOp::Expect:
         case ScriptOp::ExpectContains: {

@@ -24,6 +24,7 @@ enum class ScriptOp {
     ExpectLog,       // expect-log "TEXT"
     ExpectMessage,   // expect-message "TEXT"
     Screenshot,      // screenshot FILE
+    ChooseFile,      // choose-file "PATH"|Cancel
     Quit,            // quit
 };
 
@@ -32,10 +33,10 @@ struct ScriptCommand {
     int line = 0;          // 1-based line in the script file
     QString name;          // control name or menu path; tab caption; screenshot file
     QString property;      // expect, expect-contains
-    QString text;          // text argument (wait-log, select by text, type, expect value ...)
+    QString text;          // text argument (wait-log, select by text, type, expect value, chosen file ...)
     int number = -1;       // milliseconds (wait, wait-log) or index (select by index)
     bool byIndex = false;  // select: number is an index, not text
-    bool cancel = false;   // answer: Cancel rather than OK
+    bool cancel = false;   // answer, choose-file: Cancel rather than OK or a path
 };
 
 // Default time-out of wait-log, in milliseconds.

@@ -1,6 +1,7 @@
 #include "app/ScriptRunner.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "app/ScriptControls.h"
@@ -144,6 +145,9 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
             nextAnswer_ = cmd.cancel ? Dialogs::Cancel : Dialogs::Ok;
             answerShown_ = false;
             break;
+        case ScriptOp::ChooseFile:
+            nextFile_ = cmd.cancel ? QString() : QFileInfo(cmd.text).absoluteFilePath();
+            break;
         case ScriptOp::Plug:
         case ScriptOp::Unplug:
             if (!hooks_.setPlugged) {
@@ -234,6 +238,14 @@ Dialogs::Answer ScriptRunner::takeAnswer() {
     const Dialogs::Answer answer = nextAnswer_;
     nextAnswer_ = Dialogs::Ok;
     return answer;
+}
+
+QString ScriptRunner::onFileDialog(const QString& caption) {
+    const QString chosen = nextFile_;
+    nextFile_.clear();
+    printLine(QStringLiteral("File dialog \"%1\": %2")
+                  .arg(caption, chosen.isEmpty() ? QStringLiteral("Cancel") : chosen));
+    return chosen;
 }
 
 void ScriptRunner::onLog(const QString& text) {

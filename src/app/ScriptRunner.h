@@ -52,6 +52,10 @@ class ScriptRunner : public QObject {
     // The answer for the message box being shown: the one onMessage() returned for it, or, when
     // called before onMessage(), the answer set for the next box (used up).
     Dialogs::Answer takeAnswer();
+    // Every file dialog of a scripted run goes here. Prints it and returns the file the script set
+    // with choose-file, as a full path, or an empty text (Cancel) when none was set; that answer
+    // is used up.
+    QString onFileDialog(const QString& caption);
     // Every piece of text appended to the status log; printed as it comes.
     void onLog(const QString& text);
 
@@ -112,6 +116,7 @@ class ScriptRunner : public QObject {
     Dialogs::Answer nextAnswer_ = Dialogs::Ok;
     Dialogs::Answer shownAnswer_ = Dialogs::Ok;
     bool answerShown_ = false;
+    QString nextFile_;  // empty: the next file dialog is cancelled
 };
 
 }  // namespace dravik

@@ -25,12 +25,16 @@ QString FirmwareUpgrade::ramLoaderText() const {
 }
 
 void FirmwareUpgrade::btnBrowse_MouseClick() {
-    const auto chosen = d_.view.chooseFirmwareFile(d_.firmwareFolder ? d_.firmwareFolder() : QString(),
-                                                   QStringLiteral("fmd files (*.fmd)|*.fmd"));
-    if (!chosen) return;
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::Open;
+    request.caption = QStringLiteral("Open firmware");
+    request.filter = QStringLiteral("fmd files (*.fmd)");
+    request.startFolder = d_.firmwareFolder ? d_.firmwareFolder() : QString();
+    const QString chosen = d_.files.chooseFile(request);
+    if (chosen.isEmpty()) return;
     d_.view.setAutoConnChecked(false);
     if (d_.StopProcess) d_.StopProcess();
-    d_.view.showFirmwarePath(*chosen);
+    d_.view.showFirmwarePath(chosen);
 }
 
 void FirmwareUpgrade::button_UpgradeFirmware_Click() {

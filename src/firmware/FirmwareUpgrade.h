@@ -13,6 +13,7 @@
 #include "firmware/FirmwareResources.h"
 #include "firmware/FirmwareView.h"
 #include "link/Clock.h"
+#include "link/FileDialogs.h"
 #include "link/InterfaceLibrary.h"
 #include "link/OneShotTimer.h"
 #include "link/Views.h"
@@ -39,6 +40,7 @@ public:
         LogView& log;
         Dialogs& dialogs;
         FirmwareView& view;
+        FileDialogs& files;
         FirmwareRunner& worker;
         OneShotTimer& bootPause;  // its expiry calls bootPauseElapsed()
         std::function<void()> StopProcess;

@@ -3,15 +3,12 @@
 
 #include <QString>
 #include <functional>
-#include <optional>
 
 namespace dravik {
 
 class FirmwareView {
 public:
     virtual ~FirmwareView() = default;
-    // The open-file dialog; nullopt when cancelled.
-    virtual std::optional<QString> chooseFirmwareFile(const QString& folder, const QString& filter) = 0;
     // The read-only file name box and the window title that follows it.
     virtual QString firmwarePath() const = 0;
     virtual void showFirmwarePath(const QString& path) = 0;

@@ -217,7 +217,7 @@ TEST_F(FirmwareUpgradeTest, BrowseSetsThePathClearsAutoConnAndCancelChangesNothi
     rig->firmware->btnBrowse_MouseClick();
     EXPECT_TRUE(rig->fwView.path.isEmpty());
     EXPECT_TRUE(rig->fwView.autoConn);
-    EXPECT_EQ(rig->fwView.dialogFilter, "fmd files (*.fmd)|*.fmd");
+    EXPECT_EQ(rig->fwView.dialogFilter, "fmd files (*.fmd)");
     EXPECT_TRUE(rig->fwView.dialogFolder.endsWith("Firmware"));
 
     rig->fwView.chosen = sampleFirmware("good.fmd");

@@ -43,12 +43,7 @@ struct FunctionsTest : ::testing::Test {
         for (const std::string& sql : setupSql) execSql(sql);
         functions().setContainer(&container);
         functions().setParameterButtons([this](bool enabled) { parameterButtons = enabled; });
-        rig->runFor(50);
-        rig->controller->iface().Restart();
-        ASSERT_TRUE(rig->runFor(500, [&] { return s().connection.Interface_connected; }));
-        ASSERT_TRUE(rest());
-        rig->controller->autoConn().RebootConnectProduct();
-        ASSERT_TRUE(rest());
+        ASSERT_TRUE(rig->connectProduct());
         mark();
     }
     void execSql(const std::string& sql) {
@@ -63,9 +58,7 @@ struct FunctionsTest : ::testing::Test {
     EnterFunctions& functions() { return rig->controller->functions(); }
     PanelOperations& ops() { return rig->controller->panelOperations(); }
     ProductPanel& panel() { return functions().panel(); }
-    bool rest(int ms = 60000) {
-        return rig->runFor(ms, [&] { return !rig->controller->handler().ProcessIsInProgress(false); });
-    }
+    bool rest(int ms = 60000) { return rig->rest(ms); }
     void mark() {
         framesBefore = rig->frames().size();
         rig->lib->withBench([&](sim::Bench& b) { writesBefore = b.productWrites().size(); });

@@ -14,12 +14,12 @@ inline QString sampleFirmware(const char* name) {
     return QDir(QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware")).filePath(QString::fromLatin1(name));
 }
 
-class RecordingFirmwareView : public FirmwareView {
+class RecordingFirmwareView : public FirmwareView, public FileDialogs {
 public:
-    std::optional<QString> chooseFirmwareFile(const QString& folder, const QString& filter) override {
-        dialogFolder = folder;
-        dialogFilter = filter;
-        return chosen;
+    QString chooseFile(const FileDialogRequest& request) override {
+        dialogFolder = request.startFolder;
+        dialogFilter = request.filter;
+        return chosen.value_or(QString());
     }
     QString firmwarePath() const override { return path; }
     void showFirmwarePath(const QString& p) override {
@@ -87,6 +87,7 @@ struct FirmwareRig : ScenarioRig {
             clock,
             logView,
             dialogs,
+            fwView,
             fwView,
             worker,
             *bootPause,

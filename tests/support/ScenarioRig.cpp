@@ -53,6 +53,18 @@ bool ScenarioRig::installSampleDatabase() {
     return QFile::copy(QStringLiteral(DRAVIK_SAMPLE_DATABASE), target);
 }
 
+bool ScenarioRig::rest(int ms) {
+    return runFor(ms, [this] { return !controller->handler().ProcessIsInProgress(false); });
+}
+
+bool ScenarioRig::connectProduct() {
+    runFor(50);
+    controller->iface().Restart();
+    if (!runFor(500, [this] { return s().connection.Interface_connected; }) || !rest()) return false;
+    controller->autoConn().RebootConnectProduct();
+    return rest();
+}
+
 std::vector<sim::ReceivedFrame> ScenarioRig::frames() {
     std::vector<sim::ReceivedFrame> out;
     lib->withBench([&](sim::Bench& b) { out = b.received(); });

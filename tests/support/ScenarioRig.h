@@ -39,6 +39,11 @@ struct ScenarioRig {
     // Copies the sample product database (built from data/products.sql) into the data folder.
     bool installSampleDatabase();
     Session& s() { return controller->session(); }
+    // Runs until no process is in progress, at most ms.
+    bool rest(int ms = 60000);
+    // Connects the adapter, then powers and identifies the product by hand (the functions machine
+    // builds and reads its panel), and rests.
+    bool connectProduct();
 
     RigClock clock;
     VirtualScheduler scheduler{clock};

@@ -50,6 +50,9 @@ TEST(ScriptParser, GoodLinesParseToTheirCommands) {
          false, false},
         {"screenshot out/demo/a#1.png", ScriptOp::Screenshot, "out/demo/a#1.png", "", "", -1, false, false},
         {"quit", ScriptOp::Quit, "", "", "", -1, false, false},
+        {"choose-file \"out/my file.bkd\"", ScriptOp::ChooseFile, "", "", "out/my file.bkd", -1, false, false},
+        {"choose-file Cancel", ScriptOp::ChooseFile, "", "", "Cancel", -1, false, true},
+        {"choose-file \"Cancel\"", ScriptOp::ChooseFile, "", "", "Cancel", -1, false, false},
     };
     for (const GoodLine& c : cases) {
         SCOPED_TRACE(c.line);
@@ -94,6 +97,8 @@ TEST(ScriptParser, BadLinesAreRefusedWithAReason) {
         {"type edit \"ends in backslash\\", "unterminated quoted string"},
         {"type edit \"glued\"text", "a quoted string must be followed by a blank"},
         {"screenshot \"\"", "the argument is empty"},
+        {"choose-file", "choose-file needs more arguments"},
+        {"choose-file \"\"", "the path is empty"},
     };
     for (const auto& [line, reason] : cases) {
         SCOPED_TRACE(line);

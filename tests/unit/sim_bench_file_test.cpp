@@ -8,7 +8,8 @@
 namespace {
 
 std::string benchPath(const char* name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "../../data/benches" / name).string();
+    // Not __FILE__: a compiler cache may compile with paths relative to the build folder.
+    return (std::filesystem::path(DRAVIK_SOURCE_DIR) / "data/benches" / name).string();
 }
 
 TEST(SimBenchFile, SampleBenchesLoad) {

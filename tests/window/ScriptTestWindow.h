@@ -26,6 +26,7 @@ struct Fixture {
     QPushButton* disabledButton = nullptr;
     QPushButton* dialogButton = nullptr;
     QPushButton* askButton = nullptr;
+    QPushButton* fileButton = nullptr;
     QCheckBox* check = nullptr;
     QComboBox* combo = nullptr;
     QLineEdit* edit = nullptr;
@@ -38,6 +39,7 @@ struct Fixture {
     QStringList edited;
     int dialogResult = -1;
     QList<Dialogs::Answer> answers;
+    QStringList files;  // what the file dialogs of fileButton were answered
     ScriptRunner* runner = nullptr;  // set by run(), for the controls that show message boxes
 
     Fixture() {
@@ -65,6 +67,9 @@ struct Fixture {
         QObject::connect(askButton, &QPushButton::clicked, [this] {
             answers.append(runner->onMessage(QStringLiteral("Command"), QStringLiteral("Really?\r\n")));
         });
+        fileButton = addButton(layout, "fileButton");
+        QObject::connect(fileButton, &QPushButton::clicked,
+                         [this] { files.append(runner->onFileDialog(QStringLiteral("Open configuration file"))); });
         check = new QCheckBox(QStringLiteral("Auto conn"));
         check->setObjectName(QStringLiteral("check"));
         layout->addWidget(check);

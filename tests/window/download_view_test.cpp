@@ -3,15 +3,20 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include "app/DownloadView.h"
 #include "app/DataFolder.h"
+#include "app/DownloadView.h"
+#include "app/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
 
@@ -91,6 +96,56 @@ TEST_F(DownloadViewTest, ProductMenusFollowTheIdentification) {
     EXPECT_EQ(view->findChild<QMenu*>("configurationToolStripMenuItem"), nullptr);
     view->addProductMenu("TAVIRON 12", 12);
     EXPECT_EQ(view->findChild<QMenu*>("TAVIRON 12"), nullptr);
+}
+
+// The menu entries and tool-bar buttons reach the backup file; a scripted run answers the dialogs.
+TEST_F(DownloadViewTest, ConfigurationEntriesSaveAndOpenTheBackup) {
+    open(false);
+    Session& s = view->controller().session();
+    s.product.Prd_Id1 = 63;
+    s.product.Prd_Name = "TAVIRON ZED 63";
+    view->addProductMenu(s.product.Prd_Name, 63);
+    view->setFileButtonsEnabled(true);
+    // A runner whose script has set the answer to the next file dialog.
+    auto answering = [&](const QString& choice) {
+        auto runner = std::make_unique<ScriptRunner>(view.get(), ScriptHooks{});
+        runner->setPrinters([](const QString&) {}, [](const QString&) {});
+        QEventLoop loop;
+        QObject::connect(runner.get(), &ScriptRunner::finished, &loop, [&](int code) { loop.exit(code); });
+        runner->startText("choose-file " + choice);
+        EXPECT_EQ(loop.exec(), 0);
+        view->setScriptRunner(runner.get());
+        return runner;
+    };
+    auto quoted = [](const QString& path) { return "\"" + path + "\""; };
+    const QString a = dir.filePath("a.bkd");
+    const QString b = dir.filePath("b.bkd");
+    auto menu = [&](const char* name) { view->findChild<QAction*>(name)->trigger(); };
+
+    auto r1 = answering(quoted(a));
+    menu("saveConfigurationToolStripMenuItem1");
+    EXPECT_TRUE(QFile::exists(a));
+    EXPECT_TRUE(view->ui().GroupBoxConfig->isVisibleTo(view.get()));
+    EXPECT_EQ(view->windowTitle(), "Dravik  10.0.0  " + QDir::toNativeSeparators(a));
+    EXPECT_EQ(view->ui().labelCfgFileName->text(), "a.bkd");
+
+    auto r2 = answering(quoted(b));
+    view->ui().toolStripButtonSaveFile->trigger();
+    EXPECT_EQ(view->configuration().fileName(), b);
+    auto r3 = answering(quoted(a));
+    menu("loadConfigurationToolStripMenuItem1");
+    EXPECT_EQ(view->configuration().fileName(), a);
+    auto r4 = answering(quoted(b));
+    view->ui().toolStripButtonOpenFile->trigger();
+    EXPECT_EQ(view->configuration().fileName(), b);
+    EXPECT_EQ(view->ui().labelCfgFileName->text(), "b.bkd");
+
+    // Cancelled dialogs change nothing.
+    auto r5 = answering("Cancel");
+    view->ui().toolStripButtonOpenFile->trigger();
+    view->ui().toolStripButtonSaveFile->trigger();
+    EXPECT_EQ(view->configuration().fileName(), b);
+    view->setScriptRunner(nullptr);
 }
 
 TEST_F(DownloadViewTest, TestPageSendsTheTickedOutputs) {

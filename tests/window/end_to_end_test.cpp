@@ -84,6 +84,22 @@ TEST(EndToEnd, DemoPlaysTheWholeRoad) {
     EXPECT_TRUE(QFile::exists(dir.filePath("out/demo/04-panel-after-set.png")));
 }
 
+// A technician's backup: save through the tool bar, change two values on the product, open the
+// backup through the product menu (differences red), "Download" writes them back.
+TEST(EndToEnd, ConfigurationBackupIsSavedOpenedAndDownloaded) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    const ProgramRun r = runDravik(dir,
+                                   {"--simulate=" DRAVIK_SOURCE_DIR "/data/benches/configuration.json", "--script",
+                                    DRAVIK_SOURCE_DIR "/data/scripts/configuration.txt"},
+                                   120000);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    QFile backup(dir.filePath("out/configuration/vehicle.bkd"));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(backup.readAll().startsWith("<?xml version=\"1.0\"?>\r\n<VuzUvazuzuvar Product=\"TAVIRON ZED 63\""));
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/configuration/03-downloaded.png")));
+}
+
 // Without the product database the program ends with status -1, but not silently.
 TEST(EndToEnd, MissingDatabaseEndsWithMinusOneAndSaysWhy) {
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -191,6 +192,18 @@ TEST(ScriptRunner, TakeAnswerAfterOnMessageGivesThatBoxsAnswer) {
     EXPECT_EQ(runner.takeAnswer(), Dialogs::Cancel);
     runner.onMessage(QStringLiteral("Command"), QStringLiteral("second"));
     EXPECT_EQ(runner.takeAnswer(), Dialogs::Ok);
+}
+
+TEST(ScriptRunner, ChooseFileAnswersTheNextFileDialogOnlyAndCancelIsTheDefault) {
+    Fixture f;
+    const RunResult r =
+        run(f, QStringLiteral("choose-file \"backups/a.bkd\"\nclick fileButton\nclick fileButton\n"
+                              "choose-file Cancel\nclick fileButton\n"));
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QString chosen = QDir::current().absoluteFilePath(QStringLiteral("backups/a.bkd"));
+    EXPECT_EQ(f.files, (QStringList{chosen, QString(), QString()}));
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("File dialog \"Open configuration file\": ") + chosen +
+                                 QStringLiteral("\nFile dialog \"Open configuration file\": Cancel\n")));
 }
 
 TEST(ScriptRunner, AModalDialogDoesNotStallTheScript) {
