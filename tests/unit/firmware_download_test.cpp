@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "firmware/FirmwareDownload.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "support/FakeLibrary.h"
 
 namespace dravik::test {
@@ -165,6 +166,75 @@ TEST(FirmwareResourcesTest, KeysAreBuiltInAndPadded) {
     EXPECT_EQ(r.RAM_BSL_VERSION, "00.05.04.34");
     EXPECT_EQ(r.forcedBor, "@0120\r\nA5 02 \r\nq");
     EXPECT_TRUE(r.password.startsWith("@FFE0"));
+}
+
+}  // namespace
+}  // namespace dravik::test
+
+namespace dravik::test {
+namespace {
+
+struct NoTimer : OneShotTimer {
+    void start(int) override {}
+    void stop() override {}
+    bool isActive() const override { return false; }
+};
+
+struct NoRunner : FirmwareRunner {
+    bool isBusy() const override { return false; }
+    void start(std::function<bool(const Report&)>, Report, std::function<void(bool, bool)>) override { ++starts; }
+    int starts = 0;
+};
+
+struct StillView : FirmwareView {
+    QString firmwarePath() const override { return QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd"); }
+    void showFirmwarePath(const QString&) override {}
+    void setUpgradeEnabled(bool e) override { enabled = e; }
+    void setFirmwareProgress(int) override {}
+    void setAutoConnChecked(bool) override {}
+    void selectTab(int) override {}
+    void replaceLog(const QString&) override {}
+    bool enabled = true;
+};
+
+// A real adapter (the library brings no RAM loader) and a program built without the maker's image:
+// the upgrade stops with a message naming the missing file before anything is sent.
+TEST(FirmwareUpgradeReal, WithoutTheMakersRamLoaderNothingIsSent) {
+    VirtualClock clock;
+    StubLoader lib(clock);
+    QString vid = "0x2047", pid = "0x0301", index = "0";
+    std::uint8_t mode = 1;
+    std::uint32_t devices = 1;
+    bool connected = true;
+    struct Log : LogView {
+        void appendLog(const QString& t) override { text += t; }
+        QString text;
+    } log;
+    struct Boxes : Dialogs {
+        Answer message(const QString& t, const QString&, Buttons, Icon) override {
+            last = t;
+            return Ok;
+        }
+        QString last;
+    } boxes;
+    struct NoFiles : FileDialogs {
+        QString chooseFile(const FileDialogRequest&) override { return {}; }
+    } files;
+    StillView view;
+    NoRunner runner;
+    NoTimer pause;
+    FirmwareResources res = loadFirmwareResources();
+    res.ramBsl.clear();
+    FirmwareUpgrade upgrade({{vid, pid, index, mode, devices, connected}, lib, clock, log, boxes, view, files, runner,
+                             pause, nullptr, nullptr, nullptr, nullptr, res});
+    upgrade.button_UpgradeFirmware_Click();
+    EXPECT_TRUE(boxes.last.contains("resources/firmware/RAM_BSL.txt")) << boxes.last.toStdString();
+    EXPECT_TRUE(lib.sent.empty());
+    EXPECT_EQ(mode, 1);
+    EXPECT_TRUE(view.enabled);
+    mode = 0;  // already in its loader: the download is not started either
+    upgrade.button_UpgradeFirmware_Click();
+    EXPECT_EQ(runner.starts, 0);
 }
 
 }  // namespace
