@@ -33,9 +33,11 @@ Run runUpgrade(Clock& clock, const sim::BenchConfig& config, const QString& path
     std::int64_t startUs = 0, verifiedUs = 0;
     FirmwareDownload download(lib, clock, res, QStringLiteral("PID=0x0200,VID=0x2047,DEVICEINDEX=0"),
                               [&](int percent, const QString& text) {
-                                  if (percent == 45) startUs = clock.nowUs() + 1000 * FirmwareDownload::kRamLoaderWaitMs;
+                                  if (percent == 45)
+                                      startUs = clock.nowUs() + 1000 * FirmwareDownload::kRamLoaderWaitMs;
                                   if (text.startsWith(QStringLiteral("Mass erase"))) run.massErased = true;
-                                  if (text.startsWith(QStringLiteral("Memory successfully"))) verifiedUs = clock.nowUs();
+                                  if (text.startsWith(QStringLiteral("Memory successfully")))
+                                      verifiedUs = clock.nowUs();
                               });
     if (!config.bootloader.blank) {
         // The application restarts into its loader; the window finds it and pauses 1000 ms.
@@ -56,8 +58,8 @@ double floorMs(const sim::BenchConfig& c, const TiTxtImage& image, std::size_t e
     const double frame = c.timing.usbFrameUs / 1000.0;
     const double erase = static_cast<double>(c.bootloader.segmentEraseUs) / 1000.0;
     const double word = static_cast<double>(c.bootloader.wordProgramUs) / 1000.0;
-    double ms = 2 * frame;                 // password
-    ms += 2 * frame + erase;               // the vector segment
+    double ms = 2 * frame;    // password
+    ms += 2 * frame + erase;  // the vector segment
     ms += static_cast<double>(erasedSegments) * (2 * frame + erase);
     for (const TiTxtSection& s : image.sections) {
         for (std::size_t off = 0; off < s.bytes.size(); off += 58) {
@@ -90,7 +92,8 @@ int main(int argc, char** argv) {
     };
     // Virtual time shows the client's own sequence against the model; real time adds the host's
     // scheduling and polling (the bench still answers in-process).
-    for (const Variant v : {Variant{"", false, false}, Variant{"_blank", true, false}, Variant{"_realtime", false, true}}) {
+    for (const Variant v :
+         {Variant{"", false, false}, Variant{"_blank", true, false}, Variant{"_realtime", false, true}}) {
         sim::BenchConfig config;
         config.bootloader.blank = v.blank;
         VirtualClock virtualClock;

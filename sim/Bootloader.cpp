@@ -39,7 +39,10 @@ std::uint32_t address3(const Bytes& core) {
 }
 
 bool inRange(std::uint32_t a, std::uint32_t start, std::uint32_t end) { return a >= start && a < end; }
-bool isFlash(std::uint32_t a) { return inRange(a, Bootloader::kInfoStart, Bootloader::kInfoEnd) || inRange(a, Bootloader::kMainStart, Bootloader::kMainEnd); }
+bool isFlash(std::uint32_t a) {
+    return inRange(a, Bootloader::kInfoStart, Bootloader::kInfoEnd) ||
+           inRange(a, Bootloader::kMainStart, Bootloader::kMainEnd);
+}
 
 }  // namespace
 
@@ -47,11 +50,13 @@ Bootloader::Bootloader(BootloaderConfig& config, const AdapterConfig& adapter)
     : config_(config), memory_(0x100000, 0xFF), ramWritten_(kRamEnd - kRamStart, false) {
     std::fill(memory_.begin() + kRamStart, memory_.begin() + kRamEnd, std::uint8_t{0});
     if (!config_.blank || config_.leftoverCode) {
-        for (std::uint32_t a = kMainStart; a < kMainStart + 0x2000; ++a) memory_[a] = static_cast<std::uint8_t>(a * 7 + 3);
+        for (std::uint32_t a = kMainStart; a < kMainStart + 0x2000; ++a)
+            memory_[a] = static_cast<std::uint8_t>(a * 7 + 3);
     }
     if (!config_.blank) {
         // An application is present: its identification and vectors pointing at it.
-        std::copy(adapter.identification.begin(), adapter.identification.end(), memory_.begin() + kIdentification);
+        std::copy(adapter.identification.begin(), adapter.identification.end(),
+                  memory_.begin() + kIdentification);
         for (std::uint32_t a = kVectors; a < kVectors + 32; a += 2) {
             memory_[a] = static_cast<std::uint8_t>(kMainStart & 0xFF);
             memory_[a + 1] = static_cast<std::uint8_t>(kMainStart >> 8);
@@ -64,7 +69,9 @@ void Bootloader::reset() {
     std::fill(ramWritten_.begin(), ramWritten_.end(), false);
 }
 
-bool Bootloader::applicationValid() const { return memory_[kResetVector] != 0xFF || memory_[kResetVector + 1] != 0xFF; }
+bool Bootloader::applicationValid() const {
+    return memory_[kResetVector] != 0xFF || memory_[kResetVector + 1] != 0xFF;
+}
 
 std::array<std::uint8_t, 4> Bootloader::applicationId() const {
     std::array<std::uint8_t, 4> id{};
@@ -76,7 +83,8 @@ Bootloader::Result Bootloader::handle(const Bytes& core, Mode mode) {
     if (core.empty()) return {status(kStatusUnknown)};
     const std::uint8_t code = core[0];
     const bool builtIn = mode == Mode::BuiltIn;
-    if (builtIn && code != kRxDataBlockFast && code != kRxPassword && code != kLoadPc) return {status(kStatusUnknown)};
+    if (builtIn && code != kRxDataBlockFast && code != kRxPassword && code != kLoadPc)
+        return {status(kStatusUnknown)};
     if (code == kRxPassword) return password(core);
     const bool needsAddress = code == kRxDataBlock || code == kRxDataBlockFast || code == kEraseSegment ||
                               code == kCrcCheck || code == kLoadPc || code == kTxDataBlock;
@@ -102,7 +110,8 @@ Bootloader::Result Bootloader::handle(const Bytes& core, Mode mode) {
             return crc(address3(core), static_cast<std::uint32_t>(core[4] | core[5] << 8));
         case kLoadPc: {
             Result r;
-            if (builtIn && address3(core) == kRamLoaderEntry && ramLoaderWritten()) r.restart = Restart::IntoRamLoader;
+            if (builtIn && address3(core) == kRamLoaderEntry && ramLoaderWritten())
+                r.restart = Restart::IntoRamLoader;
             return r;
         }
         case kTxDataBlock: {
@@ -143,10 +152,11 @@ Bootloader::Result Bootloader::write(const Bytes& core, bool reply, Mode mode) {
         if (reply) r.reply = status(kStatusOk);
         return r;
     }
-    const bool toFlash = std::any_of(data.begin(), data.end(), [&, i = std::uint32_t{0}](std::uint8_t) mutable {
-        return isFlash(start + i++);
-    });
-    if (mode == Mode::BuiltIn && toFlash) return {reply ? std::optional(status(kStatusForbidden)) : std::nullopt};
+    const bool toFlash =
+        std::any_of(data.begin(), data.end(),
+                    [&, i = std::uint32_t{0}](std::uint8_t) mutable { return isFlash(start + i++); });
+    if (mode == Mode::BuiltIn && toFlash)
+        return {reply ? std::optional(status(kStatusForbidden)) : std::nullopt};
     if (toFlash && config_.corruptBlocks > 0 && !data.empty()) {
         --config_.corruptBlocks;
         data[0] ^= 0x01;  // one bit lost on the way
@@ -192,7 +202,8 @@ Bootloader::Result Bootloader::crc(std::uint32_t address, std::uint32_t length) 
     std::uint16_t c = 0xFFFF;
     for (std::uint32_t i = 0; i < length; ++i) {
         c ^= static_cast<std::uint16_t>(at(address + i) << 8);
-        for (int bit = 0; bit < 8; ++bit) c = static_cast<std::uint16_t>(c & 0x8000 ? (c << 1) ^ 0x1021 : c << 1);
+        for (int bit = 0; bit < 8; ++bit)
+            c = static_cast<std::uint16_t>(c & 0x8000 ? (c << 1) ^ 0x1021 : c << 1);
     }
     Result r{Bytes{0x3A, static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>(c >> 8)}};
     r.busyUs = static_cast<std::int64_t>(length) * config_.crcNsPerByte / 1000;

@@ -15,7 +15,7 @@
 namespace sim {
 
 class Bootloader {
-public:
+  public:
     enum class Mode { Application, BuiltIn, RamLoader };
     enum class Restart { None, IntoRamLoader, Reset };
 
@@ -52,7 +52,7 @@ public:
     // bytes at 0x2576 (its content is a test pattern; the model checks only that it was written).
     static std::string testRamLoaderText();
 
-private:
+  private:
     Result password(const Bytes& core);
     Result write(const Bytes& core, bool reply, Mode mode);
     Result erase(std::uint32_t address);

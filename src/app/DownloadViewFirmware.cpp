@@ -17,22 +17,21 @@ namespace dravik {
 void DownloadView::wireFirmware() {
     Controller& c = *controller_;
     ConnectionState& cs = c.session().connection;
-    FirmwareUpgrade::Deps deps{
-        {cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode, cs.numberOfUSBDevicesConnected,
-         cs.Interface_connected},
-        lib_,
-        clock_,
-        *this,
-        *this,
-        *this,
-        *this,
-        backgroundWorker1_,
-        firmwareBootPause_,
-        [&c] { c.handler().StopProcess(); },
-        [&c] { c.autoConn().AutoConnStat = AUTOCONN_INIT; },
-        [&c] { c.iface().countIfPending(); },
-        [] { return QDir(mainDataFolder()).filePath(QStringLiteral("Firmware")); },
-        loadFirmwareResources()};
+    FirmwareUpgrade::Deps deps{{cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode,
+                                cs.numberOfUSBDevicesConnected, cs.Interface_connected},
+                               lib_,
+                               clock_,
+                               *this,
+                               *this,
+                               *this,
+                               *this,
+                               backgroundWorker1_,
+                               firmwareBootPause_,
+                               [&c] { c.handler().StopProcess(); },
+                               [&c] { c.autoConn().AutoConnStat = AUTOCONN_INIT; },
+                               [&c] { c.iface().countIfPending(); },
+                               [] { return QDir(mainDataFolder()).filePath(QStringLiteral("Firmware")); },
+                               loadFirmwareResources()};
     firmware_ = std::make_unique<FirmwareUpgrade>(std::move(deps));
     firmware_->InitializeVidPidFirmware();
     c.iface().setFirmwareHooks([this] { return backgroundWorker1_.isBusy(); },

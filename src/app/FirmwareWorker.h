@@ -11,7 +11,7 @@ namespace dravik {
 
 class FirmwareWorker final : public QObject, public FirmwareRunner {
     Q_OBJECT
-public:
+  public:
     explicit FirmwareWorker(QObject* parent = nullptr) : QObject(parent) {}
     // A download cannot be abandoned half-way: closing the window waits for it to end.
     ~FirmwareWorker() override;
@@ -20,7 +20,7 @@ public:
     void start(std::function<bool(const Report&)> work, Report progress,
                std::function<void(bool, bool)> done) override;
 
-private:
+  private:
     bool busy_ = false;
     std::thread thread_;
 };

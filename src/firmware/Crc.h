@@ -7,7 +7,7 @@
 namespace dravik {
 
 class CRC {
-public:
+  public:
     explicit CRC(std::uint16_t initial = 0xFFFF) : crc(initial) {}
     void CrcInit(std::uint16_t v) { crc = v; }
     void CrcInput(std::uint8_t b) {

@@ -15,8 +15,8 @@ namespace {
 std::vector<char> StringToChar(const QString& text, std::size_t bufferSize) {
     std::vector<char> buf(bufferSize, '\0');
     const QByteArray bytes = text.toLatin1();
-    std::copy_n(bytes.constData(), std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), bufferSize - 1),
-                buf.begin());
+    std::copy_n(bytes.constData(),
+                std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), bufferSize - 1), buf.begin());
     return buf;
 }
 
@@ -28,7 +28,10 @@ constexpr std::size_t kPasswordBuffer = 200;
 
 FirmwareDownload::FirmwareDownload(InterfaceLibrary& lib, Clock& clock, FirmwareResources resources,
                                    QString deviceText, Report report)
-    : lib_(lib), clock_(clock), res_(std::move(resources)), deviceText_(std::move(deviceText)),
+    : lib_(lib),
+      clock_(clock),
+      res_(std::move(resources)),
+      deviceText_(std::move(deviceText)),
       report_(std::move(report)) {}
 
 bool FirmwareDownload::run(const QString& path) {

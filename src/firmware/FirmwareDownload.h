@@ -16,7 +16,7 @@
 namespace dravik {
 
 class FirmwareDownload {
-public:
+  public:
     using Report = std::function<void(int percent, const QString& text)>;
 
     // Fixed waits of the loader start-up.
@@ -51,7 +51,7 @@ public:
     // Segment addresses handed to the loader by the erase pass, in order.
     const std::vector<std::uint32_t>& erasedByPass() const { return erasedByPass_; }
 
-private:
+  private:
     std::uint32_t tickMs() const { return static_cast<std::uint32_t>(clock_.nowMs()); }
     bool openLoader(int percentOnFailure);
     bool unplugged(int percent);

@@ -49,7 +49,8 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
     QString status;
     if (path.isEmpty()) {
         status = QStringLiteral("Select a firmware");
-        d_.dialogs.message(QStringLiteral("Select file !"), kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        d_.dialogs.message(QStringLiteral("Select file !"), kCaption, Dialogs::Buttons::Ok,
+                           Dialogs::Icon::Warning);
     } else if (d_.id.Interface_connected || d_.id.WorkingMode == 0) {
         // An adapter already in its loader is upgraded as well: its application cannot identify it.
         if (const QString why = checkUpgrade(path, ramLoaderText()); !why.isEmpty()) {
@@ -64,8 +65,9 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
             } else {
                 // No download follows a refused request: the button must not stay dead.
                 d_.view.setUpgradeEnabled(true);
-                d_.dialogs.message(QStringLiteral("The interface did not accept the restart into its loader."),
-                                   kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+                d_.dialogs.message(
+                    QStringLiteral("The interface did not accept the restart into its loader."), kCaption,
+                    Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
             }
         } else {
             d_.view.selectTab(1);

@@ -21,7 +21,7 @@
 namespace dravik {
 
 class FirmwareUpgrade {
-public:
+  public:
     static constexpr int kBootModePauseMs = 1000;
     static const QString kCaption;  // "Download Firmware" and eleven blanks
 
@@ -68,7 +68,7 @@ public:
     // The RAM loader the download will start: the backend's own, or the built-in image.
     QString ramLoaderText() const;
 
-private:
+  private:
     void startDownload();
     void backgroundWorker1_ProgressChanged(int percent, const QString& text);
     void backgroundWorker1_RunWorkerCompleted(bool completed, bool result, bool verified);

@@ -7,7 +7,7 @@
 namespace dravik {
 
 class FirmwareView {
-public:
+  public:
     virtual ~FirmwareView() = default;
     // The read-only file name box and the window title that follows it.
     virtual QString firmwarePath() const = 0;
@@ -24,7 +24,7 @@ public:
 // order the work reported; done(true, result) after a normal end, done(false, false) when the work
 // ended abnormally.
 class FirmwareRunner {
-public:
+  public:
     using Report = std::function<void(int, const QString&)>;
     virtual ~FirmwareRunner() = default;
     virtual bool isBusy() const = 0;

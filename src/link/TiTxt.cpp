@@ -32,7 +32,7 @@ std::string quoted(std::string_view token) {
 }
 
 class Parser {
-public:
+  public:
     Parser(TiTxtImage& image, std::string& error) : image_(image), error_(error) {}
 
     bool run(std::string_view text) {
@@ -50,7 +50,7 @@ public:
         return fail(lineNo + 1, "the image does not end with \"q\"");
     }
 
-private:
+  private:
     bool fail(std::size_t lineNo, const std::string& what) {
         error_ = "line " + std::to_string(lineNo) + ": " + what;
         return false;
@@ -64,7 +64,8 @@ private:
             const int v = hexValue(c);
             if (v < 0) return fail(lineNo, "address " + quoted(digits) + " is not hexadecimal");
             value = value * 16 + static_cast<std::uint32_t>(v);
-            if (value >= kTiTxtAddressLimit) return fail(lineNo, "address " + quoted(digits) + " is beyond 20 bits");
+            if (value >= kTiTxtAddressLimit)
+                return fail(lineNo, "address " + quoted(digits) + " is beyond 20 bits");
         }
         if (!closeSection(lineNo)) return false;
         current_ = TiTxtSection{value, {}};
@@ -82,7 +83,8 @@ private:
             const int hi = hexValue(token[0]);
             const int lo = token.size() == 2 ? hexValue(token[1]) : -1;
             if (hi < 0 || lo < 0) return fail(lineNo, quoted(token) + " is not a hexadecimal byte");
-            if (current_.end() >= kTiTxtAddressLimit) return fail(lineNo, "data runs beyond 20-bit addresses");
+            if (current_.end() >= kTiTxtAddressLimit)
+                return fail(lineNo, "data runs beyond 20-bit addresses");
             current_.bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
         }
         return true;

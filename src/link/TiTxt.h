@@ -38,13 +38,13 @@ int readTiTxtFile(const std::string& path, TiTxtImage& image, std::string& error
 
 // Hands an image out as blocks: one contiguous run of at most maxBlock bytes each, in file order.
 class TiTxtBlockReader {
-public:
+  public:
     void reset(TiTxtImage image = {});
     bool more() const { return section_ < image_.sections.size(); }
     // The next block; an empty block (length 0) when nothing remains.
     DataBlock_ next(std::uint32_t maxBlock);
 
-private:
+  private:
     TiTxtImage image_;
     std::size_t section_ = 0;
     std::size_t offset_ = 0;

@@ -17,7 +17,7 @@ sim::BenchConfig benchWith(void (*edit)(sim::BenchConfig&)) {
 }
 
 class FirmwareUpgradeTest : public ::testing::Test {
-protected:
+  protected:
     void open(sim::BenchConfig bench = {}) { rig = std::make_unique<FirmwareRig>(std::move(bench)); }
     // The automatic connection identifies the adapter in standard mode.
     void connectInterface() {
@@ -74,7 +74,8 @@ TEST_F(FirmwareUpgradeTest, BlankAdapterWithLeftoverCodeGetsEverySegmentABlockTo
     // No application: the count alternates between the two ids until the loader is found.
     std::vector<QString> pids;
     rig->runFor(3000, [&] {
-        if (pids.empty() || pids.back() != rig->s().connection.myPID) pids.push_back(rig->s().connection.myPID);
+        if (pids.empty() || pids.back() != rig->s().connection.myPID)
+            pids.push_back(rig->s().connection.myPID);
         return rig->view.mode == "Boot mode.";
     });
     ASSERT_EQ(rig->view.mode, "Boot mode.");
@@ -152,7 +153,8 @@ TEST_F(FirmwareUpgradeTest, UnplugAtAnyStageEndsTheDownloadAndReplugRecovers) {
         SCOPED_TRACE(c.afterReports);
         open();
         connectInterface();
-        rig->lib->withBench([&](sim::Bench& b) { b.config().bootloader.unplugAfterReports = c.afterReports; });
+        rig->lib->withBench(
+            [&](sim::Bench& b) { b.config().bootloader.unplugAfterReports = c.afterReports; });
         rig->choose("good.fmd");
         rig->firmware->button_UpgradeFirmware_Click();
         ASSERT_TRUE(runUntilDone(120000));
@@ -168,8 +170,9 @@ TEST_F(FirmwareUpgradeTest, UnplugAtAnyStageEndsTheDownloadAndReplugRecovers) {
         }));
         if (c.afterReports == 0) EXPECT_FALSE(rig->log().contains("Mass erase occured!"));
         rig->firmware->button_UpgradeFirmware_Click();
-        ASSERT_TRUE(rig->runFor(60000, [&] { return rig->messages("Download OK !") == 1 && !rig->worker.isBusy(); }))
-            << rig->log().toStdString();
+        ASSERT_TRUE(rig->runFor(60000, [&] {
+            return rig->messages("Download OK !") == 1 && !rig->worker.isBusy();
+        })) << rig->log().toStdString();
     }
 }
 
@@ -200,7 +203,8 @@ TEST_F(FirmwareUpgradeTest, BadImageIsRefusedBeforeTheAdapterIsSwitched) {
     rig->choose("broken.fmd");
     rig->firmware->button_UpgradeFirmware_Click();
     ASSERT_FALSE(rig->dialogs.shown.empty());
-    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("line 3")) << rig->dialogs.shown.back().text.toStdString();
+    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("line 3"))
+        << rig->dialogs.shown.back().text.toStdString();
     EXPECT_EQ(rig->s().connection.WorkingMode, 1);
     EXPECT_TRUE(rig->fwView.upgradeEnabled);
     rig->runFor(3000);

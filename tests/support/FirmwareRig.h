@@ -15,7 +15,7 @@ inline QString sampleFirmware(const char* name) {
 }
 
 class RecordingFirmwareView : public FirmwareView, public FileDialogs {
-public:
+  public:
     QString chooseFile(const FileDialogRequest& request) override {
         dialogFolder = request.startFolder;
         dialogFilter = request.filter;
@@ -47,7 +47,7 @@ public:
 // The worker's job runs as one virtual event; its sleeps move virtual time on and let the
 // worker-time timers (the 100 ms tick, the bus poll) run meanwhile, as the window would.
 class VirtualFirmwareRunner : public FirmwareRunner {
-public:
+  public:
     explicit VirtualFirmwareRunner(VirtualScheduler& s) {
         timer_ = &s.addTimer(0, true, false, [this] {
             const bool result = work_([this](int p, const QString& t) { progress_(p, t); });
@@ -57,7 +57,8 @@ public:
         });
     }
     bool isBusy() const override { return busy_; }
-    void start(std::function<bool(const Report&)> work, Report progress, std::function<void(bool, bool)> done) override {
+    void start(std::function<bool(const Report&)> work, Report progress,
+               std::function<void(bool, bool)> done) override {
         busy_ = true;
         work_ = std::move(work);
         progress_ = std::move(progress);
@@ -66,7 +67,7 @@ public:
     }
     int runs = 0;
 
-private:
+  private:
     bool busy_ = false;
     std::function<bool(const Report&)> work_;
     Report progress_;
@@ -80,22 +81,21 @@ struct FirmwareRig : ScenarioRig {
         fwView.log = &logView;
         bootPause = &scheduler.addTimer(1000, true, false, [this] { firmware->bootPauseElapsed(); });
         ConnectionState& cs = s().connection;
-        FirmwareUpgrade::Deps deps{
-            {cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode, cs.numberOfUSBDevicesConnected,
-             cs.Interface_connected},
-            *lib,
-            clock,
-            logView,
-            dialogs,
-            fwView,
-            fwView,
-            worker,
-            *bootPause,
-            [this] { controller->handler().StopProcess(); },
-            [this] { controller->autoConn().AutoConnStat = AUTOCONN_INIT; },
-            [this] { controller->iface().countIfPending(); },
-            [this] { return dataDir.filePath(QStringLiteral("Firmware")); },
-            std::move(res)};
+        FirmwareUpgrade::Deps deps{{cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode,
+                                    cs.numberOfUSBDevicesConnected, cs.Interface_connected},
+                                   *lib,
+                                   clock,
+                                   logView,
+                                   dialogs,
+                                   fwView,
+                                   fwView,
+                                   worker,
+                                   *bootPause,
+                                   [this] { controller->handler().StopProcess(); },
+                                   [this] { controller->autoConn().AutoConnStat = AUTOCONN_INIT; },
+                                   [this] { controller->iface().countIfPending(); },
+                                   [this] { return dataDir.filePath(QStringLiteral("Firmware")); },
+                                   std::move(res)};
         firmware = std::make_unique<FirmwareUpgrade>(std::move(deps));
         firmware->InitializeVidPidFirmware();
         controller->iface().setFirmwareHooks([this] { return worker.isBusy(); },

@@ -12,7 +12,7 @@ namespace dravik::test {
 namespace {
 
 class StubLoader : public FakeLibrary {
-public:
+  public:
     using FakeLibrary::FakeLibrary;
     int BSL_initialize_BSL(const char* device) override {
         opened.push_back(device);
@@ -88,7 +88,8 @@ Reports operator+(Reports a, const Reports& b) {
 
 TEST(FirmwareDownload, ProgressReportsFollowTheTableForEachOutcome) {
     const QString path = QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd");
-    const Reports sent{{70, "Sending " + path + "\r\n"}, {75, "Firmware Sent\r\n"}, {80, "Verifying memory\r\n"}};
+    const Reports sent{
+        {70, "Sending " + path + "\r\n"}, {75, "Firmware Sent\r\n"}, {80, "Verifying memory\r\n"}};
     struct Case {
         const char* name;
         std::deque<int> opens, passwords;
@@ -99,15 +100,39 @@ TEST(FirmwareDownload, ProgressReportsFollowTheTableForEachOutcome) {
     };
     const Case cases[] = {
         {"first open fails", {1}, {}, false, false, {{0, "USB device was unplugged!\r\n"}}, 0},
-        {"both passwords rejected", {}, {5, 5}, false, false,
-         {{5, ""}, {5, "Mass erase occured!\r\n"}, {10, "Password FAILED!\r\n"}}, 2000},
-        {"device gone at the first password", {}, {kBslNoReply}, false, false,
-         {{5, ""}, {5, "USB device was unplugged!\r\n"}}, 0},
-        {"second open fails", {0, 1}, {}, false, false, startUp(nullptr) + Reports{{50, "USB device was unplugged!\r\n"}},
+        {"both passwords rejected",
+         {},
+         {5, 5},
+         false,
+         false,
+         {{5, ""}, {5, "Mass erase occured!\r\n"}, {10, "Password FAILED!\r\n"}},
+         2000},
+        {"device gone at the first password",
+         {},
+         {kBslNoReply},
+         false,
+         false,
+         {{5, ""}, {5, "USB device was unplugged!\r\n"}},
+         0},
+        {"second open fails",
+         {0, 1},
+         {},
+         false,
+         false,
+         startUp(nullptr) + Reports{{50, "USB device was unplugged!\r\n"}},
          3000},
-        {"verification error after a mass erase", {}, {5, 0, 0}, true, false,
-         startUp("Mass erase occured!\r\n") + sent + Reports{{85, "Memory verification error\r\n"}}, 5000 + 8421},
-        {"blank device", {}, {}, false, true,
+        {"verification error after a mass erase",
+         {},
+         {5, 0, 0},
+         true,
+         false,
+         startUp("Mass erase occured!\r\n") + sent + Reports{{85, "Memory verification error\r\n"}},
+         5000 + 8421},
+        {"blank device",
+         {},
+         {},
+         false,
+         true,
          startUp(nullptr) + Reports{{60, "Erasing memory segments \r\n"}} + sent +
              Reports{{85, "Memory successfully verified\r\n"},
                      {90, "Total programming time is 8421ms \r\n"},
@@ -150,7 +175,8 @@ TEST(FirmwareDownload, NoFileAndBadFilesEndBeforeTheLoaderIsOpened) {
     Reports got;
     FirmwareResources res = loadFirmwareResources();
     res.ramBsl.clear();
-    FirmwareDownload download(lib, clock, res, QString(), [&](int p, const QString& t) { got.emplace_back(p, t); });
+    FirmwareDownload download(lib, clock, res, QString(),
+                              [&](int p, const QString& t) { got.emplace_back(p, t); });
     EXPECT_FALSE(download.run(QString()));
     EXPECT_FALSE(download.run(QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd")));
     ASSERT_EQ(got.size(), 2u);
@@ -182,12 +208,16 @@ struct NoTimer : OneShotTimer {
 
 struct NoRunner : FirmwareRunner {
     bool isBusy() const override { return false; }
-    void start(std::function<bool(const Report&)>, Report, std::function<void(bool, bool)>) override { ++starts; }
+    void start(std::function<bool(const Report&)>, Report, std::function<void(bool, bool)>) override {
+        ++starts;
+    }
     int starts = 0;
 };
 
 struct StillView : FirmwareView {
-    QString firmwarePath() const override { return QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd"); }
+    QString firmwarePath() const override {
+        return QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd");
+    }
     void showFirmwarePath(const QString&) override {}
     void setUpgradeEnabled(bool e) override { enabled = e; }
     void setFirmwareProgress(int) override {}
@@ -225,8 +255,20 @@ TEST(FirmwareUpgradeReal, WithoutTheMakersRamLoaderNothingIsSent) {
     NoTimer pause;
     FirmwareResources res = loadFirmwareResources();
     res.ramBsl.clear();
-    FirmwareUpgrade upgrade({{vid, pid, index, mode, devices, connected}, lib, clock, log, boxes, view, files, runner,
-                             pause, nullptr, nullptr, nullptr, nullptr, res});
+    FirmwareUpgrade upgrade({{vid, pid, index, mode, devices, connected},
+                             lib,
+                             clock,
+                             log,
+                             boxes,
+                             view,
+                             files,
+                             runner,
+                             pause,
+                             nullptr,
+                             nullptr,
+                             nullptr,
+                             nullptr,
+                             res});
     upgrade.button_UpgradeFirmware_Click();
     EXPECT_TRUE(boxes.last.contains("resources/firmware/RAM_BSL.txt")) << boxes.last.toStdString();
     EXPECT_TRUE(lib.sent.empty());

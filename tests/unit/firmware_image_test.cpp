@@ -94,7 +94,8 @@ TEST(TiTxt, BlocksAreContiguousRunsOfAtMostTheAskedSize) {
         const DataBlock_ b = reader.next(512);
         blocks.emplace_back(b.startAddress, b.length);
     }
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{{0x4401, 512}, {0x4601, 488}, {0x6000, 2}};
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{
+        {0x4401, 512}, {0x4601, 488}, {0x6000, 2}};
     EXPECT_EQ(blocks, expected);
     EXPECT_EQ(reader.next(512).length, 0u);
 }

@@ -45,8 +45,8 @@ TEST(SimBootloader, BuiltInLoaderLimitsUntilTheRamLoaderRuns) {
     LoaderBench b(blank());
     EXPECT_EQ(b.bench.currentPid(), 0x0200);
     EXPECT_EQ(b.send({0x12, 0x00, 0x44, 0x00}), (Core{0x3B, 0x07}));  // erase: not in the built-in loader
-    EXPECT_EQ(b.password(0xFF), (Core{0x3B, 0x00}));                   // blank: the erased password
-    EXPECT_EQ(b.send({0x17, 0x04, 0x25, 0x00}), Core{});               // nothing written at 0x2500 yet
+    EXPECT_EQ(b.password(0xFF), (Core{0x3B, 0x00}));                  // blank: the erased password
+    EXPECT_EQ(b.send({0x17, 0x04, 0x25, 0x00}), Core{});              // nothing written at 0x2500 yet
     b.now += 3000000;
     b.bench.advance(b.now);
     EXPECT_EQ(b.bench.busGeneration(), 0);  // it did not restart
