@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "SampleDatabase.h"
 #include "app/Controller.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
@@ -91,18 +92,6 @@ struct NoTimer : OneShotTimer {
     bool isActive() const override { return false; }
 };
 
-bool buildSampleDatabase(const QString& folder) {
-    QFile sql(QStringLiteral(DRAVIK_SOURCE_DIR "/data/products.sql"));
-    if (!sql.open(QIODevice::ReadOnly)) return false;
-    const QByteArray text = sql.readAll();
-    const QByteArray path = QDir(folder).filePath(QString::fromLatin1(kProductDatabaseFileName)).toUtf8();
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(path.constData(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,7 +100,7 @@ int main(int argc, char** argv) {
     std::string error;
     const auto bench = sim::loadBenchFile(DRAVIK_SOURCE_DIR "/data/benches/standard.json", error);
     QTemporaryDir folder;
-    if (!bench || !folder.isValid() || !buildSampleDatabase(folder.path())) {
+    if (!bench || !folder.isValid() || !benchsupport::buildSampleDatabase(folder.path())) {
         std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         return 1;
     }

@@ -244,6 +244,8 @@ std::string Bench::testRamLoaderText() { return Bootloader::testRamLoaderText();
 
 bool Bench::plugged() const { return impl_->config.adapter.plugged; }
 
+bool Bench::accessible() const { return impl_->config.adapter.accessible; }
+
 void Bench::plug() {
     Impl& m = *impl_;
     m.config.adapter.plugged = true;

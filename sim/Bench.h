@@ -24,6 +24,8 @@ struct AdapterConfig {
     bool input2High = true;  // input 2 high: no module wired directly to the cable
     std::uint32_t baudCode3 = 19200;
     bool plugged = true;
+    // false: counted like any adapter, but the user may not open it (no access rule installed).
+    bool accessible = true;
     // Wireless identification answer: device type, hw type, hw version, sw type, sw version,
     // library version, logic number.
     std::array<std::uint8_t, 7> wirelessId{3, 1, 2, 1, 5, 1, 0};
@@ -119,6 +121,7 @@ public:
 
     // Plugging and the device count.
     bool plugged() const;
+    bool accessible() const;
     void plug();
     void unplug();  // drops pending answers
     int count(std::uint16_t vid, std::uint16_t pid) const;

@@ -31,6 +31,7 @@ void readAdapter(const Fields& fields, AdapterConfig& adapter) {
     fields.readInteger("vid", 0, kMaxWord, adapter.vid);
     fields.readInteger("pid", 0, kMaxWord, adapter.pid);
     fields.readBool("plugged", adapter.plugged);
+    fields.readBool("accessible", adapter.accessible);
     fields.readBytes("wirelessId", adapter.wirelessId);
 }
 
@@ -98,7 +99,7 @@ BenchConfig readBench(const nlohmann::json& root) {
 
     if (const auto adapter =
             top.section("adapter", {"identification", "operativeMode", "input1High", "input2High",
-                                    "baudCode3", "vid", "pid", "plugged", "wirelessId"})) {
+                                    "baudCode3", "vid", "pid", "plugged", "accessible", "wirelessId"})) {
         readAdapter(*adapter, config.adapter);
     }
     if (const auto product =

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/ui/Looks.h"
 #include "app/ui/UiBuild.h"
 
 namespace dravik {
@@ -39,6 +40,7 @@ About::About(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHi
     setWindowTitle(QStringLiteral("About"));
     setWindowIcon(ui::icon(QStringLiteral("dravik")));
     setModal(true);
+    setPalette(ui::windowPalette());
     setFixedSize(337, 273);
     setFont(ui::sizedFont(8.25));
 
@@ -66,6 +68,7 @@ About::About(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHi
     buttonOk->setGeometry(139, 234, 59, 26);
     buttonOk->setDefault(true);
     connect(buttonOk, &QPushButton::clicked, this, &About::buttonOk_Click);
+    ui::keepClearOfGroupFrames(this);
 }
 
 void About::reject() {

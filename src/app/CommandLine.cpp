@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "app/InstallPaths.h"
+
 namespace dravik {
 
 namespace {
@@ -34,18 +36,6 @@ QString versionText() {
         .arg(DRAVIK_VERSION_MAJOR)
         .arg(DRAVIK_VERSION_MINOR)
         .arg(DRAVIK_VERSION_PATCH);
-}
-
-QString locateDataFile(const QString& relative, const QString& exeDir) {
-    QStringList candidates;
-#ifdef DRAVIK_SOURCE_DIR
-    candidates.append(QStringLiteral(DRAVIK_SOURCE_DIR "/data/") + relative);
-#endif
-    candidates.append(exeDir + u'/' + relative);
-    for (const QString& candidate : candidates) {
-        if (QFileInfo::exists(candidate)) return candidate;
-    }
-    return candidates.constFirst();
 }
 
 CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -132,9 +122,9 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
     options.simulate = simulate || options.demo;
     options.scriptPath = parser.value(scriptOption);
     if (options.demo && options.scriptPath.isEmpty())
-        options.scriptPath = locateDataFile(kDemoScript, exeDir);
+        options.scriptPath = locateShippedFile(kDemoScript, exeDir);
     if (options.simulate) {
-        options.benchPath = benchFile.isEmpty() ? locateDataFile(kDefaultBench, exeDir) : benchFile;
+        options.benchPath = benchFile.isEmpty() ? locateShippedFile(kDefaultBench, exeDir) : benchFile;
         if (!readableFile(options.benchPath)) {
             err << "dravik: cannot read the bench file " << options.benchPath << '\n';
             err.flush();

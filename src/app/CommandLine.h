@@ -20,11 +20,6 @@ struct CommandLineOptions {
 // "Dravik MAJOR.MINOR.PATCH".
 QString versionText();
 
-// Where the shipped sample files are: the source tree's data folder when it exists, else beside the
-// executable (exeDir + "/" + relative). relative is e.g. "benches/standard.json". Returns the first
-// existing candidate, or the source-tree path when none exists.
-QString locateDataFile(const QString& relative, const QString& exeDir);
-
 // Parses arguments (the first is the program). Help and version texts go to out, errors to err.
 // Works without a QCoreApplication; the executable's folder then comes from the first argument.
 CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);

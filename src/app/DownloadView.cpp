@@ -3,21 +3,22 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QCoreApplication>
-#include <QPlainTextEdit>
-#include <QScreen>
-#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 
 #include "app/About.h"
 #include "app/DataFolder.h"
 #include "app/LanguageSettings.h"
+#include "app/StatusLogMenu.h"
 #include "app/TabPages.h"
+#include "app/ui/Looks.h"
 #include "link/ThreadedPump.h"
 
 namespace dravik {
@@ -47,7 +48,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
                         },
                         [this] { return ui_.checkBoxAutoConn->isChecked(); },
                         [this] { return prepareDataFolders(); },
-                        [] { return QDir::currentPath(); },
+                        [this] { return databaseFolder_.isEmpty() ? QDir::currentPath() : databaseFolder_; },
                         [this](const QString& text) { onDatabaseFatal(text); }};
     controller_ = std::make_unique<Controller>(std::move(deps));
 
@@ -80,6 +81,9 @@ DownloadView::~DownloadView() {
 
 void DownloadView::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // A place given before the window had its frame (the developer layout's, or one that suits
+    // another screen) may leave the menus off the screen.
+    QTimer::singleShot(0, this, [this] { ui::keepOnScreen(this); });
     if (started_) return;
     started_ = true;
     // The window exists: register for device changes and count.
@@ -92,6 +96,15 @@ void DownloadView::wireControls() {
         logText_.clear();
         ui_.statusBox_car->clear();
     });
+    installStatusLogMenu(
+        ui_.statusBox_car,
+        {[this] { return logText_; },
+         [this] {
+             return chooseFile({FileDialogRequest::Mode::Save, QStringLiteral("Save log"), QStringLiteral("log.txt"),
+                                QStringLiteral("txt"), QStringLiteral("Text files (*.txt);;All files (*)"),
+                                mainDataFolder()});
+         },
+         [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
     connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
             [&c] { c.iface().connect_interface_Click(); });

@@ -48,6 +48,8 @@ public:
     DownloadViewUi& ui() { return ui_; }
     QString logText() const { return logText_; }
     bool developerLayout() const { return developer_; }
+    // The folder holding the product database; the folder the program runs in when not set.
+    void setDatabaseFolder(const QString& folder) { databaseFolder_ = folder; }
 
     // LogView, Dialogs, ProgressView.
     void appendLog(const QString& text) override;
@@ -108,6 +110,7 @@ private:
     bool developer_ = false;
     bool started_ = false;
     QString logText_;
+    QString databaseFolder_;
     QTimer timer1_;
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/ui/Looks.h"
 #include "app/ui/UiBuild.h"
 
 namespace dravik {
@@ -55,10 +56,12 @@ void setTextColour(QWidget* w, const QColor& colour) {
 }
 
 void DownloadViewUi::setupUi(QMainWindow* w) {
+    w->setPalette(ui::windowPalette());
     w->setFont(ui::sizedFont(8.25));
     w->setWindowIcon(ui::icon(QStringLiteral("dravik")));
     w->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    w->setObjectName(QStringLiteral("DownloadView"));
     w->setAttribute(Qt::WA_AlwaysShowToolTips);
     w->setContextMenuPolicy(Qt::NoContextMenu);
 
@@ -89,6 +92,7 @@ void DownloadViewUi::setupUi(QMainWindow* w) {
     tabControl1->setCurrentIndex(0);
 
     setupLogColumn(*this);
+    ui::keepClearOfGroupFrames(w);
 
     w->setFixedSize(kClientSize);
 }

@@ -11,7 +11,9 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 
@@ -238,6 +240,40 @@ Outcome selectTab(QWidget* window, const QString& caption) {
     if (tabWidgets.isEmpty()) return Outcome::error(QStringLiteral("the window has no tab pages"));
     return Outcome::failed(QStringLiteral("expected a tab page \"%1\" but saw \"%2\"")
                                .arg(caption, seen.join(QStringLiteral("\", \""))));
+}
+
+void applyTheme(bool dark) {
+    if (!dark) {
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        return;
+    }
+    QPalette p;
+    const QColor window(0x35, 0x35, 0x35), base(0x24, 0x24, 0x24), text(0xe8, 0xe8, 0xe8);
+    for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(g, QPalette::Window, window);
+        p.setColor(g, QPalette::WindowText, text);
+        p.setColor(g, QPalette::Base, base);
+        p.setColor(g, QPalette::AlternateBase, window);
+        p.setColor(g, QPalette::Text, text);
+        p.setColor(g, QPalette::Button, window);
+        p.setColor(g, QPalette::ButtonText, text);
+        p.setColor(g, QPalette::ToolTipBase, base);
+        p.setColor(g, QPalette::ToolTipText, text);
+        p.setColor(g, QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+        p.setColor(g, QPalette::HighlightedText, Qt::white);
+        p.setColor(g, QPalette::Light, QColor(0x50, 0x50, 0x50));
+        p.setColor(g, QPalette::Midlight, QColor(0x45, 0x45, 0x45));
+        p.setColor(g, QPalette::Mid, QColor(0x2a, 0x2a, 0x2a));
+        p.setColor(g, QPalette::Dark, QColor(0x1e, 0x1e, 0x1e));
+        p.setColor(g, QPalette::Shadow, Qt::black);
+        p.setColor(g, QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    }
+    p.setColor(QPalette::Disabled, QPalette::Window, window);
+    p.setColor(QPalette::Disabled, QPalette::Base, window);
+    p.setColor(QPalette::Disabled, QPalette::Button, window);
+    for (const QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, r, QColor(0x80, 0x80, 0x80));
+    QApplication::setPalette(p);
 }
 
 }  // namespace dravik::scripting

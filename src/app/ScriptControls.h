@@ -47,4 +47,7 @@ Outcome typeIntoControl(QObject* control, const QString& name, const QString& te
 // Shows the tab page with that caption in any tab widget of the window.
 Outcome selectTab(QWidget* window, const QString& caption);
 
+// Gives the whole application a dark palette, as a dark desktop theme does, or the style's own.
+void applyTheme(bool dark);
+
 }  // namespace dravik::scripting

@@ -28,6 +28,24 @@ void ScriptRunner::expectProperty(const ScriptCommand& cmd) {
                   cmd.text, quotedTail(actual)));
 }
 
+bool ScriptRunner::pollProperty(QString& seen) {
+    // The control may not exist yet (a panel row built by a later read): keep waiting for it.
+    QObject* target = scripting::findControl(window_, waitCommand_.name);
+    if (target == nullptr) {
+        seen = QStringLiteral("no control named '%1'").arg(waitCommand_.name);
+        return false;
+    }
+    QString actual;
+    const scripting::Outcome read =
+        scripting::readProperty(target, waitCommand_.name, waitCommand_.property, actual);
+    if (!read.isDone()) {
+        seen = read.message;
+        return false;
+    }
+    seen = QStringLiteral("\"%1\"").arg(quotedTail(actual));
+    return scripting::propertyMatches(waitCommand_.property, actual, waitCommand_.text, false);
+}
+
 void ScriptRunner::expectLog(const ScriptCommand& cmd) {
     const QString log = currentLog();
     if (log.contains(cmd.text)) return;
@@ -55,7 +73,21 @@ void ScriptRunner::screenshot(const ScriptCommand& cmd) {
         fail(2, cmd.line, QStringLiteral("cannot create the folder %1").arg(file.absolutePath()));
         return;
     }
-    const QPixmap picture = window_->grab();
+    QWidget* shown = window_;
+    if (!cmd.text.isEmpty()) {
+        shown = qobject_cast<QWidget*>(scripting::findControl(window_, cmd.text));
+        if (shown == nullptr) {
+            fail(2, cmd.line,
+                 QStringLiteral("no window or control named '%1' to take a picture of").arg(cmd.text));
+            return;
+        }
+        if (!shown->isVisible()) {
+            fail(1, cmd.line,
+                 QStringLiteral("expected %1 to be shown for a picture but saw it hidden").arg(cmd.text));
+            return;
+        }
+    }
+    const QPixmap picture = shown->grab();
     if (picture.isNull() || !picture.save(file.absoluteFilePath(), "PNG")) {
         fail(2, cmd.line, QStringLiteral("cannot write the screenshot %1").arg(file.absoluteFilePath()));
         return;

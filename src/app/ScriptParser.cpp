@@ -15,9 +15,10 @@ struct CommandForm {
     const char* usage;
 };
 
-constexpr std::array<CommandForm, 16> kCommands{{
+constexpr std::array<CommandForm, 18> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
+    {"wait-until", ScriptOp::WaitUntil, 3, 4, "wait-until NAME PROPERTY \"VALUE\" [MS]"},
     {"click", ScriptOp::Click, 1, 1, "click NAME"},
     {"select", ScriptOp::Select, 2, 2, "select NAME INDEX|\"TEXT\""},
     {"type", ScriptOp::Type, 2, 2, "type NAME \"TEXT\""},
@@ -29,12 +30,21 @@ constexpr std::array<CommandForm, 16> kCommands{{
     {"expect-contains", ScriptOp::ExpectContains, 3, 3, "expect-contains NAME PROPERTY \"TEXT\""},
     {"expect-log", ScriptOp::ExpectLog, 1, 1, "expect-log \"TEXT\""},
     {"expect-message", ScriptOp::ExpectMessage, 1, 1, "expect-message \"TEXT\""},
-    {"screenshot", ScriptOp::Screenshot, 1, 1, "screenshot FILE"},
+    {"screenshot", ScriptOp::Screenshot, 1, 2, "screenshot FILE [NAME]"},
+    {"theme", ScriptOp::Theme, 1, 1, "theme dark|light"},
     {"choose-file", ScriptOp::ChooseFile, 1, 1, "choose-file \"PATH\"|Cancel"},
     {"quit", ScriptOp::Quit, 0, 0, "quit"},
 }};
 
 // A duration or index: decimal digits only, no sign.
+// The property named by word, whatever its case; empty when there is none.
+QString knownProperty(const QString& word) {
+    for (const QString& p : scriptProperties()) {
+        if (p.compare(word, Qt::CaseInsensitive) == 0) return p;
+    }
+    return {};
+}
+
 std::optional<int> parseCount(const QString& word) {
     if (word.isEmpty()) return std::nullopt;
     for (const QChar c : word) {
@@ -91,6 +101,8 @@ bool splitScriptLine(const QString& line, QStringList& words, QVector<bool>& quo
                 word.append(e);
             } else if (e == u'n') {
                 word.append(u'\n');
+            } else if (e == u't') {
+                word.append(u'\t');
             } else {
                 error = QStringLiteral("unknown escape \\%1 in a quoted string").arg(e);
                 return false;
@@ -182,6 +194,10 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
         case ScriptOp::Screenshot:
             cmd.name = words[1];
             if (cmd.name.isEmpty()) return badArgument(QStringLiteral("the argument is empty"));
+            if (argc == 2) {
+                cmd.text = words[2];
+                if (cmd.text.isEmpty()) return badArgument(QStringLiteral("the window name is empty"));
+            }
             break;
         case ScriptOp::Answer:
             if (words[1].compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0)
@@ -198,21 +214,36 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
             if (!cmd.cancel && cmd.text.isEmpty()) return badArgument(QStringLiteral("the path is empty"));
             break;
         case ScriptOp::Expect:
-        case ScriptOp::ExpectContains: {
+        case ScriptOp::ExpectContains:
+        case ScriptOp::WaitUntil: {
             cmd.name = words[1];
-            for (const QString& p : scriptProperties()) {
-                if (p.compare(words[2], Qt::CaseInsensitive) == 0) cmd.property = p;
-            }
+            cmd.property = knownProperty(words[2]);
             if (cmd.property.isEmpty()) {
                 return badArgument(QStringLiteral("unknown property '%1' (known: %2)")
                                        .arg(words[2], scriptProperties().join(QStringLiteral(", "))));
             }
             cmd.text = words[3];
+            if (cmd.op == ScriptOp::WaitUntil) {
+                cmd.number = kWaitLogDefaultMs;
+                if (argc == 4) {
+                    const auto ms = parseCount(words[4]);
+                    if (!ms)
+                        return badArgument(
+                            QStringLiteral("'%1' is not a number of milliseconds").arg(words[4]));
+                    cmd.number = *ms;
+                }
+            }
             break;
         }
         case ScriptOp::ExpectLog:
         case ScriptOp::ExpectMessage:
             cmd.text = words[1];
+            break;
+        case ScriptOp::Theme:
+            if (words[1] == QLatin1String("dark"))
+                cmd.dark = true;
+            else if (words[1] != QLatin1String("light"))
+                return badArgument(QStringLiteral("'%1' is neither dark nor light").arg(words[1]));
             break;
         case ScriptOp::Plug:
         case ScriptOp::Unplug:

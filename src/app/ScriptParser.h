@@ -12,6 +12,7 @@ namespace dravik {
 enum class ScriptOp {
     Wait,            // wait MS
     WaitLog,         // wait-log "TEXT" [MS]
+    WaitUntil,       // wait-until NAME PROPERTY "VALUE" [MS]
     Click,           // click NAME
     Select,          // select NAME INDEX|"TEXT"
     Type,            // type NAME "TEXT"
@@ -23,7 +24,8 @@ enum class ScriptOp {
     ExpectContains,  // expect-contains NAME PROPERTY "TEXT"
     ExpectLog,       // expect-log "TEXT"
     ExpectMessage,   // expect-message "TEXT"
-    Screenshot,      // screenshot FILE
+    Screenshot,      // screenshot FILE [NAME]
+    Theme,           // theme dark|light
     ChooseFile,      // choose-file "PATH"|Cancel
     Quit,            // quit
 };
@@ -33,13 +35,15 @@ struct ScriptCommand {
     int line = 0;          // 1-based line in the script file
     QString name;          // control name or menu path; tab caption; screenshot file
     QString property;      // expect, expect-contains
-    QString text;          // text argument (wait-log, select by text, type, expect value, chosen file ...)
-    int number = -1;       // milliseconds (wait, wait-log) or index (select by index)
+    QString text;          // text argument (wait-log, select by text, type, expect value, chosen file ...);
+                           // the window or control a screenshot shows (empty: the main window)
+    int number = -1;       // milliseconds (wait, wait-log, wait-until) or index (select by index)
     bool byIndex = false;  // select: number is an index, not text
     bool cancel = false;   // answer, choose-file: Cancel rather than OK or a path
+    bool dark = false;     // theme: the dark palette rather than the style's own
 };
 
-// Default time-out of wait-log, in milliseconds.
+// Default time-out of wait-log and wait-until, in milliseconds.
 inline constexpr int kWaitLogDefaultMs = 10000;
 
 // The properties that expect and expect-contains can read.
@@ -53,7 +57,7 @@ struct ScriptParseResult {
 };
 
 // Splits one line into words: runs of non-blank characters, or "quoted strings" in which \" is a
-// quote, \\ a backslash and \n a line break. A '#' that starts a word outside quotes begins a
+// quote, \\ a backslash, \n a line break and \t a tab. A '#' that starts a word outside quotes begins a
 // comment. quoted[i] tells whether word i was written in quotes. Returns false with error set on an
 // unterminated string or an unknown escape.
 bool splitScriptLine(const QString& line, QStringList& words, QVector<bool>& quoted, QString& error);

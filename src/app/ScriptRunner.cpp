@@ -84,6 +84,22 @@ void ScriptRunner::step() {
         fail(2, 0, QStringLiteral("the window is gone"));
         return;
     }
+    if (waitingForProperty_) {
+        QString seen;
+        if (pollProperty(seen)) {
+            waitingForProperty_ = false;
+        } else if (clock_.elapsed() >= waitDeadlineMs_) {
+            fail(1, waitCommand_.line,
+                 QStringLiteral("expected %1 %2 to be \"%3\" within %4 ms but saw %5")
+                     .arg(waitCommand_.name, waitCommand_.property, waitCommand_.text)
+                     .arg(waitCommand_.number)
+                     .arg(seen));
+            return;
+        } else {
+            timer_.start(kLogPollMs);
+            return;
+        }
+    }
     if (waitingForLog_) {
         if (pollLog()) {
             waitingForLog_ = false;
@@ -125,6 +141,14 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
             waitingForLog_ = !pollLog();
             if (waitingForLog_) timer_.start(kLogPollMs);
             break;
+        case ScriptOp::WaitUntil: {
+            waitCommand_ = cmd;
+            waitDeadlineMs_ = clock_.elapsed() + cmd.number;
+            QString seen;
+            waitingForProperty_ = !pollProperty(seen);
+            if (waitingForProperty_) timer_.start(kLogPollMs);
+            break;
+        }
         case ScriptOp::Click:
             if (QObject* target = control(cmd)) conclude(scripting::clickControl(target, cmd.name));
             break;
@@ -170,6 +194,9 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
             break;
         case ScriptOp::Screenshot:
             screenshot(cmd);
+            break;
+        case ScriptOp::Theme:
+            scripting::applyTheme(cmd.dark);
             break;
         case ScriptOp::Quit:
             finish(0);

@@ -72,6 +72,8 @@ class ScriptRunner : public QObject {
     void step();
     void execute(const ScriptCommand& cmd);
     bool pollLog();
+    // Whether the wait-until condition holds; seen gets the value read (or why none was).
+    bool pollProperty(QString& seen);
     QString currentLog() const;
     void expectProperty(const ScriptCommand& cmd);
     void expectLog(const ScriptCommand& cmd);
@@ -100,8 +102,9 @@ class ScriptRunner : public QObject {
     int refusedLine_ = -1;
     QString refusal_;
 
-    // wait-log in progress
+    // wait-log or wait-until in progress
     bool waitingForLog_ = false;
+    bool waitingForProperty_ = false;
     ScriptCommand waitCommand_;
     qint64 waitDeadlineMs_ = 0;
     qsizetype logCursor_ = 0;  // wait-log searches from here; moves past each match

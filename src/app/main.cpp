@@ -1,10 +1,13 @@
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
 #include "app/CommandLine.h"
 #include "app/DownloadView.h"
+#include "app/InstallPaths.h"
 #include "app/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
@@ -34,11 +37,12 @@ int main(int argc, char** argv) {
         lib = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
     }
 
+    const DatabaseLookup database =
+        findProductDatabase(QDir::currentPath(), QCoreApplication::applicationDirPath());
     DownloadView window(clock, *lib);
+    if (database.found()) window.setDatabaseFolder(database.folder);
     std::unique_ptr<ScriptRunner> runner;
-    QString script = options.scriptPath;
-    if (script.isEmpty() && options.demo)
-        script = locateDataFile(QStringLiteral("scripts/demo.txt"), QCoreApplication::applicationDirPath());
+    const QString script = options.scriptPath;
     if (!script.isEmpty()) {
         ScriptHooks hooks;
         hooks.logText = [&window] { return window.logText(); };
@@ -48,6 +52,17 @@ int main(int argc, char** argv) {
         QObject::connect(runner.get(), &ScriptRunner::finished, &app, [](int code) { QCoreApplication::exit(code); });
     }
     window.show();
+    if (!database.found()) {
+        // Said at once; the adapter can still be connected, and the first product operation ends
+        // the program as any failing database does.
+        const QString text = missingDatabaseText(database);
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        QTimer::singleShot(0, &window, [&window, text] {
+            window.appendLog(QString(text).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+            window.message(text, QStringLiteral("Product database"), Dialogs::Buttons::Ok,
+                           Dialogs::Icon::Error);
+        });
+    }
     if (runner) runner->startFile(script);
     const int code = app.exec();
     window.setScriptRunner(nullptr);

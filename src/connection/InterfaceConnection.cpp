@@ -1,5 +1,6 @@
 #include "connection/InterfaceConnection.h"
 
+#include "connection/AdapterProblems.h"
 #include "connection/MbusSetup.h"
 #include "link/DeviceText.h"
 
@@ -126,7 +127,12 @@ void InterfaceConnection::EnterInterface() {
             std::copy_n(text.constData(), std::min<qsizetype>(text.size(), sizeof(device) - 1), device);
             d_.lib.BSL_setFamily(3);
             d_.lib.BSL_setCom(2);
-            d_.lib.BSL_initialize_BSL(device);
+            if (const int opened = d_.lib.BSL_initialize_BSL(device); opened != 0) {
+                // An identification sent to an adapter that is not open could only time out.
+                showProblem(adapterOpenProblem(opened));
+                state = INTERFACE_DONE;
+                break;
+            }
             d_.hs.SendingCmd = INTERFACE_IDENTIFICATION;
             state = INTERFACE_SEND;
             break;
@@ -161,6 +167,7 @@ void InterfaceConnection::EnterInterface() {
                 d_.mod.Mod_timeout = 0;
             } else if (r == RESULT_TIMEOUT) {
                 d_.hs.release();
+                showProblem(adapterSilentProblem());
             }
             state = INTERFACE_DONE;
             break;
@@ -168,6 +175,11 @@ void InterfaceConnection::EnterInterface() {
         default:
             break;
     }
+}
+
+void InterfaceConnection::showProblem(const AdapterProblem& problem) {
+    d_.view.setInterfaceField(problem.field, Tone::Red);
+    d_.log.appendLog(problem.log);
 }
 
 void InterfaceConnection::Restart() {

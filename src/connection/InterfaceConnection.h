@@ -14,6 +14,8 @@
 
 namespace dravik {
 
+struct AdapterProblem;
+
 class InterfaceConnection {
 public:
     // While no adapter is found the count alternates between the two product ids; this pause
@@ -70,6 +72,9 @@ public:
     QString deviceText() const;
 
 private:
+    // Why the adapter cannot be used: status bar and status log.
+    void showProblem(const AdapterProblem& problem);
+
     Deps d_;
     std::function<void()> bootModeFound_;
     std::function<void()> standardModeFound_;

@@ -18,7 +18,10 @@ void TestPageRequests::appendResult(const QString& text) { d_.log.appendLog(text
 
 void TestPageRequests::button_Mbus_ID_Request_Click() {
     if (refused()) return;
-    if (d_.lib.ID_Request(kDestProduct) != 0) return;
+    if (const int rc = d_.lib.ID_Request(kDestProduct); rc != 0) {
+        appendResult(QStringLiteral("Product ID request: ") + rxError(rc));
+        return;
+    }
     const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
     d_.view.setProductLabel(QStringLiteral("Product ID: ") + dec(rx[9]) + dec(rx[10]) + QStringLiteral(", ver. ") +
                                 dec(rx[11]) + QStringLiteral(", subver. ") + dec(rx[12]),

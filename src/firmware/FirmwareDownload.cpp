@@ -56,7 +56,8 @@ bool FirmwareDownload::openLoader(int percentOnFailure) {
     const std::vector<char> device = StringToChar(deviceText_, kDeviceBuffer);
     lib_.BSL_setFamily(3);
     lib_.BSL_setCom(2);
-    if (lib_.BSL_initialize_BSL(device.data()) == 1) return unplugged(percentOnFailure);
+    // Any refusal to open (gone, no permission, ...) ends the download here.
+    if (lib_.BSL_initialize_BSL(device.data()) != 0) return unplugged(percentOnFailure);
     return true;
 }
 

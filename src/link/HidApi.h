@@ -24,6 +24,8 @@ public:
     virtual int count(std::uint16_t vid, std::uint16_t pid) = 0;
     // Opens the index-th device with these ids; nullptr when there is none or it cannot be opened.
     virtual std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid, int index) = 0;
+    // Why the last open() returned nullptr: one of the kOpen... codes of InterfaceLibrary.h.
+    virtual int lastOpenError() const { return 1; }  // kOpenFailed
 };
 
 // The real hidapi (hidraw backend on Linux).

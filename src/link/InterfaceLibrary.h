@@ -19,6 +19,11 @@ inline constexpr std::uint16_t kAdapterPidBoot = 0x0200;
 // A loader operation's result when the device gave no reply at all (gone from the bus).
 inline constexpr int kBslNoReply = 0xFF;
 
+// Results of BSL_initialize_BSL other than 0 (open).
+inline constexpr int kOpenFailed = 1;        // present, but the system refused for another reason
+inline constexpr int kOpenNoDevice = 2;      // no such adapter (unplugged meanwhile)
+inline constexpr int kOpenNoPermission = 3;  // present, but the user may not open it
+
 class InterfaceLibrary {
 public:
     virtual ~InterfaceLibrary() = default;
@@ -31,7 +36,8 @@ public:
 
     virtual void BSL_setFamily(int family) = 0;
     virtual void BSL_setCom(int com) = 0;
-    // Opens the device named by "PID=0x0301,VID=0x2047,DEVICEINDEX=0". 0 = open, 1 = cannot open.
+    // Opens the device named by "PID=0x0301,VID=0x2047,DEVICEINDEX=0". 0 = open; otherwise one of
+    // the kOpen... codes below tells why it could not be opened.
     virtual int BSL_initialize_BSL(const char* device) = 0;
 
     // Sends the report record (by value). Failures surface as receive time-outs.

@@ -39,10 +39,14 @@ int SimulatedInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     const auto id = parseDeviceText(deviceText_);
     std::lock_guard lock(mutex_);
     bench_.advance(clock_.nowUs());
-    open_ = bench_.present() && (!id || id->pid == bench_.currentPid());
+    const bool found = bench_.present() && (!id || id->pid == bench_.currentPid());
+    open_ = found && bench_.accessible();
     openGeneration_ = bench_.busGeneration();
-    if (open_) bslOpened();
-    return open_ ? 0 : 1;
+    if (open_) {
+        bslOpened();
+        return 0;
+    }
+    return found ? kOpenNoPermission : kOpenNoDevice;
 }
 
 void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {

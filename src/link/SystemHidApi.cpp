@@ -1,6 +1,12 @@
 #include <hidapi/hidapi.h>
 
+#include <cerrno>
+#if defined(__linux__)
+#include <unistd.h>
+#endif
+
 #include "link/HidApi.h"
+#include "link/InterfaceLibrary.h"
 
 namespace dravik {
 
@@ -44,10 +50,12 @@ public:
         if (!ok_) return nullptr;
         hid_device_info* list = hid_enumerate(vid, pid);
         hid_device* dev = nullptr;
+        lastOpenError_ = kOpenNoDevice;
         int i = 0;
         for (hid_device_info* d = list; d != nullptr; d = d->next, ++i) {
             if (i == index) {
                 dev = hid_open_path(d->path);
+                if (dev == nullptr) lastOpenError_ = whyNotOpened(d->path);
                 break;
             }
         }
@@ -56,8 +64,25 @@ public:
         return std::make_unique<SystemHidDevice>(dev);
     }
 
-private:
+    int lastOpenError() const override { return lastOpenError_; }
+
+  private:
+    // A device node the user may not read and write is the usual case on Linux without the
+    // access rule; the node itself tells.
+    static int whyNotOpened(const char* path) {
+#if defined(__linux__)
+        if (path != nullptr && ::access(path, R_OK | W_OK) != 0) {
+            if (errno == EACCES || errno == EPERM) return kOpenNoPermission;
+            if (errno == ENOENT) return kOpenNoDevice;
+        }
+#else
+        (void)path;
+#endif
+        return kOpenFailed;
+    }
+
     bool ok_ = false;
+    int lastOpenError_ = kOpenFailed;
 };
 
 }  // namespace

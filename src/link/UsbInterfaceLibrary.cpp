@@ -33,15 +33,17 @@ void UsbInterfaceLibrary::BSL_UnRegisterUSBDeviceNotification() { notifier_.rese
 int UsbInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     const auto id = parseDeviceText(device != nullptr ? device : "");
     std::shared_ptr<HidDevice> opened;
+    int why = kOpenFailed;
     if (id) {
         std::lock_guard lock(hidMutex_);
         opened = hid_->open(id->vid, id->pid, id->index);
+        if (!opened) why = hid_->lastOpenError();
     }
     std::lock_guard lock(deviceMutex_);
     device_ = opened;
     if (id) lastId_ = *id;
     if (device_) bslOpened();
-    return device_ ? 0 : 1;
+    return device_ ? 0 : why;
 }
 
 std::shared_ptr<HidDevice> UsbInterfaceLibrary::currentDevice(bool reopen) {

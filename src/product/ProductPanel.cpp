@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QWidget>
+#include <algorithm>
 
 namespace dravik {
 
@@ -16,7 +17,9 @@ namespace {
 
 constexpr int kLabelX = 20;
 constexpr int kValueX = 280;
-constexpr int kButtonX = 390;
+constexpr int kRightEdge = 488;  // the panel's inner width, less room for its scroll bar
+constexpr int kGap = 6;
+constexpr double kMinButtonPoints = 6.5;
 constexpr std::int32_t kContinuedKeys = 300;  // keys from 300 continue the numbering after 29
 constexpr std::int32_t kContinuedOffset = 270;
 
@@ -25,15 +28,41 @@ void showControl(QWidget* w, bool on) {
     w->setEnabled(on);
 }
 
-// The button keeps its 80 px; a long function name is set smaller (down to 6 pt) rather than cut,
-// and the full name is its tool tip.
-void fitCaption(QPushButton* button) {
-    QFont font = button->font();
-    const int room = button->width() - 14;
-    while (QFontMetrics(font).horizontalAdvance(button->text()) > room && font.pointSizeF() > 6.0)
+// A text box holds its longest value and a little more; the rest of the row goes to its button.
+int textBoxWidth(const QLineEdit* text) {
+    constexpr int kDefault = 100;
+    const int length = text->maxLength();
+    if (length <= 0 || length >= 32767) return kDefault;
+    const int wanted = QFontMetrics(text->font()).horizontalAdvance(QString(length + 1, u'0')) + 12;
+    return std::clamp(wanted, 50, kDefault);
+}
+
+bool captionFits(const QPushButton* button, const QFont& font) {
+    return QFontMetrics(font).horizontalAdvance(button->text()) <= button->width() - 12;
+}
+
+// Every shown button gets the room of its row right of the value column (all of it when the row
+// has no text box), and all take one font size: the panel's, or the largest smaller size at which
+// every caption fits. The full name is also each button's tool tip.
+void fitButtons(const std::vector<ProductPanel::Row>& rows) {
+    std::vector<QPushButton*> shown;
+    for (const ProductPanel::Row& row : rows) {
+        if (row.button->isHidden()) continue;
+        const int x = row.text->isHidden() ? kValueX : kValueX + textBoxWidth(row.text) + kGap;
+        if (!row.text->isHidden()) row.text->resize(textBoxWidth(row.text), row.text->height());
+        row.button->setGeometry(x, row.button->y(), kRightEdge - x, row.button->height());
+        row.button->setToolTip(row.button->text());
+        shown.push_back(row.button);
+    }
+    if (shown.empty()) return;
+    QFont font = shown.front()->font();
+    const auto allFit = [&] {
+        return std::all_of(shown.begin(), shown.end(),
+                           [&](const QPushButton* b) { return captionFits(b, font); });
+    };
+    while (!allFit() && font.pointSizeF() - 0.5 >= kMinButtonPoints)
         font.setPointSizeF(font.pointSizeF() - 0.5);
-    button->setFont(font);
-    button->setToolTip(button->text());
+    for (QPushButton* b : shown) b->setFont(font);
 }
 
 QString objectName(const char* kind, int rowNumber) {
@@ -80,17 +109,16 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
         row.button->setObjectName(objectName("button", r + 1));
         row.text->setObjectName(objectName("textBox", r + 1));
 
-        row.label->setGeometry(kLabelX, y, 230, 21);
+        row.label->setGeometry(kLabelX, y, kValueX - kLabelX - kGap, 21);
         row.label->setText(rowPrefix(f.nameKey, functions.baseNameKey) + f.name);
         row.label->setFont(QFont(QStringLiteral("Arial"), 9, QFont::Bold));
         row.label->setToolTip(f.description);
         // Controls added to a panel already on screen stay hidden until shown.
         row.label->show();
-        row.button->setGeometry(kButtonX, y, 80, 23);
+        row.button->setGeometry(kValueX, y, kRightEdge - kValueX, 23);
         row.button->setText(f.name);
-        fitCaption(row.button);
         row.text->setGeometry(kValueX, y, 100, 20);
-        row.combo->setGeometry(kValueX, y, 190, 21);
+        row.combo->setGeometry(kValueX, y, kRightEdge - kValueX, 21);
         if (f.location && f.location->textLength > 0) row.text->setMaxLength(f.location->textLength);
 
         if (!f.usable() || row.items.empty()) {
@@ -137,6 +165,7 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
         });
         rows_.push_back(std::move(row));
     }
+    fitButtons(rows_);
 }
 
 void ProductPanel::prune() {

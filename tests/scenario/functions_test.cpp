@@ -114,7 +114,7 @@ TEST_F(FunctionsTest, ConnectingBuildsThePanelAndReadsEveryKind) {
         QLabel* label = container.findChild<QLabel*>(QStringLiteral("label_Function_%1").arg(r + 1));
         ASSERT_NE(label, nullptr) << r;
         EXPECT_EQ(label->text(), labels[r]);
-        EXPECT_EQ(label->geometry(), QRect(20, 20 + 25 * r, 230, 21));
+        EXPECT_EQ(label->geometry(), QRect(20, 20 + 25 * r, 254, 21));
         EXPECT_EQ(label->font().family(), "Arial");
         EXPECT_TRUE(label->font().bold());
         EXPECT_NE(container.findChild<QComboBox*>(QStringLiteral("comboBox_Function_%1").arg(r + 1)),

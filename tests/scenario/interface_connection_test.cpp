@@ -62,6 +62,42 @@ TEST(InterfaceConnection, SilentAdapterTimesOutAndRests) {
     EXPECT_EQ(rig.s().link.CmdHandler_state.load(), HANDLER_READY);
 }
 
+// An adapter that cannot be used says why, in the status bar and the log, and which fix applies;
+// an adapter that cannot be opened is not sent an identification that could only time out.
+TEST(InterfaceConnection, UnusableAdapterSaysWhy) {
+    struct Case {
+        const char* name;
+        bool accessible;
+        int dropped;
+        const char* field;
+        const char* logPart;
+        bool identificationSent;
+    };
+    const Case cases[] = {
+        {"no permission", false, 0, "Adapter found, but no permission to open it.", "install the udev rule",
+         false},
+        {"not answering", true, 1, "Adapter not answering.", "does not answer its identification", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::BenchConfig bench;
+        bench.adapter.accessible = c.accessible;
+        bench.faults.dropNext = c.dropped;
+        ScenarioRig rig(bench, false);
+        rig.runFor(50);
+        rig.controller->iface().Restart();
+        rig.runFor(3000);
+        EXPECT_FALSE(rig.s().connection.Interface_connected);
+        EXPECT_EQ(rig.view.iface.text, c.field);
+        EXPECT_EQ(rig.view.iface.tone, Tone::Red);
+        EXPECT_EQ(rig.view.usb.text, "USB connected (1)");
+        EXPECT_TRUE(rig.log().contains(c.logPart)) << rig.log().toStdString();
+        EXPECT_TRUE(rig.log().contains("replug")) << rig.log().toStdString();
+        EXPECT_EQ(rig.log().contains("TX command: INTERFACE IDENTIFICATION"), c.identificationSent);
+        EXPECT_EQ(rig.s().link.CmdHandler_state.load(), HANDLER_READY);
+    }
+}
+
 TEST(InterfaceConnection, FillIdRule) {
     EXPECT_EQ(InterfaceConnection::fillId("0x1"), "0x0001");
     EXPECT_EQ(InterfaceConnection::fillId("0x301"), "0x0301");

@@ -101,15 +101,5 @@ TEST(CommandLine, OptionsTable) {
     }
 }
 
-TEST(CommandLine, SampleFilesAreFoundBesideTheProgramWhenTheSourceTreeLacksThem) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString relative = QStringLiteral("benches/only-beside-the-program.json");
-    EXPECT_EQ(locateDataFile(relative, dir.path()), kSource + QStringLiteral("/data/") + relative);
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("benches")));
-    std::ofstream(dir.filePath(relative).toStdString()) << "{}";
-    EXPECT_EQ(locateDataFile(relative, dir.path()), dir.path() + u'/' + relative);
-}
-
 }  // namespace
 }  // namespace dravik

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "connection/MbusSetup.h"
 #include "connection/TestPage.h"
 #include "support/FakeConnectionView.h"
@@ -198,9 +200,33 @@ TEST_F(TestPageTest, UnreadableWirelessFieldsSendNothing) {
     EXPECT_EQ(TestPageRequests::parseSysType("255"), 255);
 }
 
-TEST_F(TestPageTest, MbusIdentificationShowsTheProductIdInGreen) {
-    page.button_Mbus_ID_Request_Click();  // no answer: nothing shown
+// Every request that gets no answer says so in the log; none leaves the screen unchanged silently.
+TEST_F(TestPageTest, EveryUnansweredRequestSaysSo) {
+    struct Case {
+        const char* name;
+        std::function<void(TestPageRequests&)> click;
+        const char* logEnd;
+    };
+    const Case cases[] = {
+        {"M-Bus ID req.", [](TestPageRequests& p) { p.button_Mbus_ID_Request_Click(); },
+         "Product ID request: RX error 1!\r\n \r\n\r\n"},
+        {"M-Bus send", [](TestPageRequests& p) { p.button_Send_Mbus_Setup_Req_Click(); },
+         "RX error 1!\r\n \r\n\r\n"},
+        {"wireless ID req.", [](TestPageRequests& p) { p.button_Wi_ID_Request_Click("0", "1"); },
+         "RX error 1!\r\n \r\n\r\n"},
+        {"wireless send", [](TestPageRequests& p) { p.button_Send_Wi_Setup_Req_Click(); },
+         "RX error 1!\r\n \r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig.log.clear();
+        c.click(page);
+        EXPECT_TRUE(log().endsWith(c.logEnd)) << log().toStdString();
+    }
     EXPECT_TRUE(view.product.text.isEmpty());
+}
+
+TEST_F(TestPageTest, MbusIdentificationShowsTheProductIdInGreen) {
     rig.lib.answerNext(kDestProduct, 0x00, {0, 63, 1, 2});
     page.button_Mbus_ID_Request_Click();
     EXPECT_EQ(view.product.text, "Product ID: 063, ver. 1, subver. 2");

@@ -20,6 +20,7 @@ struct FakeHid {
     Clock* clock = nullptr;
     int devices = 1;
     int opened = 0;
+    int refusal = 0;  // a kOpen... code: the device is listed but open() fails with it
 };
 
 class FakeDevice : public HidDevice {
@@ -58,13 +59,23 @@ public:
         return vid == 0x2047 && pid == 0x0301 ? h_.devices : 0;
     }
     std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid, int index) override {
-        if (count(vid, pid) <= index) return nullptr;
+        if (count(vid, pid) <= index) {
+            lastError_ = kOpenNoDevice;
+            return nullptr;
+        }
+        if (h_.refusal != 0) {
+            lastError_ = h_.refusal;
+            return nullptr;
+        }
         ++h_.opened;
         return std::make_unique<FakeDevice>(h_);
     }
 
-private:
+    int lastOpenError() const override { return lastError_; }
+
+  private:
     FakeHid& h_;
+    int lastError_ = kOpenFailed;
 };
 
 struct UsbLibraryTest : ::testing::Test {
@@ -147,11 +158,19 @@ TEST_F(UsbLibraryTest, ARequestReopensAfterAnError) {
     EXPECT_EQ(hid.written.size(), 1u);
 }
 
-TEST_F(UsbLibraryTest, OpenFailsForMissingDeviceOrBadText) {
+// The open result tells a missing adapter from one the user may not open and from a bad name.
+TEST_F(UsbLibraryTest, OpenFailsForMissingDeviceRefusalOrBadText) {
+    const char* device = "PID=0x0301,VID=0x2047,DEVICEINDEX=0";
     hid.devices = 0;
-    EXPECT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 1);
+    EXPECT_EQ(lib.BSL_initialize_BSL(device), kOpenNoDevice);
     hid.devices = 1;
-    EXPECT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047"), 1);
+    EXPECT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047"), kOpenFailed);
+    for (const int refusal : {kOpenNoPermission, kOpenFailed}) {
+        hid.refusal = refusal;
+        EXPECT_EQ(lib.BSL_initialize_BSL(device), refusal);
+    }
+    hid.refusal = 0;
+    EXPECT_EQ(lib.BSL_initialize_BSL(device), 0);
     EXPECT_EQ(lib.BSL_NumOfUSBDevices(0x2047, 0x0301), 1);
     EXPECT_EQ(lib.BSL_NumOfUSBDevices(0x2047, 0x0200), 0);
 }

@@ -11,8 +11,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
@@ -160,6 +162,23 @@ TEST_F(DownloadViewTest, TestPageSendsTheTickedOutputs) {
     std::uint16_t word = 0;
     lib->withBench([&](sim::Bench& b) { word = b.outputWord(); });
     EXPECT_EQ(word, 0x01FE);
+}
+
+}  // namespace
+
+namespace {
+
+// The developer layout places the window at (-100, 0); shown, it comes back onto the screen so
+// that its menus can be reached.
+TEST_F(DownloadViewTest, DeveloperLayoutWindowIsShownOnTheScreen) {
+    open(true);
+    view->show();
+    QEventLoop loop;
+    QTimer::singleShot(50, &loop, &QEventLoop::quit);
+    loop.exec();
+    const QRect area = view->screen()->availableGeometry();
+    EXPECT_GE(view->frameGeometry().left(), area.left());
+    EXPECT_GE(view->frameGeometry().top(), area.top());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -54,6 +55,8 @@ TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
                                        "expect StatusLabel_interface text \"Interface ID: 12, ver. 3, subver. 4\"\n"
                                        "expect StatusLabel_working_mode text \"Standard mode.\"\n"
                                        "expect-message \"Main folder check\"\n"
+                                       "choose-file \"log.txt\"\n"
+                                       "click saveLogMenuItem\n"
                                        "unplug\n"
                                        "wait 500\n"
                                        "expect StatusLabel_USB_connection text \"USB not connected.\"\n"
@@ -63,6 +66,9 @@ TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.")) << r.out.toStdString();
     EXPECT_TRUE(QDir(dir.filePath("data/protocols")).exists());
+    QFile saved(dir.filePath("log.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "Save log wrote nothing";
+    EXPECT_TRUE(saved.readAll().contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.\r\n"));
 }
 
 TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
@@ -100,13 +106,22 @@ TEST(EndToEnd, ConfigurationBackupIsSavedOpenedAndDownloaded) {
     EXPECT_TRUE(QFile::exists(dir.filePath("out/configuration/03-downloaded.png")));
 }
 
-// Without the product database the program ends with status -1, but not silently.
-TEST(EndToEnd, MissingDatabaseEndsWithMinusOneAndSaysWhy) {
+// Without the product database the program says so at start, naming every folder it looked in,
+// and ends with status -1 when the first product operation needs the database.
+TEST(EndToEnd, MissingDatabaseIsToldAtStartAndEndsWithMinusOne) {
     QTemporaryDir dir;
-    const ProgramRun r = runDravik(dir, {"--simulate", "--script", writeScript(dir, "wait 60000\n")});
+    const QString installed = QDir::cleanPath(QFileInfo(DRAVIK_BINARY).absolutePath() + "/../share/dravik");
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script",
+                                         writeScript(dir,
+                                                     "expect-message \"Cannot find the product database\"\n"
+                                                     "expect-log \"Looked in:\"\n"
+                                                     "wait 60000\n")});
     EXPECT_EQ(r.exitCode, 255);  // -1 as the shell sees it
-    EXPECT_TRUE(r.err.contains("VuzUvazuzuvar.db")) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains("Product database")) << r.out.toStdString();
+    for (const QString& place : {QDir::cleanPath(dir.path()), installed}) {
+        EXPECT_TRUE(r.err.contains(QDir::toNativeSeparators(place))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QDir::toNativeSeparators(place))) << r.out.toStdString();
+    }
+    EXPECT_TRUE(r.err.contains("Cannot open the product database")) << r.err.toStdString();
 }
 
 // The firmware demo: the adapter restarts into its loader, takes the 48 KiB image, verifies it and

@@ -152,6 +152,33 @@ TEST(ScriptRunner, WaitLogWaitsForTextAppendedLaterAndMovesPastEachMatch) {
         << r.err.toStdString();
 }
 
+// wait-until polls a property until it reads the value, also of a control that appears later, and
+// fails with what it saw last when the time runs out.
+TEST(ScriptRunner, WaitUntilWaitsForAPropertyAndFailsWithTheLastValueSeen) {
+    Fixture f;
+    QTimer::singleShot(60, [&] { f.label->setText(QStringLiteral("Process terminated")); });
+    QTimer::singleShot(80, [&] {
+        auto* late = new QLabel(QStringLiteral("late\trow"), f.tabs->widget(0));
+        late->setObjectName(QStringLiteral("lateLabel"));
+    });
+    const RunResult r = run(f, QStringLiteral("wait-until label_Product text \"Process terminated\" 1000\n"
+                                              "click button\n"
+                                              "wait-until lateLabel text \"late\\trow\" 1000\n"
+                                              "wait-until mainWindow title \"Dravik test\" 0\n"
+                                              "wait-until label_Product text \"Never\" 100\n"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(f.clicks, 1);
+    EXPECT_TRUE(
+        r.err.startsWith(QStringLiteral("line 5: expected label_Product text to be \"Never\" within 100 ms "
+                                        "but saw \"Process terminated\"")))
+        << r.err.toStdString();
+
+    const RunResult missing = run(f, QStringLiteral("wait-until nothingHere text \"x\" 50\n"));
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no control named 'nothingHere'")))
+        << missing.err.toStdString();
+}
+
 TEST(ScriptRunner, WithoutALogHookTheLogIsWhatOnLogReceived) {
     Fixture f;
     ScriptRunner runner(&f.window, {});
@@ -236,6 +263,23 @@ TEST(ScriptRunner, ScreenshotWritesAPngAndMakesItsFolders) {
     EXPECT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), f.window.size());
     EXPECT_TRUE(r.out.contains(path));
+}
+
+// A screenshot of a named dialog shows the dialog alone, taken while it is open.
+TEST(ScriptRunner, ScreenshotOfANamedDialog) {
+    Fixture f;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("about.png"));
+    const RunResult r =
+        run(f, QStringLiteral("click dialogButton\nscreenshot \"%1\" aboutDialog\nclick aboutOk\n"
+                              "screenshot \"%2\" nothingHere\n")
+                   .arg(path, dir.filePath(QStringLiteral("none.png"))));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("line 4: no window or control named 'nothingHere'")))
+        << r.err.toStdString();
+    const QImage image(path);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_NE(image.size(), f.window.size());
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#include "app/StatusLogMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+namespace dravik {
+
+bool saveLogFile(const QString& path, const QString& text, QString* error) {
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error != nullptr) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QAction* makeSaveLogAction(QPlainTextEdit* box, StatusLogMenuHooks hooks) {
+    auto* save = new QAction(QStringLiteral("Save log…"), box);
+    save->setObjectName(QStringLiteral("saveLogMenuItem"));
+    QObject::connect(save, &QAction::triggered, box, [hooks] {
+        const QString path = hooks.askPath ? hooks.askPath() : QString();
+        if (path.isEmpty()) return;
+        QString error;
+        if (!saveLogFile(path, hooks.logText ? hooks.logText() : QString(), &error) && hooks.failed)
+            hooks.failed(QStringLiteral("Cannot save the log to %1: %2").arg(path, error));
+    });
+    return save;
+}
+
+QMenu* makeStatusLogMenu(QPlainTextEdit* box, QAction* save, QWidget* parent) {
+    QMenu* menu = box->createStandardContextMenu();
+    menu->setParent(parent, menu->windowFlags());
+    menu->setObjectName(QStringLiteral("statusLogMenu"));
+    menu->addSeparator();
+    menu->addAction(save);
+    return menu;
+}
+
+void installStatusLogMenu(QPlainTextEdit* box, StatusLogMenuHooks hooks) {
+    QAction* save = makeSaveLogAction(box, std::move(hooks));
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(box, &QWidget::customContextMenuRequested, box, [box, save](const QPoint& at) {
+        QMenu* menu = makeStatusLogMenu(box, save, box);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(box->viewport()->mapToGlobal(at));
+    });
+}
+
+}  // namespace dravik

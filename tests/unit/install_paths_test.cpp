@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "app/InstallPaths.h"
+
+namespace dravik {
+namespace {
+
+void touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+// An unpacked install tree: <root>/usr/bin holds the program, <root>/usr/share/dravik its files.
+struct InstallTree {
+    QTemporaryDir root;
+    QString bin() const { return root.filePath("usr/bin"); }
+    QString share() const { return root.filePath("usr/share/dravik"); }
+    QString start() const { return root.filePath("start"); }
+    InstallTree() {
+        QDir().mkpath(bin());
+        QDir().mkpath(start());
+    }
+};
+
+TEST(InstallPaths, ShippedFilesComeFromTheInstalledTreeThenTheSourceTreeThenBesideTheProgram) {
+    InstallTree t;
+    const QString relative = QStringLiteral("benches/only-here.json");
+    // Nothing anywhere: the installed place is named, so an error message points somewhere useful.
+    EXPECT_EQ(locateShippedFile(relative, t.bin()), t.share() + u'/' + relative);
+    touch(t.bin() + u'/' + relative);
+    EXPECT_EQ(locateShippedFile(relative, t.bin()), t.bin() + u'/' + relative);
+    touch(t.share() + u'/' + relative);
+    EXPECT_EQ(locateShippedFile(relative, t.bin()), t.share() + u'/' + relative);
+    // The source tree's own bench is found by a build that is not installed.
+    EXPECT_EQ(locateShippedFile(QStringLiteral("benches/standard.json"), t.root.filePath("elsewhere")),
+              QStringLiteral(DRAVIK_SOURCE_DIR "/data/benches/standard.json"));
+}
+
+TEST(InstallPaths, DatabaseIsLookedForInTheStartFolderThenTheInstalledFolder) {
+    struct Case {
+        const char* name;
+        bool inStart;
+        bool installed;
+        const char* expect;  // "start", "share" or "" (not found)
+    };
+    const Case cases[] = {
+        {"only in the start folder", true, false, "start"},
+        {"only installed", false, true, "share"},
+        {"both: the start folder wins", true, true, "start"},
+        {"nowhere", false, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallTree t;
+        if (c.inStart) touch(t.start() + "/VuzUvazuzuvar.db");
+        if (c.installed) touch(t.share() + "/VuzUvazuzuvar.db");
+        const DatabaseLookup lookup = findProductDatabase(t.start(), t.bin());
+        const QString expected = QString::fromLatin1(c.expect) == "start"   ? t.start()
+                                 : QString::fromLatin1(c.expect) == "share" ? t.share()
+                                                                            : QString();
+        EXPECT_EQ(lookup.folder, expected);
+        EXPECT_EQ(lookup.found(), !expected.isEmpty());
+        if (!lookup.found()) {
+            EXPECT_EQ(lookup.looked, (QStringList{t.start(), t.share()}));
+            const QString text = missingDatabaseText(lookup);
+            EXPECT_TRUE(text.contains("VuzUvazuzuvar.db")) << text.toStdString();
+            EXPECT_TRUE(text.contains(QDir::toNativeSeparators(t.start()))) << text.toStdString();
+            EXPECT_TRUE(text.contains(QDir::toNativeSeparators(t.share()))) << text.toStdString();
+        }
+    }
+}
+
+// A folder with a directory of the database's name holds no database.
+TEST(InstallPaths, AFolderNamedLikeTheDatabaseIsNotTheDatabase) {
+    InstallTree t;
+    QDir().mkpath(t.start() + "/VuzUvazuzuvar.db");
+    touch(t.share() + "/VuzUvazuzuvar.db");
+    EXPECT_EQ(findProductDatabase(t.start(), t.bin()).folder, t.share());
+}
+
+}  // namespace
+}  // namespace dravik
