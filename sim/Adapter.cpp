@@ -1,5 +1,7 @@
 #include "sim/Adapter.h"
 
+#include <utility>
+
 namespace sim {
 
 namespace {
@@ -8,6 +10,7 @@ constexpr std::uint8_t kIdentification = 0x00;
 constexpr std::uint8_t kMbusSetup = 0x40;
 constexpr std::uint8_t kWirelessId = 0x41;
 constexpr std::uint8_t kWirelessSetup = 0x42;
+constexpr std::uint8_t kBootMode = 0x43;
 
 constexpr std::size_t kMbusSetupMinData = 4;   // mode, output word high, low, baud code
 constexpr std::size_t kWirelessIdData = 5;     // address (4 bytes, low first), system type
@@ -36,6 +39,13 @@ std::optional<Bytes> Adapter::handle(const Frame& request, std::int64_t atUs) {
         case kWirelessId:
             if (size == kWirelessIdData) {
                 return Bytes(config_.wirelessId.begin(), config_.wirelessId.end());
+            }
+            break;
+        case kBootMode:
+            // The key "BSL" guards against a stray frame restarting the adapter.
+            if (request.data == Bytes{'B', 'S', 'L'}) {
+                bootRequested_ = true;
+                return Bytes{0x00};
             }
             break;
         case kWirelessSetup:
@@ -100,6 +110,8 @@ std::optional<std::int64_t> Adapter::supplyOnSince(std::int64_t atUs) const {
     }
     return phase.sinceUs;
 }
+
+bool Adapter::takeBootRequest() { return std::exchange(bootRequested_, false); }
 
 void Adapter::powerLoss() {
     lines_ = 0;

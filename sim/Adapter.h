@@ -32,6 +32,9 @@ public:
     // The adapter lost its USB power: every line off, the M-Bus back at its start speed.
     void powerLoss();
 
+    // True once after the application accepted the request to restart into the loader.
+    bool takeBootRequest();
+
 private:
     static constexpr std::int64_t kLongAgo = std::numeric_limits<std::int64_t>::min();
     static constexpr std::uint8_t kStartBaudCode = 1;
@@ -45,6 +48,7 @@ private:
     void applyOutputWord(std::uint16_t word, std::int64_t atUs);
 
     AdapterConfig& config_;
+    bool bootRequested_ = false;
     std::uint8_t lines_ = 0;  // bit i set = line i on
     std::uint8_t baudCode_ = kStartBaudCode;
     // The supply's current and previous phase, so a query just before a switch still sees the

@@ -4,6 +4,7 @@
 
 #include "sim/Adapter.h"
 #include "sim/Module.h"
+#include "sim/Bootloader.h"
 #include "sim/Product.h"
 #include "sim/Wire.h"
 
@@ -16,15 +17,36 @@ struct Pending {
     Report report{};
 };
 
+constexpr std::uint16_t kPidApplication = 0x0301;
+constexpr std::uint16_t kPidLoader = 0x0200;
+// A restarting device answers first, then leaves the bus this long after.
+constexpr std::int64_t kDropAfterUs = 1000;
+
+struct RestartPlan {
+    std::int64_t dropUs = 0;
+    std::int64_t backUs = 0;
+    Bootloader::Mode next = Bootloader::Mode::Application;
+    bool dropped = false;
+};
+
 }  // namespace
 
 struct Bench::Impl {
-    explicit Impl(BenchConfig c) : config(std::move(c)) {}
+    explicit Impl(BenchConfig c) : config(std::move(c)) {
+        if (config.bootloader.blank) enterMode(Bootloader::Mode::BuiltIn);
+    }
 
     BenchConfig config;
     Adapter adapter{config.adapter};
     Product product{config.product};
     Module module{config.module, config.faults};
+    Bootloader boot{config.bootloader, config.adapter};
+    Bootloader::Mode mode = Bootloader::Mode::Application;
+    std::optional<RestartPlan> restart;
+    bool offBus = false;
+    int generation = 0;
+    std::int64_t busyUntilUs = 0;
+    std::vector<Bytes> loaderReports;
     std::vector<ReceivedFrame> received;
     std::vector<int> answersByCode = std::vector<int>(256, 0);  // answers on the product's destination
     std::vector<Pending> pending;  // in order of queueing; equal ready times leave in that order
@@ -35,6 +57,10 @@ struct Bench::Impl {
     std::optional<Bytes> dispatchBus(const Frame& request, std::int64_t arriveUs, std::int64_t& deviceUs,
                                      bool& corrupt);
     void queueAnswer(const Frame& request, Bytes data, std::int64_t readyUs, bool corrupt);
+    void loaderWrite(const Report& report, std::int64_t nowUs);
+    void planRestart(Bootloader::Mode next, std::int64_t afterUs);
+    void enterMode(Bootloader::Mode next);
+    void leaveBus();
 };
 
 namespace {
@@ -46,6 +72,61 @@ bool hits(const std::vector<CommandFault>& faults, std::uint8_t code, int answer
 }
 
 }  // namespace
+
+void Bench::Impl::enterMode(Bootloader::Mode next) {
+    mode = next;
+    if (next == Bootloader::Mode::Application) {
+        config.adapter.pid = kPidApplication;
+        // The new application answers with the identification its image holds.
+        config.adapter.identification = boot.applicationId();
+    } else {
+        config.adapter.pid = kPidLoader;
+    }
+}
+
+void Bench::Impl::planRestart(Bootloader::Mode next, std::int64_t afterUs) {
+    RestartPlan plan;
+    plan.dropUs = afterUs + kDropAfterUs;
+    plan.backUs = plan.dropUs + config.bootloader.restartUs;
+    plan.next = next;
+    restart = plan;
+}
+
+void Bench::Impl::leaveBus() {
+    offBus = true;
+    pending.clear();
+    ++generation;
+    boot.reset();
+    adapter.powerLoss();
+    busyUntilUs = 0;
+}
+
+void Bench::Impl::loaderWrite(const Report& report, std::int64_t nowUs) {
+    const std::size_t size = std::min<std::size_t>(report[1], kMaxPayload);
+    Bytes core(report.begin() + 2, report.begin() + 2 + static_cast<std::ptrdiff_t>(size));
+    loaderReports.push_back(core);
+    int& unplugAfter = config.bootloader.unplugAfterReports;
+    if (unplugAfter == 0) {
+        unplugAfter = -1;
+        config.adapter.plugged = false;
+        restart.reset();
+        leaveBus();
+        offBus = false;
+        return;
+    }
+    if (unplugAfter > 0) --unplugAfter;
+    const std::int64_t frameUs = config.timing.usbFrameUs;
+    // One receive buffer: the next report crosses the bus only once the last one is processed.
+    const std::int64_t arriveUs = std::max(nowUs, busyUntilUs) + frameUs;
+    const Bootloader::Result r = boot.handle(core, mode);
+    busyUntilUs = arriveUs + r.busyUs;
+    if (r.reply) pending.push_back(Pending{busyUntilUs + frameUs, packReport(*r.reply)});
+    if (r.restart == Bootloader::Restart::IntoRamLoader) {
+        planRestart(Bootloader::Mode::RamLoader, busyUntilUs);
+    } else if (r.restart == Bootloader::Restart::Reset) {
+        planRestart(boot.applicationValid() ? Bootloader::Mode::Application : Bootloader::Mode::BuiltIn, busyUntilUs);
+    }
+}
 
 void Bench::Impl::dispatch(const Frame& request, std::int64_t nowUs) {
     const Timing& timing = config.timing;
@@ -65,8 +146,9 @@ void Bench::Impl::dispatch(const Frame& request, std::int64_t nowUs) {
             break;
     }
     if (answer) {
-        queueAnswer(request, std::move(*answer),
-                    arriveUs + deviceUs + timing.usbFrameUs + config.faults.extraDelayUs, corrupt);
+        const std::int64_t readyUs = arriveUs + deviceUs + timing.usbFrameUs + config.faults.extraDelayUs;
+        queueAnswer(request, std::move(*answer), readyUs, corrupt);
+        if (request.dest == kAdapterDest && adapter.takeBootRequest()) planRestart(Bootloader::Mode::BuiltIn, readyUs);
     }
 }
 
@@ -129,8 +211,13 @@ void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t rea
 Bench::Bench(BenchConfig config) : impl_(std::make_shared<Impl>(std::move(config))) {}
 
 void Bench::write(const Report& report, std::int64_t nowUs) {
-    if (!impl_->config.adapter.plugged) {
+    advance(nowUs);
+    if (!present()) {
         return;  // nothing reaches a device that is not on the bus
+    }
+    if (impl_->mode != Bootloader::Mode::Application) {
+        impl_->loaderWrite(report, nowUs);
+        return;
     }
     Incoming in = decodeReport(report);
     impl_->received.push_back(ReceivedFrame{nowUs, in.raw, in.frame.has_value()});
@@ -165,21 +252,66 @@ std::optional<std::int64_t> Bench::nextReadyUs() const {
     return earliest->readyUs;
 }
 
+void Bench::advance(std::int64_t nowUs) {
+    Impl& m = *impl_;
+    if (!m.restart) return;
+    if (!m.restart->dropped && nowUs >= m.restart->dropUs) {
+        m.restart->dropped = true;
+        m.leaveBus();
+    }
+    if (nowUs >= m.restart->backUs) {
+        m.enterMode(m.restart->next);
+        m.restart.reset();
+        m.offBus = false;
+    }
+}
+
+bool Bench::present() const { return impl_->config.adapter.plugged && !impl_->offBus; }
+
+std::uint16_t Bench::currentPid() const { return impl_->config.adapter.pid; }
+
+int Bench::busGeneration() const { return impl_->generation; }
+
+std::int64_t Bench::writeReadyUs() const {
+    if (impl_->mode == Bootloader::Mode::Application) return 0;
+    return impl_->busyUntilUs;
+}
+
+std::uint8_t Bench::flashAt(std::uint32_t address) const { return impl_->boot.at(address); }
+
+const std::vector<std::uint32_t>& Bench::erasedSegments() const { return impl_->boot.erasedSegments(); }
+
+int Bench::massErases() const { return impl_->boot.massErases(); }
+
+const std::vector<std::vector<std::uint8_t>>& Bench::loaderReports() const { return impl_->loaderReports; }
+
+std::string Bench::testRamLoaderText() { return Bootloader::testRamLoaderText(); }
+
 bool Bench::plugged() const { return impl_->config.adapter.plugged; }
 
 bool Bench::accessible() const { return impl_->config.adapter.accessible; }
 
-void Bench::plug() { impl_->config.adapter.plugged = true; }
+void Bench::plug() {
+    Impl& m = *impl_;
+    m.config.adapter.plugged = true;
+    // Power-up: the loader runs when no application is programmed, the application otherwise.
+    if (!m.boot.applicationValid()) {
+        m.enterMode(Bootloader::Mode::BuiltIn);
+    } else if (m.mode != Bootloader::Mode::Application) {
+        m.enterMode(Bootloader::Mode::Application);
+    }
+}
 
 void Bench::unplug() {
     impl_->config.adapter.plugged = false;
-    impl_->pending.clear();
-    impl_->adapter.powerLoss();
+    impl_->restart.reset();
+    impl_->leaveBus();
+    impl_->offBus = false;
 }
 
 int Bench::count(std::uint16_t vid, std::uint16_t pid) const {
     const AdapterConfig& adapter = impl_->config.adapter;
-    return adapter.plugged && adapter.vid == vid && adapter.pid == pid ? 1 : 0;
+    return present() && adapter.vid == vid && adapter.pid == pid ? 1 : 0;
 }
 
 BenchConfig& Bench::config() { return impl_->config; }

@@ -129,6 +129,20 @@ struct Faults {
     int powerLossAtLine = 0;
 };
 
+// The adapter's loader and flash (sim/Bootloader.h).
+struct BootloaderConfig {
+    bool blank = false;                    // vectors erased: no application, the adapter starts in its loader
+    bool leftoverCode = false;             // with blank: main flash still holds code below the vectors
+    std::uint32_t restartUs = 1500000;     // off the bus after a restart until it is back
+    std::int64_t segmentEraseUs = 28000;   // segment or mass erase
+    std::int64_t wordProgramUs = 75;       // per two bytes written to flash
+    std::int64_t crcNsPerByte = 250;
+    // Faults.
+    bool rejectPasswords = false;    // the device rejects every password (and mass-erases)
+    int corruptBlocks = 0;           // this many next flash data blocks arrive with one bit wrong
+    int unplugAfterReports = -1;     // the adapter is unplugged after this many loader reports
+};
+
 struct BenchConfig {
     int version = 1;
     AdapterConfig adapter;
@@ -136,6 +150,7 @@ struct BenchConfig {
     ModuleConfig module;
     Timing timing;
     Faults faults;
+    BootloaderConfig bootloader;
 };
 
 // Parses a bench file (JSON). On error returns nullopt and sets error to a message that names the
@@ -160,6 +175,24 @@ public:
     void write(const Report& report, std::int64_t nowUs);
     std::optional<Report> read(std::int64_t nowUs);
     std::optional<std::int64_t> nextReadyUs() const;
+
+    // Restarts (into the loader, into the RAM loader, a reset) take the device off the bus for a
+    // while; advance applies what is due by nowUs. Call it before looking at the bus.
+    void advance(std::int64_t nowUs);
+    // On the bus now (plugged and not restarting); the id it shows; a number that changes each
+    // time it leaves the bus, so a handle opened before is known dead.
+    bool present() const;
+    std::uint16_t currentPid() const;
+    int busGeneration() const;
+    // When the device can take the next report (it is still busy with the previous one).
+    std::int64_t writeReadyUs() const;
+
+    // The loader's view: flash contents, the erased segments, mass erases, loader reports received.
+    std::uint8_t flashAt(std::uint32_t address) const;
+    const std::vector<std::uint32_t>& erasedSegments() const;
+    int massErases() const;
+    const std::vector<std::vector<std::uint8_t>>& loaderReports() const;
+    static std::string testRamLoaderText();
 
     // Plugging and the device count.
     bool plugged() const;

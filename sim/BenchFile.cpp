@@ -130,7 +130,7 @@ void readFaults(const Fields& faults, Faults& out) {
 }
 
 BenchConfig readBench(const nlohmann::json& root) {
-    const Fields top(root, "", {"version", "adapter", "product", "module", "timing", "faults"});
+    const Fields top(root, "", {"version", "adapter", "product", "module", "timing", "faults", "bootloader"});
     if (top.find("version") == nullptr) {
         fail("missing key \"version\" (this program reads version " + std::to_string(kVersion) + ")");
     }
@@ -164,6 +164,20 @@ BenchConfig readBench(const nlohmann::json& root) {
             top.section("faults", {"dropNext", "corruptNext", "truncateNext", "misaddressNext", "extraDelayUs", "dropCommand", "corruptCommand",
                                    "wrongSlotEchoAtLine", "wrongLineEchoAtLine", "powerLossAtLine"})) {
         readFaults(*faults, config.faults);
+    }
+    if (const auto boot = top.section("bootloader", {"blank", "leftoverCode", "restartUs", "segmentEraseUs",
+                                                     "wordProgramUs", "crcNsPerByte", "rejectPasswords",
+                                                     "corruptBlocks", "unplugAfterReports"})) {
+        BootloaderConfig& b = config.bootloader;
+        boot->readBool("blank", b.blank);
+        boot->readBool("leftoverCode", b.leftoverCode);
+        boot->readInteger("restartUs", 0, kMaxTimeUs, b.restartUs);
+        boot->readInteger("segmentEraseUs", 0, kMaxTimeUs, b.segmentEraseUs);
+        boot->readInteger("wordProgramUs", 0, kMaxTimeUs, b.wordProgramUs);
+        boot->readInteger("crcNsPerByte", 0, kMaxTimeUs, b.crcNsPerByte);
+        boot->readBool("rejectPasswords", b.rejectPasswords);
+        boot->readInteger("corruptBlocks", 0, kMaxFaultCount, b.corruptBlocks);
+        boot->readInteger("unplugAfterReports", 0, kMaxFaultCount, b.unplugAfterReports);
     }
     return config;
 }

@@ -68,6 +68,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
         *this});
     wireControls();
     wireTestPage();
+    wireFirmware();
     wireConfiguration();
     timer1_.start();
     timerAutoConn_.start();

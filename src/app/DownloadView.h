@@ -10,7 +10,9 @@
 #include "app/Controller.h"
 #include "app/DownloadViewUi.h"
 #include "app/QtOneShotTimer.h"
+#include "app/FirmwareWorker.h"
 #include "app/WorkerThread.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "config/ConfigurationFile.h"
 #include "config/ModuleConfigAdapter.h"
 #include "connection/TestPage.h"
@@ -30,6 +32,7 @@ class DownloadView final : public QMainWindow,
                            public Dialogs,
                            public ProgressView,
                            public ConnectionView,
+                           public FirmwareView,
                            public FileDialogs,
                            public ConfigFileView {
     Q_OBJECT
@@ -73,6 +76,15 @@ public:
     void resetTools() override;
     void resetTestPage() override;
 
+    // FirmwareView (DownloadViewFirmware.cpp).
+    QString firmwarePath() const override;
+    void showFirmwarePath(const QString& path) override;
+    void setUpgradeEnabled(bool enabled) override;
+    void setFirmwareProgress(int percent) override;
+    void setAutoConnChecked(bool checked) override;
+    void selectTab(int index) override;
+    void replaceLog(const QString& text) override;
+    FirmwareUpgrade& firmware() { return *firmware_; }
     // FileDialogs, ConfigFileView.
     QString chooseFile(const FileDialogRequest& request) override;
     void setConfigGroupVisible(bool visible) override;
@@ -87,6 +99,7 @@ private:
     void wireControls();
     void wireTestPage();
     void wireModuleControls();
+    void wireFirmware();
     void wireConfiguration();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
@@ -104,6 +117,9 @@ private:
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;
     WorkerThread backgroundWorkerCheckDevice_;
+    FirmwareWorker backgroundWorker1_;
+    QtOneShotTimer firmwareBootPause_;
+    std::unique_ptr<FirmwareUpgrade> firmware_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;
     std::unique_ptr<ConfigurationFile> configuration_;

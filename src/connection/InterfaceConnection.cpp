@@ -2,6 +2,7 @@
 
 #include "connection/AdapterProblems.h"
 #include "connection/MbusSetup.h"
+#include "link/DeviceText.h"
 
 namespace dravik {
 
@@ -13,21 +14,23 @@ std::uint16_t parseId(const QString& id) {
 }
 }  // namespace
 
-QString InterfaceConnection::fillId(const QString& id) {
-    QString s = id;
-    if (s.size() < 4) {
-        s.insert(2, QStringLiteral("000"));
-    } else if (s.size() < 5) {
-        s.insert(2, QStringLiteral("00"));
-    } else if (s.size() < 6) {
-        s.insert(2, QStringLiteral("0"));
-    }
-    return s;
-}
+QString InterfaceConnection::fillId(const QString& id) { return padHexStringValue(id); }
 
 QString InterfaceConnection::deviceText() const {
-    return QStringLiteral("PID=") + d_.cs.myPID + QStringLiteral(",VID=") + d_.cs.myVID +
-           QStringLiteral(",DEVICEINDEX=") + d_.cs.myDeviceIndex;
+    return deviceTextOf(d_.cs.myPID, d_.cs.myVID, d_.cs.myDeviceIndex);
+}
+
+void InterfaceConnection::setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound,
+                                           std::function<void()> standardModeFound) {
+    d_.firmwareBusy = std::move(busy);
+    bootModeFound_ = std::move(bootModeFound);
+    standardModeFound_ = std::move(standardModeFound);
+}
+
+void InterfaceConnection::countIfPending() {
+    if (!d_.cs.scanDeviceAgain) return;
+    d_.cs.scanDeviceAgain = false;
+    startCount();
 }
 
 void InterfaceConnection::registerAndCount() {
@@ -75,12 +78,17 @@ void InterfaceConnection::onCountDone(int count) {
                             Tone::Green);
         if (cs.WorkingMode == 0) {
             d_.view.setModeField(QStringLiteral("Boot mode."));
-            d_.log.appendLog(QStringLiteral("Select a firmware \r\n"));
+            if (bootModeFound_) {
+                bootModeFound_();
+            } else {
+                d_.log.appendLog(QStringLiteral("Select a firmware \r\n"));
+            }
         } else {
             d_.view.setModeField(QStringLiteral("Standard mode."));
             cs.Interface_connected = false;
             d_.ms.EnterInterface_state = INTERFACE_START;
             Reset_connection();
+            if (standardModeFound_) standardModeFound_();
         }
     } else {
         d_.view.setConnectMenusEnabled(false);

@@ -44,6 +44,14 @@ public:
 
     explicit InterfaceConnection(Deps d) : d_(std::move(d)) {}
 
+    // The firmware upgrade: its worker holds counts off; a count that finds the adapter in its
+    // loader hands over to it; one that finds it in standard mode tells it (after an upgrade the
+    // new application has to be connected).
+    void setFirmwareHooks(std::function<bool()> busy, std::function<void()> bootModeFound,
+                          std::function<void()> standardModeFound);
+    // A device change that came while counting was held off: count now.
+    void countIfPending();
+
     // Window start-up: register for notifications and count, or report the failure.
     void registerAndCount();
     void onDeviceChange();
@@ -70,11 +78,13 @@ public:
     std::function<void(int)> onDeviceCount;
 
 private:
-  // Why the adapter cannot be used: status bar and status log.
-  void showProblem(const AdapterProblem& problem);
+    // Why the adapter cannot be used: status bar and status log.
+    void showProblem(const AdapterProblem& problem);
 
-  Deps d_;
-  bool lastCountEmpty_ = false;
+    Deps d_;
+    std::function<void()> bootModeFound_;
+    std::function<void()> standardModeFound_;
+    bool lastCountEmpty_ = false;
 };
 
 }  // namespace dravik

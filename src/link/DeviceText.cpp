@@ -18,6 +18,22 @@ std::optional<unsigned> parseNumber(std::string_view v) {
 }
 }  // namespace
 
+QString padHexStringValue(const QString& text) {
+    QString s = text;
+    if (s.size() < 4) {
+        s.insert(2, QStringLiteral("000"));
+    } else if (s.size() < 5) {
+        s.insert(2, QStringLiteral("00"));
+    } else if (s.size() < 6) {
+        s.insert(2, QStringLiteral("0"));
+    }
+    return s;
+}
+
+QString deviceTextOf(const QString& pid, const QString& vid, const QString& index) {
+    return QStringLiteral("PID=") + pid + QStringLiteral(",VID=") + vid + QStringLiteral(",DEVICEINDEX=") + index;
+}
+
 std::optional<DeviceId> parseDeviceText(std::string_view text) {
     DeviceId id;
     bool haveVid = false, havePid = false, haveIndex = false;

@@ -26,8 +26,7 @@ int ExchangeLibrary::exchange(const dataBuffer& request) {
     while (clock_.nowUs() < deadline) {
         dataBuffer rx;
         if (USB_RX(&rx) && answerMatches(request, rx)) {
-            std::lock_guard lock(answerMutex_);
-            lastAnswer_ = rx;
+            storeAnswer(rx);
             return 0;
         }
     }
@@ -52,6 +51,17 @@ int ExchangeLibrary::Wi_ID_Request(std::uint32_t destAddress, std::uint8_t syste
 int ExchangeLibrary::Wi_Setup_Request(std::uint8_t mode, std::uint8_t channelGroup, std::uint8_t channel) {
     const std::uint8_t data[3] = {mode, channelGroup, channel};
     return exchange(libframe::makeFrame(kDestInterface, libframe::kCodeWiSetup, data, 3));
+}
+
+int ExchangeLibrary::BootMode_Request() {
+    // Our request: "BSL" as a key, so that no stray frame restarts the adapter.
+    const std::uint8_t key[3] = {'B', 'S', 'L'};
+    return exchange(libframe::makeFrame(kDestInterface, libframe::kCodeBootMode, key, 3));
+}
+
+void ExchangeLibrary::storeAnswer(const dataBuffer& rx) {
+    std::lock_guard lock(answerMutex_);
+    lastAnswer_ = rx;
 }
 
 dataBuffer ExchangeLibrary::BSL_get_RX_Buffer() {

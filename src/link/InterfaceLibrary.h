@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "link/DataBlock.h"
 #include "link/Report.h"
 
 namespace dravik {
@@ -15,6 +16,8 @@ namespace dravik {
 inline constexpr std::uint16_t kAdapterVid = 0x2047;
 inline constexpr std::uint16_t kAdapterPidStandard = 0x0301;
 inline constexpr std::uint16_t kAdapterPidBoot = 0x0200;
+// A loader operation's result when the device gave no reply at all (gone from the bus).
+inline constexpr int kBslNoReply = 0xFF;
 
 // Results of BSL_initialize_BSL other than 0 (open).
 inline constexpr int kOpenFailed = 1;        // present, but the system refused for another reason
@@ -48,13 +51,44 @@ public:
     virtual int Wi_ID_Request(std::uint32_t destAddress, std::uint8_t systemType) = 0;
     virtual int Wi_Setup_Request(std::uint8_t mode, std::uint8_t channelGroup, std::uint8_t channel) = 0;
     virtual dataBuffer BSL_get_RX_Buffer() = 0;
-    // The bootstrap-loader operations join this boundary with the firmware upgrade.
+
+    // Asks the adapter's application to restart into its loader. 0 = accepted (it drops off the
+    // bus and comes back with the loader's product id).
+    virtual int BootMode_Request() = 0;
+
+    // Bootstrap-loader operations on the device opened by BSL_initialize_BSL (the loader's id).
+    // The first block of a TI-TXT text; an empty block when the text is not valid.
+    virtual DataBlock_ BSL_readTI_Text(const char* text, int maxBlock) = 0;
+    virtual DataBlock_ BSL_getDefaultPass() = 0;
+    // 0 = accepted; otherwise the loader's status (5: wrong, the device has mass-erased itself).
+    virtual int BSL_RX_Password(DataBlock_ password) = 0;
+    // Writes a TI-TXT text or file; fast != 0 sends blocks without waiting for their status.
+    // 0 = sent (and, when acknowledged, written).
+    virtual std::uint32_t BSL_RX_TXT(const char* text, int fast) = 0;
+    virtual std::uint32_t BSL_RX_TXT_File(const char* path, int fast) = 0;
+    virtual int BSL_LoadPC(std::uint32_t address) = 0;
+    virtual int BSL_close_BSL() = 0;
+    // 0 = the segment holding the address was erased.
+    virtual int BSL_eraseSegment(std::uint32_t address) = 0;
+    // 0 = the device computed the CRC of the range; it is then in BSL_get_RX_Buffer bytes 5, 6.
+    virtual int BSL_CRC_Check(std::uint32_t address, std::uint32_t length) = 0;
+
+    // Block-wise reading of an image file. -2 = cannot open, -3 = not a valid TI-TXT image.
+    virtual int BSL_openTI_TextForRead(const char* path) = 0;
+    virtual int BSL_moreDataToRead_TextFile() = 0;
+    virtual DataBlock_ BSL_readTI_TextFile(int maxBlock) = 0;
+    virtual void BSL_closeTI_Text() = 0;
+
+    // The RAM-resident loader image this backend brings itself (the simulated bench does); empty
+    // when the adapter maker's image has to be built into the program.
+    virtual std::string ramLoaderImage() const { return {}; }
 };
 
 // Frames of the library's own requests (the handler never sends these codes).
 namespace libframe {
 inline constexpr std::uint8_t kCodeWiId = 0x41;
 inline constexpr std::uint8_t kCodeWiSetup = 0x42;
+inline constexpr std::uint8_t kCodeBootMode = 0x43;
 // Request frame with the given destination, code and data; checksum and count filled in.
 dataBuffer makeFrame(std::uint8_t dest, std::uint8_t code, const std::uint8_t* data, int n);
 }  // namespace libframe

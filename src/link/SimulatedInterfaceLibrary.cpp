@@ -1,6 +1,9 @@
 #include "link/SimulatedInterfaceLibrary.h"
 
+#include <QTimer>
 #include <algorithm>
+
+#include "link/DeviceText.h"
 
 namespace dravik {
 
@@ -9,22 +12,41 @@ SimulatedInterfaceLibrary::SimulatedInterfaceLibrary(Clock& clock, sim::BenchCon
 
 int SimulatedInterfaceLibrary::BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t pid) {
     std::lock_guard lock(mutex_);
+    bench_.advance(clock_.nowUs());
     return bench_.count(vid, pid);
 }
 
 int SimulatedInterfaceLibrary::BSL_RegisterUSBDeviceNotification(std::function<void()> onChange) {
     onChange_ = std::move(onChange);
+    {
+        std::lock_guard lock(mutex_);
+        lastBus_ = {bench_.present(), bench_.currentPid()};
+    }
+    auto* timer = new QTimer();
+    QObject::connect(timer, &QTimer::timeout, [this] { pollBus(); });
+    timer->start(20);
+    busTimer_.reset(timer);
     return 0;
 }
 
-void SimulatedInterfaceLibrary::BSL_UnRegisterUSBDeviceNotification() { onChange_ = nullptr; }
+void SimulatedInterfaceLibrary::BSL_UnRegisterUSBDeviceNotification() {
+    busTimer_.reset();
+    onChange_ = nullptr;
+}
 
 int SimulatedInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     deviceText_ = device != nullptr ? std::string(device) : std::string();
+    const auto id = parseDeviceText(deviceText_);
     std::lock_guard lock(mutex_);
-    open_ = bench_.plugged() && bench_.accessible();
-    if (open_) return 0;
-    return bench_.plugged() ? kOpenNoPermission : kOpenNoDevice;
+    bench_.advance(clock_.nowUs());
+    const bool found = bench_.present() && (!id || id->pid == bench_.currentPid());
+    open_ = found && bench_.accessible();
+    openGeneration_ = bench_.busGeneration();
+    if (open_) {
+        bslOpened();
+        return 0;
+    }
+    return found ? kOpenNoPermission : kOpenNoDevice;
 }
 
 void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {
@@ -32,14 +54,37 @@ void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {
     out[0] = 0x3F;
     out[1] = static_cast<std::uint8_t>(std::min<std::uint32_t>(report.count(), 62));
     std::copy_n(report.bytes.begin() + 4, 62, out.begin() + 2);
+    std::int64_t readyUs = 0;
+    {
+        std::lock_guard lock(mutex_);
+        readyUs = bench_.writeReadyUs();
+    }
+    // A device still busy with the previous report does not take the next one yet (the host's
+    // write waits, as hid_write does).
+    clock_.sleepUs(readyUs - clock_.nowUs());
     std::lock_guard lock(mutex_);
-    if (!open_ || !bench_.plugged()) return;
+    bench_.advance(clock_.nowUs());
+    if (!open_ || !bench_.present() || bench_.busGeneration() != openGeneration_) return;
     // Answers left over from an earlier request would be taken for this one's (a late answer to
     // the previous check would make a dead product look alive), as on the USB device.
     const std::int64_t now = clock_.nowUs();
     while (bench_.read(now)) {
     }
     bench_.write(out, now);
+}
+
+std::string SimulatedInterfaceLibrary::ramLoaderImage() const { return sim::Bench::testRamLoaderText(); }
+
+void SimulatedInterfaceLibrary::pollBus() {
+    std::pair<bool, std::uint16_t> now;
+    {
+        std::lock_guard lock(mutex_);
+        bench_.advance(clock_.nowUs());
+        now = {bench_.present(), bench_.currentPid()};
+        if (now == lastBus_) return;
+        lastBus_ = now;
+    }
+    if (onChange_) onChange_();
 }
 
 namespace {
@@ -58,6 +103,7 @@ bool SimulatedInterfaceLibrary::USB_RX(dataBuffer* report) {
     {
         std::lock_guard lock(mutex_);
         const std::int64_t now = clock_.nowUs();
+        bench_.advance(now);
         if (unpack(bench_.read(now), report)) return true;
         if (auto next = bench_.nextReadyUs()) waitUs = std::clamp<std::int64_t>(*next - now, 0, kPollWaitUs);
     }
@@ -76,6 +122,7 @@ void SimulatedInterfaceLibrary::setPlugged(bool plugged) {
             bench_.unplug();
             open_ = false;
         }
+        lastBus_ = {bench_.present(), bench_.currentPid()};
     }
     if (onChange_) onChange_();
 }

@@ -5,6 +5,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
+
+#include <QObject>
 
 #include "link/ExchangeLibrary.h"
 #include "sim/Bench.h"
@@ -27,10 +30,15 @@ public:
     void USB_TX(dataBuffer report) override;
     bool USB_RX(dataBuffer* report) override;
 
+    std::string ramLoaderImage() const override;
+
     // Bench control for scripts and tests (UI thread). Plugging notifies like a real device.
     void setPlugged(bool plugged);
     // Unplugs the bench in use, puts a new one in its place and plugs that in.
     void replaceBench(sim::BenchConfig config);
+    // Notifies when the adapter left or came back on the bus by itself (a restart); the window
+    // calls it from a short timer, tests from their virtual timer.
+    void pollBus();
     // Runs f with the bench locked.
     void withBench(const std::function<void(sim::Bench&)>& f);
     const std::string& lastDeviceText() const { return deviceText_; }
@@ -41,6 +49,10 @@ private:
     std::function<void()> onChange_;
     std::string deviceText_;
     bool open_ = false;
+    int openGeneration_ = 0;
+    // What the last notification told: on the bus, and with which product id.
+    std::pair<bool, std::uint16_t> lastBus_{false, 0};
+    std::unique_ptr<QObject> busTimer_;
 };
 
 }  // namespace dravik

@@ -42,6 +42,7 @@ int UsbInterfaceLibrary::BSL_initialize_BSL(const char* device) {
     std::lock_guard lock(deviceMutex_);
     device_ = opened;
     if (id) lastId_ = *id;
+    if (device_) bslOpened();
     return device_ ? 0 : why;
 }
 

@@ -13,7 +13,11 @@ namespace {
 struct FakeHid {
     std::vector<std::vector<std::uint8_t>> written;
     std::deque<std::vector<std::uint8_t>> input;
+    // Replies that arrive after the next writes, one per write (an empty one: no reply).
+    std::deque<std::vector<std::uint8_t>> replies;
     bool unplugged = false;
+    // A read with nothing queued waits its time-out on this clock, as hid_read_timeout does.
+    Clock* clock = nullptr;
     int devices = 1;
     int opened = 0;
     int refusal = 0;  // a kOpen... code: the device is listed but open() fails with it
@@ -25,11 +29,18 @@ public:
     int write(const std::uint8_t* d, std::size_t n) override {
         if (h_.unplugged) return -1;
         h_.written.emplace_back(d, d + n);
+        if (!h_.replies.empty()) {
+            if (!h_.replies.front().empty()) h_.input.push_back(h_.replies.front());
+            h_.replies.pop_front();
+        }
         return static_cast<int>(n);
     }
-    int readTimeout(std::uint8_t* d, std::size_t n, int) override {
+    int readTimeout(std::uint8_t* d, std::size_t n, int ms) override {
         if (h_.unplugged) return -1;
-        if (h_.input.empty()) return 0;
+        if (h_.input.empty()) {
+            if (h_.clock != nullptr) h_.clock->sleepUs(std::int64_t{ms} * 1000);
+            return 0;
+        }
         auto r = h_.input.front();
         h_.input.pop_front();
         const std::size_t k = std::min(n, r.size());
@@ -175,3 +186,61 @@ TEST(DeviceText, Parsing) {
 }
 
 }  // namespace
+
+// The loader operations: one report per core command, replies 0x3A data / 0x3B status.
+TEST_F(UsbLibraryTest, LoaderCommandsGoOutAsCoreCommandsInOneReportEach) {
+    ASSERT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 0);
+    hid.replies = {{0x3F, 2, 0x3B, 0x05}, {0x3F, 2, 0x3B, 0x00}, {0x3F, 3, 0x3A, 0xB1, 0x29}, {}, {}};
+    EXPECT_EQ(lib.BSL_RX_Password(lib.BSL_getDefaultPass()), 5);
+    EXPECT_EQ(lib.BSL_eraseSegment(0x1FE01), 0);
+    EXPECT_EQ(lib.BSL_CRC_Check(0x4400, 5000), 0);
+    const dataBuffer rx = lib.BSL_get_RX_Buffer();
+    EXPECT_EQ(rx[5] + 256 * rx[6], 0x29B1);
+
+    std::string text = "@4401\n";
+    for (int i = 0; i < 60; ++i) text += "5A ";
+    text += "\nq\n";
+    EXPECT_EQ(lib.BSL_RX_TXT(text.c_str(), 1), 0u);
+
+    ASSERT_EQ(hid.written.size(), 5u);
+    const auto& pw = hid.written[0];
+    EXPECT_EQ(pw[1], 33);
+    EXPECT_EQ(pw[2], 0x11);
+    EXPECT_TRUE(std::all_of(pw.begin() + 3, pw.begin() + 35, [](std::uint8_t b) { return b == 0xFF; }));
+    EXPECT_EQ(std::vector<std::uint8_t>(hid.written[1].begin() + 1, hid.written[1].begin() + 6),
+              (std::vector<std::uint8_t>{4, 0x12, 0x01, 0xFE, 0x01}));
+    EXPECT_EQ(std::vector<std::uint8_t>(hid.written[2].begin() + 1, hid.written[2].begin() + 8),
+              (std::vector<std::uint8_t>{6, 0x16, 0x00, 0x44, 0x00, 0x88, 0x13}));
+    // 58 data bytes a report at most, the next block's address following on.
+    EXPECT_EQ(std::vector<std::uint8_t>(hid.written[3].begin() + 1, hid.written[3].begin() + 6),
+              (std::vector<std::uint8_t>{62, 0x1B, 0x01, 0x44, 0x00}));
+    EXPECT_EQ(hid.written[3][63], 0x5A);
+    EXPECT_EQ(std::vector<std::uint8_t>(hid.written[4].begin() + 1, hid.written[4].begin() + 8),
+              (std::vector<std::uint8_t>{6, 0x1B, 0x3B, 0x44, 0x00, 0x5A, 0x5A}));
+}
+
+TEST_F(UsbLibraryTest, ALoaderThatStopsAnsweringFailsLaterCommandsAtOnceUntilReopened) {
+    hid.clock = &clock;
+    ASSERT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 0);
+    EXPECT_EQ(lib.BSL_eraseSegment(0x4400), kBslNoReply);
+    const auto afterTimeout = clock.nowUs();
+    EXPECT_GE(afterTimeout, 1000000);
+    EXPECT_NE(lib.BSL_CRC_Check(0x4400, 16), 0);
+    EXPECT_EQ(clock.nowUs(), afterTimeout);
+    EXPECT_EQ(hid.written.size(), 1u);
+
+    ASSERT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 0);
+    hid.replies = {{0x3F, 2, 0x3B, 0x00}};
+    EXPECT_EQ(lib.BSL_eraseSegment(0x4400), 0);
+}
+
+TEST_F(UsbLibraryTest, BootModeRequestIsOurFrameToTheAdapter) {
+    hid.clock = &clock;
+    ASSERT_EQ(lib.BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0"), 0);
+    hid.replies = {{0x3F, 7, 0x01, 0xF1, 0x02, 0x03, 0x43, 0x00, 0x46}};
+    EXPECT_EQ(lib.BootMode_Request(), 0);
+    ASSERT_EQ(hid.written.size(), 1u);
+    EXPECT_EQ(std::vector<std::uint8_t>(hid.written[0].begin() + 2, hid.written[0].begin() + 11),
+              (std::vector<std::uint8_t>{0x01, 0xF1, 0x02, 0x05, 0x43, 'B', 'S', 'L', 0x29}));
+    EXPECT_EQ(lib.BootMode_Request(), 1);  // no answer
+}

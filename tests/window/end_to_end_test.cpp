@@ -191,3 +191,17 @@ TEST(EndToEnd, AcceptanceRunWithTheAutomaticConnectionPolling) {
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.right(3000).toStdString();
     EXPECT_FALSE(r.out.contains("Wait until the previous command is completed!"));
 }
+
+// The firmware demo: the adapter restarts into its loader, takes the 48 KiB image, verifies it and
+// comes back with the version the image holds.
+TEST(EndToEnd, FirmwareDemoUpgradesTheAdapter) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("data/firmware"));
+    ASSERT_TRUE(QFile::copy(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd", dir.filePath("data/firmware/good.fmd")));
+    const ProgramRun r =
+        runDravik(dir, {"--simulate", "--script", DRAVIK_SOURCE_DIR "/data/scripts/firmware-demo.txt"}, 120000);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Memory successfully verified")) << r.out.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/firmware-demo/02-new-version.png")));
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The upgrade as the window drives it: choosing the image, the "Upgrade firmware" button, the
+// boot-mode branch of the device count (with its pause), progress and completion of the download
+// worker. The interface's identity and mode fields stay where the connection keeps them; this
+// class gets references to them.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "firmware/FirmwareDownload.h"
+#include "firmware/FirmwareResources.h"
+#include "firmware/FirmwareView.h"
+#include "link/Clock.h"
+#include "link/FileDialogs.h"
+#include "link/InterfaceLibrary.h"
+#include "link/OneShotTimer.h"
+#include "link/Views.h"
+
+namespace dravik {
+
+class FirmwareUpgrade {
+  public:
+    static constexpr int kBootModePauseMs = 1000;
+    static const QString kCaption;  // "Download Firmware" and eleven blanks
+
+    struct Identity {
+        QString& myVID;
+        QString& myPID;
+        const QString& myDeviceIndex;
+        std::uint8_t& WorkingMode;
+        const std::uint32_t& numberOfUSBDevicesConnected;
+        const bool& Interface_connected;
+    };
+    struct Deps {
+        Identity id;
+        InterfaceLibrary& lib;
+        Clock& clock;
+        LogView& log;
+        Dialogs& dialogs;
+        FirmwareView& view;
+        FileDialogs& files;
+        FirmwareRunner& worker;
+        OneShotTimer& bootPause;  // its expiry calls bootPauseElapsed()
+        std::function<void()> StopProcess;
+        std::function<void()> autoConnInit;  // AutoConnStat = AUTOCONN_INIT
+        // A device change came while the download ran: count now.
+        std::function<void()> countIfPending;
+        std::function<QString()> firmwareFolder;
+        FirmwareResources resources;
+    };
+
+    explicit FirmwareUpgrade(Deps d);
+
+    // At window construction: VID and PID from the resources, through the padding rule.
+    void InitializeVidPidFirmware();
+
+    void btnBrowse_MouseClick();
+    void button_UpgradeFirmware_Click();
+    // Device count found devices while in boot mode.
+    void bootModeFound();
+    void bootPauseElapsed();
+    // Device count found devices in standard mode.
+    void standardModeFound();
+
+    bool busy() const { return d_.worker.isBusy(); }
+    // The RAM loader the download will start: the backend's own, or the built-in image.
+    QString ramLoaderText() const;
+
+  private:
+    void startDownload();
+    void backgroundWorker1_ProgressChanged(int percent, const QString& text);
+    void backgroundWorker1_RunWorkerCompleted(bool completed, bool result, bool verified);
+
+    Deps d_;
+    // A verified image restarts the adapter: its new application is connected once it is found,
+    // whatever state the automatic connection reached while the adapter was off the bus.
+    bool connectNewApplication_ = false;
+};
+
+}  // namespace dravik

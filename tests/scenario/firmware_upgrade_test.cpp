@@ -1,0 +1,247 @@
+// The adapter's firmware upgrade on the simulated bench: boot mode, loader, erase, image,
+// verification, restart into the new application.
+
+#include <gtest/gtest.h>
+
+#include "support/FirmwareRig.h"
+
+namespace dravik::test {
+namespace {
+
+const QString kCaption = QStringLiteral("Download Firmware           ");
+
+sim::BenchConfig benchWith(void (*edit)(sim::BenchConfig&)) {
+    sim::BenchConfig c;
+    edit(c);
+    return c;
+}
+
+class FirmwareUpgradeTest : public ::testing::Test {
+  protected:
+    void open(sim::BenchConfig bench = {}) { rig = std::make_unique<FirmwareRig>(std::move(bench)); }
+    // The automatic connection identifies the adapter in standard mode.
+    void connectInterface() {
+        ASSERT_TRUE(rig->runFor(20000, [&] { return rig->s().connection.Interface_connected; }));
+    }
+    bool runUntilDone(int ms = 60000) {
+        return rig->runFor(ms, [&] { return rig->worker.runs > 0 && !rig->worker.isBusy(); });
+    }
+    std::unique_ptr<FirmwareRig> rig;
+};
+
+TEST_F(FirmwareUpgradeTest, ProgrammedAdapterIsUpgradedAndComesBackWithTheImagesVersion) {
+    open();
+    connectInterface();
+    rig->choose("good.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();
+    EXPECT_TRUE(rig->log().contains("Wait while rebooting... \r\n"));
+    EXPECT_FALSE(rig->fwView.upgradeEnabled);
+    EXPECT_FALSE(rig->fwView.autoConn);
+    EXPECT_EQ(rig->s().connection.WorkingMode, 0);
+    EXPECT_EQ(rig->s().connection.myPID, "0x0200");
+
+    // The adapter restarts into its loader; the count finds it, and after the pause the download
+    // starts by itself with the log cleared to "Starting".
+    ASSERT_TRUE(rig->runFor(10000, [&] { return rig->worker.runs > 0 || rig->worker.isBusy(); }));
+    EXPECT_TRUE(rig->log().startsWith("Starting\r\n"));
+    EXPECT_EQ(rig->view.mode, "Boot mode.");
+    ASSERT_TRUE(runUntilDone());
+
+    const QString log = rig->log();
+    EXPECT_TRUE(log.contains("Mass erase occured!\r\nPassword Sent Successfully\r\n")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Erasing memory segments"));
+    EXPECT_TRUE(log.contains("Memory successfully verified\r\n"));
+    EXPECT_TRUE(log.contains("Resetting Device...\r\nStarting application\r\nDone!"));
+    EXPECT_EQ(rig->messages("Download OK !"), 1);
+    EXPECT_EQ(rig->dialogs.shown.back().caption, kCaption);
+    EXPECT_TRUE(rig->fwView.upgradeEnabled);
+    EXPECT_TRUE(rig->fwView.autoConn);
+    EXPECT_EQ(rig->fwView.progress.back(), 0);
+    EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.erasedSegments().size(); }), 1u);  // only 0xFE00
+
+    // The new application comes back and is identified with the version its image holds.
+    ASSERT_TRUE(rig->runFor(30000, [&] { return rig->s().connection.Interface_connected; }));
+    EXPECT_EQ(rig->view.iface.text, "Interface ID: 12, ver. 5, subver. 0");
+    EXPECT_EQ(rig->s().connection.WorkingMode, 1);
+    EXPECT_EQ(rig->s().connection.myPID, "0x0301");
+}
+
+TEST_F(FirmwareUpgradeTest, BlankAdapterWithLeftoverCodeGetsEverySegmentABlockTouchesErasedOnce) {
+    open(benchWith([](sim::BenchConfig& c) {
+        c.bootloader.blank = true;
+        c.bootloader.leftoverCode = true;
+    }));
+    // No application: the count alternates between the two ids until the loader is found.
+    std::vector<QString> pids;
+    rig->runFor(3000, [&] {
+        if (pids.empty() || pids.back() != rig->s().connection.myPID)
+            pids.push_back(rig->s().connection.myPID);
+        return rig->view.mode == "Boot mode.";
+    });
+    ASSERT_EQ(rig->view.mode, "Boot mode.");
+    ASSERT_GE(pids.size(), 2u);
+    EXPECT_EQ(pids[0], "0x0301");
+    EXPECT_EQ(pids[1], "0x0200");
+    rig->runFor(1500);  // the pause passes with no file chosen
+    EXPECT_TRUE(rig->log().contains("Select a firmware \r\n"));
+
+    rig->choose("odd.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();
+    EXPECT_EQ(rig->fwView.tab, 1);
+    ASSERT_TRUE(runUntilDone());
+    const QString log = rig->log();
+    EXPECT_FALSE(log.contains("Mass erase occured!"));
+    EXPECT_TRUE(log.contains("Erasing memory segments \r\n"));
+    EXPECT_TRUE(log.contains("Memory successfully verified\r\n")) << log.toStdString();
+    EXPECT_EQ(rig->messages("Download OK !"), 1);
+
+    // 0xFE00 at start-up, then each segment touched by a block once: the run from 0x4601 reaches
+    // into 0x4800, whose leftover code would otherwise make the write fail.
+    const auto erased = rig->bench([](sim::Bench& b) { return b.erasedSegments(); });
+    const std::vector<std::uint32_t> expected{0xFE00, 0x4400, 0x4600, 0x4800, 0x5200, 0xFE00};
+    EXPECT_EQ(erased, expected);
+    EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.flashAt(0x4800); }), 0x4B);
+}
+
+TEST_F(FirmwareUpgradeTest, CorruptedBlockFailsVerificationLeavesTheLoaderAndASecondPressUpgrades) {
+    open(benchWith([](sim::BenchConfig& c) { c.bootloader.corruptBlocks = 1; }));
+    connectInterface();
+    rig->choose("good.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_TRUE(runUntilDone());
+    EXPECT_TRUE(rig->log().contains("Verifying memory\r\nMemory verification error\r\n"));
+    EXPECT_FALSE(rig->log().contains("Resetting Device"));
+    EXPECT_EQ(rig->messages("Download error !"), 1);
+    EXPECT_TRUE(rig->fwView.upgradeEnabled);
+    EXPECT_EQ(rig->fwView.progress.back(), 0);
+    EXPECT_EQ(rig->s().connection.WorkingMode, 0);
+    rig->runFor(5000);
+    EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.currentPid(); }), 0x0200);
+
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_TRUE(rig->runFor(60000, [&] { return rig->worker.runs == 2 && !rig->worker.isBusy(); }));
+    EXPECT_EQ(rig->messages("Download OK !"), 1);
+    ASSERT_TRUE(rig->runFor(30000, [&] { return rig->s().connection.Interface_connected; }));
+    EXPECT_EQ(rig->view.iface.text, "Interface ID: 12, ver. 5, subver. 0");
+}
+
+TEST_F(FirmwareUpgradeTest, DeviceRejectingBothPasswordsEndsWithPasswordFailed) {
+    open(benchWith([](sim::BenchConfig& c) { c.bootloader.rejectPasswords = true; }));
+    connectInterface();
+    rig->choose("good.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_TRUE(runUntilDone());
+    EXPECT_TRUE(rig->log().contains("Mass erase occured!\r\nPassword FAILED!\r\n"));
+    EXPECT_FALSE(rig->log().contains("Sending RAM BSL"));
+    EXPECT_EQ(rig->messages("Download error !"), 1);
+    EXPECT_TRUE(rig->fwView.upgradeEnabled);
+}
+
+// Unplugging at any stage ends the download with its message, without a hang; plugged back in the
+// adapter is found (in its loader after its code was erased) and a new upgrade succeeds.
+TEST_F(FirmwareUpgradeTest, UnplugAtAnyStageEndsTheDownloadAndReplugRecovers) {
+    struct Case {
+        int afterReports;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, "USB device was unplugged!\r\n"},   // first password: not judged, no mass erase claimed
+        {5, "USB device was unplugged!\r\n"},   // while the RAM loader goes out
+        {60, "Memory verification error\r\n"},  // during the image
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.afterReports);
+        open();
+        connectInterface();
+        rig->lib->withBench(
+            [&](sim::Bench& b) { b.config().bootloader.unplugAfterReports = c.afterReports; });
+        rig->choose("good.fmd");
+        rig->firmware->button_UpgradeFirmware_Click();
+        ASSERT_TRUE(runUntilDone(120000));
+        EXPECT_TRUE(rig->log().contains(c.expected)) << rig->log().toStdString();
+        EXPECT_EQ(rig->messages("Download error !"), 1);
+        EXPECT_TRUE(rig->fwView.upgradeEnabled);
+
+        rig->view.mode.clear();
+        rig->plug(true);
+        const ConnectionState& cs = rig->s().connection;
+        ASSERT_TRUE(rig->runFor(30000, [&] {
+            return !rig->view.mode.isEmpty() && (cs.Interface_connected || cs.WorkingMode == 0);
+        }));
+        if (c.afterReports == 0) EXPECT_FALSE(rig->log().contains("Mass erase occured!"));
+        rig->firmware->button_UpgradeFirmware_Click();
+        ASSERT_TRUE(rig->runFor(60000, [&] {
+            return rig->messages("Download OK !") == 1 && !rig->worker.isBusy();
+        })) << rig->log().toStdString();
+    }
+}
+
+TEST_F(FirmwareUpgradeTest, ButtonRefusalsShowTheirMessages) {
+    open();
+    // No device yet: nothing else happens.
+    rig->firmware->button_UpgradeFirmware_Click();
+    EXPECT_EQ(rig->messages("Device not connected !"), 1);
+    EXPECT_TRUE(rig->fwView.autoConn);
+    EXPECT_EQ(rig->log(), "");
+
+    ASSERT_TRUE(rig->runFor(5000, [&] { return rig->s().connection.numberOfUSBDevicesConnected > 0; }));
+    rig->firmware->button_UpgradeFirmware_Click();
+    EXPECT_EQ(rig->messages("Select file !"), 1);
+    EXPECT_TRUE(rig->log().contains("Select a firmware \r\n"));
+    EXPECT_FALSE(rig->fwView.autoConn);
+
+    rig->choose("good.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();  // not identified yet
+    EXPECT_EQ(rig->messages("Interface not connected !"), 1);
+    EXPECT_TRUE(rig->log().contains("Connect interface \r\n"));
+    EXPECT_EQ(rig->dialogs.shown.back().caption, kCaption);
+}
+
+TEST_F(FirmwareUpgradeTest, BadImageIsRefusedBeforeTheAdapterIsSwitched) {
+    open();
+    connectInterface();
+    rig->choose("broken.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_FALSE(rig->dialogs.shown.empty());
+    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("line 3"))
+        << rig->dialogs.shown.back().text.toStdString();
+    EXPECT_EQ(rig->s().connection.WorkingMode, 1);
+    EXPECT_TRUE(rig->fwView.upgradeEnabled);
+    rig->runFor(3000);
+    EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.currentPid(); }), 0x0301);
+
+    rig->fwView.path = QString(200, QLatin1Char('a'));
+    rig->firmware->button_UpgradeFirmware_Click();
+    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("longer than 199 characters"));
+}
+
+TEST_F(FirmwareUpgradeTest, BrowseSetsThePathClearsAutoConnAndCancelChangesNothing) {
+    open();
+    rig->fwView.chosen = std::nullopt;
+    rig->firmware->btnBrowse_MouseClick();
+    EXPECT_TRUE(rig->fwView.path.isEmpty());
+    EXPECT_TRUE(rig->fwView.autoConn);
+    EXPECT_EQ(rig->fwView.dialogFilter, "fmd files (*.fmd)");
+    EXPECT_TRUE(rig->fwView.dialogFolder.endsWith("Firmware"));
+
+    rig->fwView.chosen = sampleFirmware("good.fmd");
+    rig->firmware->btnBrowse_MouseClick();
+    EXPECT_EQ(rig->fwView.path, sampleFirmware("good.fmd"));
+    EXPECT_TRUE(rig->fwView.title.endsWith("  " + sampleFirmware("good.fmd")));
+    EXPECT_FALSE(rig->fwView.autoConn);
+}
+
+TEST_F(FirmwareUpgradeTest, RefusedBootModeRequestShowsAMessageAndEnablesTheButton) {
+    open();
+    connectInterface();
+    rig->choose("good.fmd");
+    rig->lib->withBench([](sim::Bench& b) { b.config().faults.dropNext = 1; });
+    rig->firmware->button_UpgradeFirmware_Click();
+    EXPECT_TRUE(rig->fwView.upgradeEnabled);
+    EXPECT_EQ(rig->s().connection.WorkingMode, 1);
+    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("did not accept"));
+    EXPECT_TRUE(rig->log().endsWith(" \r\n"));
+}
+
+}  // namespace
+}  // namespace dravik::test
