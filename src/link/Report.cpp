@@ -136,10 +136,4 @@ bool memoryAnswerWellFormed(int cmd, const dataBuffer& tx, const dataBuffer& rx)
     }
 }
 
-QString commandLogName(int cmd) {
-    const CommandInfo* info = commandInfo(cmd);
-    if (info == nullptr) return QString::number(cmd);
-    return QString::fromLatin1(info->logName.data(), static_cast<qsizetype>(info->logName.size()));
-}
-
 }  // namespace dravik

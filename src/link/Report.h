@@ -102,9 +102,6 @@ bool answerMatches(const dataBuffer& tx, const dataBuffer& rx);
 // used. Answers to every other command pass.
 bool memoryAnswerWellFormed(int cmd, const dataBuffer& tx, const dataBuffer& rx);
 
-// The command's log name ("MEMORY_READ"), or its number when it has none.
-QString commandLogName(int cmd);
-
 // Product supply after an MBUS_SETUP output word: 1 on, 0 off, -1 unchanged.
 int supplyFromOutputWord(std::uint16_t word);
 
