@@ -15,10 +15,11 @@ struct CommandForm {
     const char* usage;
 };
 
-constexpr std::array<CommandForm, 19> kCommands{{
+constexpr std::array<CommandForm, 20> kCommands{{
     {"wait", ScriptOp::Wait, 1, 1, "wait MS"},
     {"wait-log", ScriptOp::WaitLog, 1, 2, "wait-log \"TEXT\" [MS]"},
     {"wait-until", ScriptOp::WaitUntil, 3, 4, "wait-until NAME PROPERTY \"VALUE\" [MS]"},
+    {"wait-idle", ScriptOp::WaitIdle, 0, 1, "wait-idle [MS]"},
     {"click", ScriptOp::Click, 1, 1, "click NAME"},
     {"select", ScriptOp::Select, 2, 2, "select NAME INDEX|\"TEXT\""},
     {"type", ScriptOp::Type, 2, 2, "type NAME \"TEXT\""},
@@ -157,6 +158,19 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
         return std::nullopt;
     };
 
+    // The time-out of a waiting command: the word at index when given, else the default.
+    const auto waitLimit = [&](int index) -> bool {
+        cmd.number = kWaitLogDefaultMs;
+        if (argc < index) return true;
+        const auto ms = parseCount(words[index]);
+        if (!ms) return false;
+        cmd.number = *ms;
+        return true;
+    };
+    const auto notMilliseconds = [&](int index) {
+        return badArgument(QStringLiteral("'%1' is not a number of milliseconds").arg(words[index]));
+    };
+
     switch (cmd.op) {
         case ScriptOp::Wait: {
             const auto ms = parseCount(words[1]);
@@ -166,16 +180,13 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
         }
         case ScriptOp::WaitLog: {
             cmd.text = words[1];
-            cmd.number = kWaitLogDefaultMs;
-            if (argc == 2) {
-                const auto ms = parseCount(words[2]);
-                if (!ms)
-                    return badArgument(QStringLiteral("'%1' is not a number of milliseconds").arg(words[2]));
-                cmd.number = *ms;
-            }
+            if (!waitLimit(2)) return notMilliseconds(2);
             if (cmd.text.isEmpty()) return badArgument(QStringLiteral("the text to wait for is empty"));
             break;
         }
+        case ScriptOp::WaitIdle:
+            if (!waitLimit(1)) return notMilliseconds(1);
+            break;
         case ScriptOp::Select: {
             cmd.name = words[1];
             const auto index = quoted[2] ? std::optional<int>{} : parseCount(words[2]);
@@ -225,16 +236,7 @@ std::optional<ScriptCommand> parseScriptLine(const QString& line, int lineNumber
                                        .arg(words[2], scriptProperties().join(QStringLiteral(", "))));
             }
             cmd.text = words[3];
-            if (cmd.op == ScriptOp::WaitUntil) {
-                cmd.number = kWaitLogDefaultMs;
-                if (argc == 4) {
-                    const auto ms = parseCount(words[4]);
-                    if (!ms)
-                        return badArgument(
-                            QStringLiteral("'%1' is not a number of milliseconds").arg(words[4]));
-                    cmd.number = *ms;
-                }
-            }
+            if (cmd.op == ScriptOp::WaitUntil && !waitLimit(4)) return notMilliseconds(4);
             break;
         }
         case ScriptOp::ExpectLog:

@@ -13,6 +13,7 @@ enum class ScriptOp {
     Wait,            // wait MS
     WaitLog,         // wait-log "TEXT" [MS]
     WaitUntil,       // wait-until NAME PROPERTY "VALUE" [MS]
+    WaitIdle,        // wait-idle [MS]
     Click,           // click NAME
     Select,          // select NAME INDEX|"TEXT"
     Type,            // type NAME "TEXT"
@@ -44,7 +45,7 @@ struct ScriptCommand {
     bool dark = false;     // theme: the dark palette rather than the style's own
 };
 
-// Default time-out of wait-log and wait-until, in milliseconds.
+// Default time-out of wait-log, wait-until and wait-idle, in milliseconds.
 inline constexpr int kWaitLogDefaultMs = 10000;
 
 // The properties that expect and expect-contains can read.

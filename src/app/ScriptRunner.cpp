@@ -100,6 +100,18 @@ void ScriptRunner::step() {
             return;
         }
     }
+    if (waitingForIdle_) {
+        if (idle()) {
+            waitingForIdle_ = false;
+        } else if (clock_.elapsed() >= waitDeadlineMs_) {
+            fail(1, waitCommand_.line,
+                 QStringLiteral("expected no operation in progress within %1 ms").arg(waitCommand_.number));
+            return;
+        } else {
+            timer_.start(kLogPollMs);
+            return;
+        }
+    }
     if (waitingForLog_) {
         if (pollLog()) {
             waitingForLog_ = false;
@@ -149,6 +161,12 @@ void ScriptRunner::execute(const ScriptCommand& cmd) {
             if (waitingForProperty_) timer_.start(kLogPollMs);
             break;
         }
+        case ScriptOp::WaitIdle:
+            waitCommand_ = cmd;
+            waitDeadlineMs_ = clock_.elapsed() + cmd.number;
+            waitingForIdle_ = !idle();
+            if (waitingForIdle_) timer_.start(kLogPollMs);
+            break;
         case ScriptOp::Click:
             if (QObject* target = control(cmd)) conclude(scripting::clickControl(target, cmd.name));
             break;

@@ -29,6 +29,9 @@ struct ScriptHooks {
     // Puts the bench of a bench file in place of the simulated one, as if the adapter were
     // unplugged and another bench plugged in; returns an error text, empty on success.
     std::function<QString(const QString& benchFile)> switchBench;
+    // True while a device operation runs (a user's, the connection's or an automatic check);
+    // without it wait-idle finds the program idle.
+    std::function<bool()> busy;
 };
 
 class ScriptRunner : public QObject {
@@ -77,6 +80,7 @@ class ScriptRunner : public QObject {
     bool pollLog();
     // Whether the wait-until condition holds; seen gets the value read (or why none was).
     bool pollProperty(QString& seen);
+    bool idle() const { return !hooks_.busy || !hooks_.busy(); }
     QString currentLog() const;
     void expectProperty(const ScriptCommand& cmd);
     void expectLog(const ScriptCommand& cmd);
@@ -105,9 +109,10 @@ class ScriptRunner : public QObject {
     int refusedLine_ = -1;
     QString refusal_;
 
-    // wait-log or wait-until in progress
+    // wait-log, wait-until or wait-idle in progress
     bool waitingForLog_ = false;
     bool waitingForProperty_ = false;
+    bool waitingForIdle_ = false;
     ScriptCommand waitCommand_;
     qint64 waitDeadlineMs_ = 0;
     qsizetype logCursor_ = 0;  // wait-log searches from here; moves past each match

@@ -109,6 +109,10 @@ void AutoConnection::AutoConnManager() {
                 AutoConnStat = AUTOCONN_CONNECT_INTERFACE;
             } else if (d_.prd.Prd_connected == 0) {
                 AutoConnStat = AUTOCONN_SUSPENDED;
+            } else if (d_.cs.Actual_communication == 1) {
+                // The link is set up for a module wired to the cable: the product cannot hear a
+                // check, and its silence would have it rebooted for nothing. Checking resumes
+                // once an operation gives the link back to the product.
             } else {
                 d_.cs.AutoConnCmd = true;
                 d_.hs.AutoConnDataReceived = false;

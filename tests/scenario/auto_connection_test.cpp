@@ -55,6 +55,36 @@ TEST_F(AutoConnectionTest, ProductThatFallsSilentIsRebootedOnceThenSuspended) {
     EXPECT_EQ(identificationFrames(), frames);  // suspended: no more checks
 }
 
+// A module wired to the cable takes the link over after the first connection; the product cannot
+// answer a check then, so none is sent (the product would be rebooted for nothing), until an
+// operation on the product gives the link back.
+TEST_F(AutoConnectionTest, NoChecksWhileTheLinkIsTheDirectModules) {
+    std::string error;
+    auto bench = sim::loadBenchFile(DRAVIK_SOURCE_DIR "/data/benches/vrak2-direct.json", error);
+    ASSERT_TRUE(bench) << error;
+    open(*bench);
+    const auto allSlotsAsked = [&] {
+        for (const auto& f : rig->frames())
+            if (f.frame.size() > 4 && f.frame[1] == kDestProduct && f.frame[4] == 0x0C) return true;
+        return false;
+    };
+    ASSERT_TRUE(rig->runFor(120000, [&] { return allSlotsAsked() && !rig->controller->handler().ProcessIsInProgress(false); }));
+    ASSERT_EQ(rig->s().connection.Actual_communication, 1);
+    const int frames = identificationFrames();
+    rig->runFor(30000);
+    EXPECT_EQ(identificationFrames(), frames);
+    EXPECT_EQ(rig->log().count("AutoConn: Reboot product"), 0);
+    EXPECT_EQ(rig->s().product.Prd_connected, 1);
+
+    rig->controller->panelOperations().button_ReadParameters_Click();
+    ASSERT_TRUE(rig->runFor(60000, [&] { return rig->s().connection.Actual_communication == 2 &&
+                                                   !rig->controller->handler().ProcessIsInProgress(false); }));
+    const int checks = rig->log().count("AutoConn: Identification ");
+    rig->runFor(10000);
+    EXPECT_GE(rig->log().count("AutoConn: Identification ") - checks, 4);
+    EXPECT_EQ(rig->log().count("AutoConn: Reboot product"), 0);
+}
+
 TEST_F(AutoConnectionTest, AtMostTwoRebootsInARow) {
     open();
     ASSERT_TRUE(rig->runFor(30000, [&] { return manager().AutoConnStat == AUTOCONN_CHECK_ANSWER; }));

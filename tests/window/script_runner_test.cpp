@@ -152,6 +152,22 @@ TEST(ScriptRunner, WaitLogWaitsForTextAppendedLaterAndMovesPastEachMatch) {
         << r.err.toStdString();
 }
 
+// wait-idle goes on once no operation runs, and fails when one is still running at its limit.
+TEST(ScriptRunner, WaitIdleWaitsForTheOperationToEnd) {
+    Fixture f;
+    bool busy = true;
+    ScriptHooks hooks;
+    hooks.busy = [&] { return busy; };
+    QTimer::singleShot(60, [&] { busy = false; });
+    QTimer::singleShot(200, [&] { busy = true; });
+    const RunResult r = run(f, QStringLiteral("wait-idle 1000\nclick button\nwait 300\nwait-idle 50\nclick button\n"),
+                            hooks);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(f.clicks, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("line 4: expected no operation in progress within 50 ms")))
+        << r.err.toStdString();
+}
+
 // wait-until polls a property until it reads the value, also of a control that appears later, and
 // fails with what it saw last when the time runs out.
 TEST(ScriptRunner, WaitUntilWaitsForAPropertyAndFailsWithTheLastValueSeen) {
