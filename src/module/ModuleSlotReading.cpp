@@ -182,7 +182,9 @@ void EnterModule::writeSelection() {
     sendWriteSlots();
 }
 
-// The item at the 1-based position Slot_Num, with its four slot state bytes.
+// The item at the 1-based position Slot_Num, with its four slot state bytes, addressed by its own
+// slot number: an older version left out of the list would otherwise shift every later item onto
+// its neighbour's slot.
 void EnterModule::sendWriteSlots() {
     QListWidget* list = controls().checkedListBox_ProtocolSelection;
     QListWidgetItem* item = list->item(d_.st.Slot_Num - 1);
@@ -194,7 +196,7 @@ void EnterModule::sendWriteSlots() {
     }
     const Programmer p = item->data(Qt::UserRole).value<Programmer>();
     dataBuffer& tx = d_.hs.TxBuffer_usb;
-    tx[kData] = d_.st.Slot_Num;
+    tx[kData] = p.Decode_number;
     tx[kData + 1] = p.Slot_mem1;
     tx[kData + 2] = p.Slot_mem2;
     tx[kData + 3] = p.Slot_mem3;

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <array>
+#include <map>
 
+#include "module/Programmer.h"
 #include "support/ScenarioRig.h"
 
 using namespace dravik;
@@ -97,6 +100,36 @@ TEST_F(ModuleBenchTest, ModuleThroughTheProductShowsItsParameters) {
     ASSERT_GE(module().panel().count(), 1);
     EXPECT_EQ(module().panel().combo(0)->currentText(), QStringLiteral("Protocol 1"));
     EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+}
+
+// The list leaves out version 3 of CAN PASSENGER (slot 1) for version 4 (slot 2): each written item
+// still lands on its own slot, and the left-out slot keeps its state.
+TEST_F(ModuleBenchTest, WrittenSelectionReachesEachItemsOwnSlot) {
+    connect("vrak2-direct.json");
+    QListWidget* list = module().controls().checkedListBox_ProtocolSelection;
+    ASSERT_GT(list->count(), 1);
+    ASSERT_EQ(list->item(0)->data(Qt::UserRole).value<Programmer>().Decode_number, 2);
+    std::vector<std::array<std::uint8_t, 4>> before;
+    rig->lib->withBench([&](sim::Bench& b) {
+        for (const auto& slot : b.config().module.allSlots) before.push_back(slot.state);
+    });
+    list->item(0)->setCheckState(Qt::Checked);
+    list->item(1)->setCheckState(Qt::Unchecked);
+    std::map<int, std::uint8_t> wanted;  // slot number to its first state byte
+    for (int i = 0; i < list->count(); ++i) {
+        const Programmer p = list->item(i)->data(Qt::UserRole).value<Programmer>();
+        wanted[p.Decode_number] = p.Slot_mem1;
+    }
+    module().button_Set_Selected_Protocols_Click();
+    ASSERT_TRUE(rest());
+    rig->lib->withBench([&](sim::Bench& b) {
+        const auto& table = b.config().module.allSlots;
+        for (std::size_t n = 1; n <= table.size(); ++n) {
+            const auto w = wanted.find(static_cast<int>(n));
+            const std::uint8_t expected = w != wanted.end() ? w->second : before[n - 1][0];
+            EXPECT_EQ(table[n - 1].state[0], expected) << "slot " << n;
+        }
+    });
 }
 
 TEST_F(ModuleBenchTest, LockedModuleRefusesTheSelection) {
