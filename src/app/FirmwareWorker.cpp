@@ -1,7 +1,5 @@
 #include "app/FirmwareWorker.h"
 
-#include <QPointer>
-
 namespace dravik {
 
 FirmwareWorker::~FirmwareWorker() {
@@ -16,8 +14,7 @@ void FirmwareWorker::start(std::function<bool(const Report&)> work, Report progr
     thread_ =
         std::thread([this, work = std::move(work), progress = std::move(progress), done = std::move(done)] {
             const Report post = [this, progress](int percent, const QString& text) {
-                QMetaObject::invokeMethod(
-                    this, [progress, percent, text] { progress(percent, text); }, Qt::QueuedConnection);
+                reports_.post([progress, percent, text] { progress(percent, text); });
             };
             bool result = false;
             bool completed = true;
@@ -26,13 +23,10 @@ void FirmwareWorker::start(std::function<bool(const Report&)> work, Report progr
             } catch (...) {
                 completed = false;  // the worker ended with an error: no message, the window recovers
             }
-            QMetaObject::invokeMethod(
-                this,
-                [this, done, completed, result] {
-                    busy_ = false;
-                    done(completed, result);
-                },
-                Qt::QueuedConnection);
+            reports_.post([this, done, completed, result] {
+                busy_ = false;
+                done(completed, result);
+            });
         });
 }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <thread>
 
+#include "app/Mailbox.h"
 #include "firmware/FirmwareView.h"
 
 namespace dravik {
@@ -22,6 +23,7 @@ class FirmwareWorker final : public QObject, public FirmwareRunner {
 
   private:
     bool busy_ = false;
+    Mailbox reports_;
     std::thread thread_;
 };
 

@@ -46,14 +46,11 @@ void WorkerThread::loop() {
             go_ = false;
         }
         const int result = work_();
-        QMetaObject::invokeMethod(
-            this,
-            [this, result] {
-                busy_ = false;
-                auto done = done_;
-                done(result);
-            },
-            Qt::QueuedConnection);
+        results_.post([this, result] {
+            busy_ = false;
+            auto done = done_;
+            done(result);
+        });
     }
 }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/Mailbox.h"
 #include "connection/AsyncRunner.h"
 
 namespace dravik {
@@ -26,6 +27,7 @@ private:
     void loop();
 
     QTimer delay_;
+    Mailbox results_;
     std::function<int()> work_;
     std::function<void(int)> done_;
     bool busy_ = false;

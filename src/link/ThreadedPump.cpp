@@ -27,6 +27,7 @@ ThreadedPump::ThreadedPump(Clock& clock, CommandHandler& handler, LogView& log, 
     holdTimer_.setSingleShot(true);
     holdTimer_.setTimerType(Qt::PreciseTimer);
     connect(&holdTimer_, &QTimer::timeout, this, [this] { startNow(); });
+    connect(this, &ThreadedPump::runHandedOver, this, &ThreadedPump::takeHandedOverRun, Qt::QueuedConnection);
     worker_ = std::thread([this] { workerLoop(); });
 }
 
@@ -114,9 +115,17 @@ void ThreadedPump::workerLoop() {
         lastRunFast_.store(SteadyClock::now() - t0 < kFastRun, std::memory_order_release);
         int expected = kRunning;
         if (phase_.compare_exchange_strong(expected, kFinished, std::memory_order_acq_rel)) continue;
-        // The UI thread stopped waiting: report through its event queue.
-        QMetaObject::invokeMethod(this, [this] { afterRun(); }, Qt::QueuedConnection);
+        // The UI thread stopped waiting: report through its event queue. The run's results are
+        // published by the store below and taken by the acquiring exchange on the UI thread, so
+        // the hand-over does not rest on the event queue's locking alone.
+        phase_.store(kHandedOver, std::memory_order_release);
+        emit runHandedOver();
     }
+}
+
+void ThreadedPump::takeHandedOverRun() {
+    phase_.exchange(kClaimed, std::memory_order_acq_rel);
+    afterRun();
 }
 
 }  // namespace dravik

@@ -26,13 +26,18 @@ public:
     ThreadedPump(Clock& clock, CommandHandler& handler, LogView& log, QObject* parent = nullptr);
     ~ThreadedPump() override;
 
+signals:
+    // Emitted by the worker when the UI thread stopped waiting for its run (queued to the UI).
+    void runHandedOver();
+
 protected:
     void scheduleRun(std::int64_t atUs) override;
 
 private:
-    enum Phase : int { kIdle, kRunning, kFinished, kClaimed, kPosted };
+    enum Phase : int { kIdle, kRunning, kFinished, kClaimed, kPosted, kHandedOver };
 
     void startNow();
+    void takeHandedOverRun();
     void launch();
     bool waitBriefly();
     void workerLoop();
