@@ -29,8 +29,8 @@ struct ScriptHooks {
     // Puts the bench of a bench file in place of the simulated one, as if the adapter were
     // unplugged and another bench plugged in; returns an error text, empty on success.
     std::function<QString(const QString& benchFile)> switchBench;
-    // True while a device operation runs (a user's, the connection's or an automatic check);
-    // without it wait-idle finds the program idle.
+    // True while a product connection, read, write or module operation runs; without it
+    // wait-idle finds the program idle.
     std::function<bool()> busy;
 };
 

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     if (!script.isEmpty()) {
         ScriptHooks hooks;
         hooks.logText = [&window] { return window.logText(); };
-        hooks.busy = [&window] { return window.controller().handler().ProcessIsInProgress(false); };
+        hooks.busy = [&window] { return window.controller().handler().panelOperationRunning(); };
         if (bench != nullptr) {
             hooks.setPlugged = [bench](bool on) { bench->setPlugged(on); };
             // A relative bench file is looked for beside the bench the run started with.

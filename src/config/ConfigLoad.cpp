@@ -14,8 +14,9 @@ const QString kOpenCaption = QStringLiteral("Open configuration file");
 }  // namespace
 
 void ConfigurationFile::button_LoadParameters_Click() {
+    if (refusedWhileBusy()) return;
     const QString path = d_.files.chooseFile(dialogRequest(FileDialogRequest::Mode::Open));
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || refusedWhileBusy()) return;
     CfgProductLoadFile(path);
 }
 

@@ -45,12 +45,20 @@ void ConfigurationFile::endProgress() {
     d_.progress.setProgressValue(0);
 }
 
+bool ConfigurationFile::refusedWhileBusy() {
+    if (!d_.panelsBusy || !d_.panelsBusy()) return false;
+    d_.dialogs.message(QStringLiteral("There is another process in progress"), QStringLiteral("Command"));
+    return true;
+}
+
+// Asked before the dialog and again after it: an operation may have started while it was open.
 void ConfigurationFile::SaveParameters() {
+    if (refusedWhileBusy()) return;
     const FileDialogRequest request = dialogRequest(FileDialogRequest::Mode::Save);
     // The default folders are where technicians look for backups; the dialog starts there.
     if (!request.startFolder.isEmpty()) QDir().mkpath(request.startFolder);
     const QString path = d_.files.chooseFile(request);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || refusedWhileBusy()) return;
     QStringList notSaved;
     const QByteArray bytes = writeConfigDocument(buildDocument(&notSaved));
     // Only a file that is really there becomes the current one: "Download" loads it again.

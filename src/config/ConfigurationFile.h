@@ -49,6 +49,10 @@ class ConfigurationFile {
         FileDialogs& files;
         ConfigFileView& view;
         std::function<QString()> dataFolder;  // the main data folder
+        // True while an operation reads or writes the panels (connection, read, set, module):
+        // a backup saved then would hold values not read yet, and one opened then would be
+        // overwritten or half written. Empty: never busy.
+        std::function<bool()> panelsBusy = {};
     };
 
     explicit ConfigurationFile(Deps d) : d_(std::move(d)) {}
@@ -87,6 +91,8 @@ class ConfigurationFile {
     void applyProductParameter(const ConfigProductParameter& p);
     bool applyModuleParameters(const ConfigModuleParameters& m);
     void refuse(const QString& caption, const QString& text, const QString& logLine);
+    // Says so and returns true while the panels are busy.
+    bool refusedWhileBusy();
 
     Deps d_;
     ConfigModulePort* module_ = nullptr;

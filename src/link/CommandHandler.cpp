@@ -149,6 +149,14 @@ bool CommandHandler::machineAwaitsPump() const {
            m_.EnterModule_state != kEnterModuleWaiting;
 }
 
+bool CommandHandler::panelOperationRunning() const {
+    const bool productRests =
+        m_.EnterProduct_state == kEnterProductIdle || m_.EnterProduct_state == kEnterProductWaitAnswer;
+    const bool functionsRest = m_.EnterFunctions_state == kEnterFunctionsIdle ||
+                               m_.EnterFunctions_state == kEnterFunctionsWaiting;
+    return !(productRests && functionsRest && m_.EnterModule_state == kEnterModuleWaiting);
+}
+
 bool CommandHandler::ProcessIsInProgress(bool showMessage) {
     const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
     const bool handlerIdle = st == HANDLER_ANSWERED || (st == HANDLER_READY && s_.TxRequest.load() == 0);

@@ -41,6 +41,10 @@ public:
     // Some machine waits for its next step, or the handler for its next run. The pump must not
     // rest in this condition (the controller's tick wakes a pump found resting in it).
     bool machineAwaitsPump() const;
+    // A product connection, read, write or module operation is under way: the panels are being
+    // filled or written. The interface machine and a lone command (the automatic connection's
+    // check) do not count, nor do machines that have not been started since the program began.
+    bool panelOperationRunning() const;
     bool ProcessIsInProgress(bool showMessage);
     bool CommandIsInProgress(bool showMessage);
     void ResetAllProcesses();

@@ -66,6 +66,7 @@ struct MachineStates {
 
 inline constexpr int kEnterProductIdle = 0;
 inline constexpr int kEnterProductWaitAnswer = 3;
+inline constexpr int kEnterFunctionsIdle = 0;  // never started since the program began
 inline constexpr int kEnterFunctionsWaiting = 11;
 inline constexpr int kEnterModuleWaiting = 22;
 

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QWidget>
 #include <deque>
+#include <functional>
+#include <utility>
 
 #include "config/ConfigReader.h"
 #include "config/ConfigurationFile.h"
@@ -24,6 +26,7 @@ class FakeFiles : public FileDialogs {
   public:
     QString chooseFile(const FileDialogRequest& request) override {
         asked.push_back(request);
+        if (whileOpen) std::exchange(whileOpen, nullptr)();
         if (answers.empty()) return {};
         const QString a = answers.front();
         answers.pop_front();
@@ -31,6 +34,7 @@ class FakeFiles : public FileDialogs {
     }
     std::deque<QString> answers;
     std::vector<FileDialogRequest> asked;
+    std::function<void()> whileOpen;  // what happens while the next dialog is open
 };
 
 class FakeConfigView : public ConfigFileView {
@@ -116,7 +120,8 @@ struct ConfigurationTest : ::testing::Test {
         view = std::make_unique<FakeConfigView>(panel(), container);
         cfg = std::make_unique<ConfigurationFile>(ConfigurationFile::Deps{
             s().product, s().module, panel(), rig->controller->panelOperations(), rig->logView, rig->progress,
-            rig->dialogs, files, *view, [this] { return rig->dataDir.path(); }});
+            rig->dialogs, files, *view, [this] { return rig->dataDir.path(); },
+            [this] { return rig->controller->handler().panelOperationRunning(); }});
         cfg->setModulePort(&port);
         port.setEntries({{7, 1, 1, 2}, {7, 1, 5, 2}, {7, 2, 2, 2}, {9, 1, 3, 1}});
         port.selection.Decode_toSet = 7;
@@ -207,6 +212,37 @@ TEST_F(ConfigurationTest, ACancelledDialogChangesNothing) {
     EXPECT_TRUE(cfg->fileName().isEmpty());
     EXPECT_FALSE(view->groupVisible);
     EXPECT_EQ(port.clears, 0);
+}
+
+// While a read runs, a backup would hold values not read yet and an opened file would be overwritten
+// by the read: both are refused, also when the read starts while the dialog is open.
+TEST_F(ConfigurationTest, SaveAndOpenAreRefusedWhileAnOperationRuns) {
+    connect();
+    const QString saved = save(QStringLiteral("before.bkd"));
+    const int refusals = messages(QStringLiteral("There is another process in progress"));
+    PanelOperations& ops = rig->controller->panelOperations();
+
+    ops.buttonReadAll_Click();
+    ASSERT_TRUE(rig->controller->handler().panelOperationRunning());
+    const std::size_t asked = files.asked.size();
+    save(QStringLiteral("during.bkd"));
+    open(saved);
+    EXPECT_EQ(files.asked.size(), asked);  // refused before any dialog
+    files.answers.clear();
+    ASSERT_TRUE(rest());
+
+    files.whileOpen = [&] { ops.buttonReadAll_Click(); };
+    save(QStringLiteral("during.bkd"));
+    files.whileOpen = [&] { ops.buttonReadAll_Click(); };
+    ASSERT_TRUE(rest());
+    open(saved);
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("during.bkd"))));
+    EXPECT_EQ(messages(QStringLiteral("There is another process in progress")) - refusals, 4);
+    EXPECT_EQ(cfg->fileName(), saved);
+    ASSERT_TRUE(rest());
+    files.answers.clear();
+    EXPECT_EQ(save(QStringLiteral("after.bkd")), path(QStringLiteral("after.bkd")));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("after.bkd"))));
 }
 
 TEST_F(ConfigurationTest, OpeningOnAFreshPanelSelectsTheSavedValuesInRed) {
