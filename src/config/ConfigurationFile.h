@@ -70,7 +70,10 @@ class ConfigurationFile {
     // True when the file was applied and product and module were compatible.
     bool CfgProductLoadFile(const QString& path);
     // "Download": the current file again.
-    bool reloadCurrent() { return !CfgProductFileName.isEmpty() && CfgProductLoadFile(CfgProductFileName); }
+    // Refused like Open while a panel operation runs.
+    bool reloadCurrent() {
+        return !CfgProductFileName.isEmpty() && !refusedWhileBusy() && CfgProductLoadFile(CfgProductFileName);
+    }
 
     const QString& fileName() const { return CfgProductFileName; }
 

@@ -11,6 +11,14 @@ bool takeOverFromAutoConnection(ConnectionState& cs, CommandHandler& handler) {
     return true;
 }
 
+bool otherOperationHalfWay(const ConnectionState& cs, const MachineStates& ms, int mine) {
+    if (cs.Working_parameters == mine) return false;
+    if (cs.Working_parameters == 1)
+        return ms.EnterFunctions_state != kEnterFunctionsIdle && ms.EnterFunctions_state != kEnterFunctionsWaiting;
+    if (cs.Working_parameters == 2) return ms.EnterModule_state != kEnterModuleWaiting;
+    return false;
+}
+
 bool takeOverForUserOperation(ConnectionState& cs, CommandHandler& handler) {
     return takeOverFromAutoConnection(cs, handler) || !handler.CommandIsInProgress(true);
 }
@@ -109,10 +117,11 @@ void AutoConnection::AutoConnManager() {
                 AutoConnStat = AUTOCONN_CONNECT_INTERFACE;
             } else if (d_.prd.Prd_connected == 0) {
                 AutoConnStat = AUTOCONN_SUSPENDED;
-            } else if (d_.cs.Actual_communication == 1) {
+            } else if (d_.cs.Actual_communication == 1 && d_.cs.Reboot == 0) {
                 // The link is set up for a module wired to the cable: the product cannot hear a
                 // check, and its silence would have it rebooted for nothing. Checking resumes
-                // once an operation gives the link back to the product.
+                // once an operation gives the link back to the product, or once the link is in
+                // doubt (a reconnection or a module time-out asks for a new set-up).
             } else {
                 d_.cs.AutoConnCmd = true;
                 d_.hs.AutoConnDataReceived = false;

@@ -67,4 +67,10 @@ private:
 // command is stopped and its check forgotten. Returns whether there was one.
 bool takeOverFromAutoConnection(ConnectionState& cs, CommandHandler& handler);
 
+// Whether the machine the pump steps on the product (`Working_parameters`: 1 functions, 2 module)
+// is half-way through an operation other than the caller's machine `mine`. Between two of its
+// commands the handler is idle, but an operation of the other machine started then would switch
+// the pump away and leave this one frozen half-way: such a start is refused.
+bool otherOperationHalfWay(const ConnectionState& cs, const MachineStates& ms, int mine);
+
 }  // namespace dravik

@@ -270,12 +270,13 @@ void ProductConnection::closeToolStripMenuItem_Click() {
     d_.hs.Output_value = kOutputsAllOff;
     d_.hs.Baudrate_value = 0;
     d_.hs.SendingCmd = MBUS_SETUP;
-    if (d_.cs.Actual_communication == 2) {
-        d_.ms.EnterFunctions_state = kEnterFunctionsWaiting;
+    if (d_.cs.Actual_communication == 2)
         d_.log.appendLog(QStringLiteral("AutoConn: EnterFunc_sta = 3 EnterFunc_WAITING ") + kCrLf);
-    } else if (d_.cs.Actual_communication == 1) {
-        d_.ms.EnterModule_state = kEnterModuleWaiting;
-    }
+    // Both machines rest whichever device the link was set up for: a module behind the product
+    // works over the product's link, and its operation would otherwise stay half-way with nothing
+    // left to step it.
+    d_.ms.EnterFunctions_state = kEnterFunctionsWaiting;
+    d_.ms.EnterModule_state = kEnterModuleWaiting;
     d_.iface.Clear_Form();
     d_.iface.Reset_Tools();
     // The supply really goes off: the product machine sends the setup and, with the script

@@ -82,7 +82,7 @@ class EnterModule {
     void button_SetProtocol_Click();
     void button_Read_All_Protocols_Click();
     void button_Set_Selected_Protocols_Click();
-    void button_ResetProtocols_Click() { ResetProtocol_fnc(); }
+    void button_ResetProtocols_Click();
     void button_lock_unlock_protection_Click();
     void button_read_log_Click();
     void button_reset_log_Click();

@@ -37,7 +37,24 @@ void EnterModule::module_protection() { startOperation(OP_PROTECTION, true); }
 void EnterModule::READ_Log_fnc() { startOperation(OP_READ_LOGS, true); }
 void EnterModule::CLEAR_Log_fnc() { startOperation(OP_CLEAR_LOGS, true); }
 
-bool EnterModule::userGuard() { return takeOverForUserOperation(d_.cs, d_.handler); }
+// A product operation half-way (its handler idle in a pause) keeps the pump: the module operation
+// waits, or the product's would be left frozen.
+bool EnterModule::userGuard() {
+    if (!takeOverForUserOperation(d_.cs, d_.handler)) return false;
+    if (!otherOperationHalfWay(d_.cs, d_.ms, 2)) return true;
+    d_.log.appendLog(kWaitPrevious);
+    return false;
+}
+
+// The menu item has no guard of its own beyond the handler's idle test; it still waits for a
+// product operation half-way.
+void EnterModule::button_ResetProtocols_Click() {
+    if (otherOperationHalfWay(d_.cs, d_.ms, 2)) {
+        d_.log.appendLog(kWaitPrevious);
+        return;
+    }
+    ResetProtocol_fnc();
+}
 
 void EnterModule::button_ReadProtocols_Click() {
     if (!userGuard()) return;

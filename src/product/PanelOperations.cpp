@@ -60,7 +60,17 @@ bool PanelOperations::startMachine(std::uint8_t operation) {
 
 bool PanelOperations::guardedStart(const QString& progressText) {
     if (!takeOverFromAutoConnection(d_.cs, d_.handler) && d_.handler.CommandIsInProgress(true)) return false;
+    if (moduleOperationHalfWay()) return false;
     d_.progress.setProgressText(progressText, true);
+    return true;
+}
+
+// A module operation half-way (its handler idle in a pause) keeps the pump: the product operation
+// waits, or the module's would be left frozen. Nothing of the running operation is touched.
+bool PanelOperations::moduleOperationHalfWay() {
+    if (!otherOperationHalfWay(d_.cs, d_.ms, 1)) return false;
+    d_.log.appendLog(kWaitPrevious + kCrLf);
+    d_.progress.setProgressText(kWaitPrevious, true);
     return true;
 }
 
@@ -68,6 +78,7 @@ bool PanelOperations::guardedStart(const QString& progressText) {
 // command makes them refuse, visibly.
 bool PanelOperations::takeOverIdleHandler() {
     takeOverFromAutoConnection(d_.cs, d_.handler);
+    if (moduleOperationHalfWay()) return false;
     if (handlerIdle()) return true;
     refuse(kWaitPrevious);
     return false;

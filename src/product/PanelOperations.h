@@ -66,6 +66,7 @@ class PanelOperations {
   private:
     bool handlerIdle();
     bool takeOverIdleHandler();
+    bool moduleOperationHalfWay();
     // Shown in the log and the progress label.
     void refuse(const QString& text);
     bool startMachine(std::uint8_t operation);

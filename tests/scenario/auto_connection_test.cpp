@@ -85,6 +85,26 @@ TEST_F(AutoConnectionTest, NoChecksWhileTheLinkIsTheDirectModules) {
     EXPECT_EQ(rig->log().count("AutoConn: Reboot product"), 0);
 }
 
+// A reconnection gives the link back to the product before anything else: stopped right after the
+// product is found (before the functions set the link up again), the checks must come back.
+TEST_F(AutoConnectionTest, ChecksComeBackWhenTheLinkIsInDoubt) {
+    std::string error;
+    auto bench = sim::loadBenchFile(DRAVIK_SOURCE_DIR "/data/benches/vrak2-direct.json", error);
+    ASSERT_TRUE(bench) << error;
+    open(*bench);
+    ASSERT_TRUE(rig->runFor(120000, [&] { return rig->s().connection.Actual_communication == 1 &&
+                                                    !rig->controller->handler().ProcessIsInProgress(false); }));
+    const int found = rig->log().count("Found product");
+    rig->controller->autoConn().RebootConnectProduct();
+    ASSERT_TRUE(rig->runFor(30000, [&] { return rig->log().count("Found product") > found; }));
+    rig->controller->handler().StopProcess();
+    ASSERT_EQ(rig->s().connection.Actual_communication, 1);
+    const int frames = identificationFrames();
+    rig->runFor(10000);
+    EXPECT_GE(identificationFrames() - frames, 3);
+    EXPECT_EQ(rig->log().count("AutoConn: Reboot product"), 0);
+}
+
 TEST_F(AutoConnectionTest, AtMostTwoRebootsInARow) {
     open();
     ASSERT_TRUE(rig->runFor(30000, [&] { return manager().AutoConnStat == AUTOCONN_CHECK_ANSWER; }));

@@ -229,6 +229,16 @@ TEST_F(ConfigurationTest, SaveAndOpenAreRefusedWhileAnOperationRuns) {
     open(saved);
     EXPECT_EQ(files.asked.size(), asked);  // refused before any dialog
     files.answers.clear();
+    // "Download" loads the current file again: refused too, also between two commands of the read.
+    ASSERT_TRUE(rig->runFor(10000, [&] {
+        const HandlerState& hs = s().link;
+        return rig->controller->handler().panelOperationRunning() &&
+               hs.CmdHandler_state.load() == HANDLER_READY && hs.TxRequest.load() == 0;
+    }));
+    const int beforeDownload = messages(QStringLiteral("There is another process in progress"));
+    ops.reloadConfiguration = [this] { return cfg->reloadCurrent(); };
+    ops.buttonCfgDownload_Click();
+    EXPECT_EQ(messages(QStringLiteral("There is another process in progress")), beforeDownload + 1);
     ASSERT_TRUE(rest());
 
     files.whileOpen = [&] { ops.buttonReadAll_Click(); };
@@ -237,7 +247,7 @@ TEST_F(ConfigurationTest, SaveAndOpenAreRefusedWhileAnOperationRuns) {
     ASSERT_TRUE(rest());
     open(saved);
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("during.bkd"))));
-    EXPECT_EQ(messages(QStringLiteral("There is another process in progress")) - refusals, 4);
+    EXPECT_EQ(messages(QStringLiteral("There is another process in progress")) - refusals, 5);
     EXPECT_EQ(cfg->fileName(), saved);
     ASSERT_TRUE(rest());
     files.answers.clear();

@@ -132,6 +132,47 @@ TEST_F(ModuleBenchTest, WrittenSelectionReachesEachItemsOwnSlot) {
     });
 }
 
+// Between two commands of a running operation the handler is idle (the pause after a link set-up).
+// An operation of the other machine started then would switch the pump away and leave the running
+// one frozen half-way: it is refused, and the running operation ends.
+TEST_F(ModuleBenchTest, AnOperationOfTheOtherMachineWaitsForTheRunningOne) {
+    struct Case {
+        const char* name;
+        std::function<void(ModuleBenchTest&)> start;
+        int runningMachine;  // Working_parameters of the running operation
+        std::function<void(ModuleBenchTest&)> intrude;
+    };
+    const Case cases[] = {
+        {"module log read during a product read",
+         [](ModuleBenchTest& t) { t.rig->controller->panelOperations().button_ReadParameters_Click(); }, 1,
+         [](ModuleBenchTest& t) { t.module().button_read_log_Click(); }},
+        {"product read during the module read of a connection",
+         [](ModuleBenchTest& t) { t.rig->controller->autoConn().RebootConnectProduct(); }, 2,
+         [](ModuleBenchTest& t) { t.rig->controller->panelOperations().button_ReadParameters_Click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connect("vrak2-locked.json");
+        const auto handlerIdle = [&] {
+            const HandlerState& hs = rig->s().link;
+            const auto st = hs.CmdHandler_state.load();
+            return st == HANDLER_READY && hs.TxRequest.load() == 0;
+        };
+        c.start(*this);
+        ASSERT_TRUE(rig->runFor(60000, [&] {
+            return rig->s().connection.Working_parameters == c.runningMachine &&
+                   rig->controller->handler().panelOperationRunning() && handlerIdle();
+        }));
+        const int refusals = rig->log().count("Wait until the previous command is completed!");
+        c.intrude(*this);
+        EXPECT_EQ(rig->log().count("Wait until the previous command is completed!"), refusals + 1);
+        ASSERT_TRUE(rest());
+        EXPECT_FALSE(rig->controller->handler().panelOperationRunning());
+        EXPECT_EQ(rig->s().machines.EnterFunctions_state, kEnterFunctionsWaiting);
+        EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+    }
+}
+
 TEST_F(ModuleBenchTest, LockedModuleRefusesTheSelection) {
     connect("vrak2-locked.json");
     EXPECT_TRUE(module().controls().pictureBox_padlock_lock->isEnabled());
@@ -201,6 +242,30 @@ TEST_F(ModuleBenchTest, ModuleThroughTheProductIsSetAndReadBack) {
     ASSERT_TRUE(rest());
     EXPECT_EQ(st.module_data, (std::array<std::uint8_t, 3>{5, 1, 3}));
     EXPECT_EQ(st.Mdl_Selected_Parameter_A, 5);
+    EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+}
+
+}  // namespace
+
+namespace {
+
+// "Power off" in the pause of an operation on a module behind the product: nothing is left
+// half-way, so nothing counts as running afterwards.
+TEST_F(ModuleBenchTest, PowerOffInTheMiddleOfAModuleOperationLeavesNothingRunning) {
+    connect("aux31-through-product.json");
+    auto& st = rig->s().moduleStatus;
+    st.ParA_toSet = 5;
+    st.ParB_C_toSet = 0x0D;
+    module().SetProtocol_fnc();
+    ASSERT_TRUE(rig->runFor(10000, [&] {
+        const HandlerState& hs = rig->s().link;
+        return rig->s().machines.EnterModule_state != MODULE_STOPPED &&
+               hs.CmdHandler_state.load() == HANDLER_READY && hs.TxRequest.load() == 0;
+    }));
+    rig->controller->product().closeToolStripMenuItem_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(rig->s().product.Prd_connected, 0);
+    EXPECT_FALSE(rig->controller->handler().panelOperationRunning());
     EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
 }
 
