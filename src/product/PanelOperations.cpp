@@ -33,20 +33,26 @@ PanelOperations::PanelOperations(Deps d) : d_(std::move(d)) {
 
 bool PanelOperations::handlerIdle() { return d_.handler.WatchBus(0, true) == RESULT_IDLE; }
 
-// A refused operation chains nothing: a flag left pending would start a module write at the end
-// of some later read.
+// A refusal touches nothing of the operation that may be running: its chained steps (the module
+// part of "Set all" or "Read all") stay as they are.
 void PanelOperations::refuse(const QString& text) {
+    d_.log.appendLog(text + kCrLf);
+    d_.progress.setProgressText(text, true);
+}
+
+// Without a product nothing runs: the chained steps the refused operation has set are dropped, or
+// a flag left pending would start a module write at the end of some later read.
+void PanelOperations::dropChainedSteps() {
     d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
     d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
     d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
-    d_.log.appendLog(text + kCrLf);
-    d_.progress.setProgressText(text, true);
 }
 
 // Every panel operation starts here: only with a product to talk to, and with the machine's start
 // state set before the pump is woken.
 bool PanelOperations::startMachine(std::uint8_t operation) {
     if (!d_.cs.Interface_connected || d_.prd.Prd_connected != 1) {
+        dropChainedSteps();
         refuse(QStringLiteral("No product connected."));
         return false;
     }
@@ -117,19 +123,19 @@ void PanelOperations::buttonCfgDownload_Click() {
     SetAll();
 }
 
-void PanelOperations::ReadParameters_fnc() {
-    if (d_.handler.CommandIsInProgress(true)) return;
-    if (handlerIdle()) startMachine(OP_READ);
+bool PanelOperations::ReadParameters_fnc() {
+    if (d_.handler.CommandIsInProgress(true)) return false;
+    return handlerIdle() && startMachine(OP_READ);
 }
 
 // An operation started while a command is outstanding would lose its answer, so the set waits
 // for an idle handler like the other starters.
-void PanelOperations::SetParameters_fnc() {
+bool PanelOperations::SetParameters_fnc() {
     if (!handlerIdle()) {
         refuse(kWaitPrevious);
-        return;
+        return false;
     }
-    startMachine(OP_SET);
+    return startMachine(OP_SET);
 }
 
 // The row's text stays red until the read-back after the write shows the product holds it.
@@ -153,22 +159,37 @@ void PanelOperations::DefaultParameters_fnc() {
     if (takeOverIdleHandler()) startMachine(OP_DEFAULTS);
 }
 
+// A refused start puts back the chained steps it had set: they may belong to a running operation.
 void PanelOperations::ReadAll() {
     FunctionState& fs = d_.fs;
+    const ChainedSteps previous = chainedSteps();
     fs.loadConfiguration_Parameters_flag = CHAIN_READ;
     fs.loadConfiguration_SelectedProtocol_flag = CHAIN_READ;
     fs.loadConfiguration_CheckedProtocol_flag =
         d_.mod.Mod_SoftwareType == kReadsAllProtocols ? CHAIN_READ : CHAIN_NONE;
     if (fs.loadConfiguration_Parameters_flag == CHAIN_READ) {
         fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
-        ReadParameters_fnc();
+        if (!ReadParameters_fnc()) restoreChainedSteps(previous);
     }
 }
 
 void PanelOperations::SetAll() {
+    const ChainedSteps previous = chainedSteps();
     if (takesPartInSetAll(d_.mod.Mod_SoftwareType))
         d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_WRITE;
-    SetParameters_fnc();
+    if (!SetParameters_fnc()) restoreChainedSteps(previous);
+}
+
+PanelOperations::ChainedSteps PanelOperations::chainedSteps() const {
+    return {d_.fs.loadConfiguration_Parameters_flag, d_.fs.loadConfiguration_SelectedProtocol_flag,
+            d_.fs.loadConfiguration_CheckedProtocol_flag};
+}
+
+void PanelOperations::restoreChainedSteps(const ChainedSteps& previous) {
+    if (d_.prd.Prd_connected != 1) return;  // dropped: nothing runs
+    d_.fs.loadConfiguration_Parameters_flag = previous.parameters;
+    d_.fs.loadConfiguration_SelectedProtocol_flag = previous.selectedProtocol;
+    d_.fs.loadConfiguration_CheckedProtocol_flag = previous.checkedProtocol;
 }
 
 void PanelOperations::CheckForChanges() {

@@ -50,8 +50,9 @@ class PanelOperations {
     // progress text. Returns whether the operation may go on.
     bool guardedStart(const QString& progressText);
 
-    void ReadParameters_fnc();
-    void SetParameters_fnc();
+    bool ReadParameters_fnc();
+    // Whether the operation started.
+    bool SetParameters_fnc();
     // The button of the 0-based row.
     void FunctionButton_Click(int row);
     void DefaultParameters_fnc();
@@ -69,6 +70,15 @@ class PanelOperations {
     bool moduleOperationHalfWay();
     // Shown in the log and the progress label.
     void refuse(const QString& text);
+    // The steps chained after the running functions operation.
+    struct ChainedSteps {
+        std::uint8_t parameters;
+        std::uint8_t selectedProtocol;
+        std::uint8_t checkedProtocol;
+    };
+    ChainedSteps chainedSteps() const;
+    void dropChainedSteps();
+    void restoreChainedSteps(const ChainedSteps& previous);
     bool startMachine(std::uint8_t operation);
 
     Deps d_;

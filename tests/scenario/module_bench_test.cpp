@@ -270,3 +270,30 @@ TEST_F(ModuleBenchTest, PowerOffInTheMiddleOfAModuleOperationLeavesNothingRunnin
 }
 
 }  // namespace
+
+namespace {
+
+// A row's button clicked while "Set all" waits for an answer is refused; the refusal must leave the
+// running operation whole, its module part included.
+TEST_F(ModuleBenchTest, ARefusedClickLeavesTheRunningSetAllWhole) {
+    connect("aux31-through-product.json");
+    PanelOperations& ops = rig->controller->panelOperations();
+    const std::size_t before = rig->frames().size();
+    ops.buttonSetAll_Click();
+    ASSERT_TRUE(rig->runFor(10000, [&] {
+        const HandlerState& hs = rig->s().link;
+        return rig->s().machines.EnterFunctions_state != kEnterFunctionsWaiting &&
+               (hs.CmdHandler_state.load() != HANDLER_READY || hs.TxRequest.load() != 0);
+    }));
+    const int refusals = rig->log().count("Wait until the previous command is completed!");
+    ops.FunctionButton_Click(0);
+    EXPECT_EQ(rig->log().count("Wait until the previous command is completed!"), refusals + 1);
+    ASSERT_TRUE(rest());
+    const auto frames = rig->frames();
+    bool moduleSet = false;
+    for (std::size_t i = before; i < frames.size(); ++i)
+        moduleSet = moduleSet || (frames[i].frame.size() > 4 && frames[i].frame[4] == 0x0A);
+    EXPECT_TRUE(moduleSet) << "the module part of Set all was dropped";
+}
+
+}  // namespace
