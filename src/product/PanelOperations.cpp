@@ -50,8 +50,10 @@ void PanelOperations::dropChainedSteps() {
 
 // Every panel operation starts here: only with a product to talk to, and with the machine's start
 // state set before the pump is woken.
+bool PanelOperations::productReachable() const { return d_.cs.Interface_connected && d_.prd.Prd_connected == 1; }
+
 bool PanelOperations::startMachine(std::uint8_t operation) {
-    if (!d_.cs.Interface_connected || d_.prd.Prd_connected != 1) {
+    if (!productReachable()) {
         dropChainedSteps();
         refuse(QStringLiteral("No product connected."));
         return false;
@@ -186,7 +188,7 @@ PanelOperations::ChainedSteps PanelOperations::chainedSteps() const {
 }
 
 void PanelOperations::restoreChainedSteps(const ChainedSteps& previous) {
-    if (d_.prd.Prd_connected != 1) return;  // dropped: nothing runs
+    if (!productReachable()) return;  // dropped: nothing runs
     d_.fs.loadConfiguration_Parameters_flag = previous.parameters;
     d_.fs.loadConfiguration_SelectedProtocol_flag = previous.selectedProtocol;
     d_.fs.loadConfiguration_CheckedProtocol_flag = previous.checkedProtocol;

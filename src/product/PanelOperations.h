@@ -77,6 +77,7 @@ class PanelOperations {
         std::uint8_t checkedProtocol;
     };
     ChainedSteps chainedSteps() const;
+    bool productReachable() const;
     void dropChainedSteps();
     void restoreChainedSteps(const ChainedSteps& previous);
     bool startMachine(std::uint8_t operation);
