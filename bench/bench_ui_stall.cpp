@@ -22,7 +22,7 @@
 
 #include "SampleDatabase.h"
 #include "app/DownloadView.h"
-#include "app/ScriptControls.h"
+#include "script/ScriptControls.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 namespace dravik {
 

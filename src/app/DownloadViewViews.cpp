@@ -16,7 +16,7 @@
 #include <QTabWidget>
 
 #include "app/DownloadView.h"
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "app/TabPages.h"
 
 namespace dravik {

@@ -8,7 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/DownloadView.h"
 #include "app/InstallPaths.h"
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "link/UsbInterfaceLibrary.h"

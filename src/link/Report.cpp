@@ -67,11 +67,23 @@ std::uint8_t frameChecksum(const dataBuffer& b, int length) {
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
 
+bool isSecretByte(const dataBuffer& frame, int index) {
+    const CommandInfo& protection = kCommands[MODULE_PROTECTION];
+    if (frame[kDest] != protection.dest || frame[kLength] != protection.length || frame[kCode] != protection.code)
+        return false;
+    // Byte 9 is the lock flag; 10..12 the digits, 13 their sum, then the checksum.
+    return index > kData && index <= kLength + protection.length;
+}
+
 QString byteDump(const dataBuffer& b, int from, int count) {
     static constexpr char kHex[] = "0123456789abcdef";
     QString out;
     out.reserve(count * 3);
     for (int i = from; i < from + count && i < dataBuffer::kSize; ++i) {
+        if (isSecretByte(b, i)) {
+            out.append(QLatin1String("**."));
+            continue;
+        }
         const std::uint8_t v = b[i];
         if (v >= 0x10) out.append(QLatin1Char(kHex[v >> 4]));
         out.append(QLatin1Char(kHex[v & 0x0F]));

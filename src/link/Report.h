@@ -83,7 +83,13 @@ QString commandLogName(int cmd);
 // Sum modulo 256 of bytes 7 .. 7+L-1.
 std::uint8_t frameChecksum(const dataBuffer& b, int length);
 
-// "1.f2.2.2.0.2." — lowercase hex without leading zeros, each byte followed by '.'.
+// Bytes of a frame that carry the module password: the six digits of a MODULE_PROTECTION frame,
+// their sum and the frame checksum that would give the sum away. Every dump and every recording
+// shows them masked; the frame on the wire keeps them.
+bool isSecretByte(const dataBuffer& frame, int index);
+
+// "1.f2.2.2.0.2." — lowercase hex without leading zeros, each byte followed by '.'; a secret byte
+// (isSecretByte) shows as "**.".
 QString byteDump(const dataBuffer& b, int from, int count);
 
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/ScriptParser.h"
+#include "script/ScriptParser.h"
 
 namespace dravik {
 namespace {

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 namespace dravik::scripttest {
 

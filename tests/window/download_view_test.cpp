@@ -18,7 +18,7 @@
 
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
 

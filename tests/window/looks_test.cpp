@@ -16,7 +16,7 @@
 #include <QScreen>
 
 #include "app/DownloadViewUi.h"
-#include "app/ScriptControls.h"
+#include "script/ScriptControls.h"
 #include "app/TabPages.h"
 #include "product/ProductPanel.h"
 

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
-#include "app/ScriptControls.h"
+#include "script/ScriptControls.h"
 #include "app/StatusLogMenu.h"
 
 namespace dravik {

@@ -1,4 +1,4 @@
-#include "app/ScriptParser.h"
+#include "script/ScriptParser.h"
 
 #include <QStringView>
 #include <array>

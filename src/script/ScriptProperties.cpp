@@ -1,4 +1,4 @@
-#include "app/ScriptProperties.h"
+#include "script/ScriptProperties.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

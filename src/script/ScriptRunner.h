@@ -15,7 +15,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/ScriptParser.h"
+#include "script/ScriptParser.h"
 #include "link/Views.h"
 
 namespace dravik {

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QPixmap>
 
-#include "app/ScriptProperties.h"
-#include "app/ScriptRunner.h"
+#include "script/ScriptProperties.h"
+#include "script/ScriptRunner.h"
 
 namespace dravik {
 

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/ScriptControls.h"
+#include "script/ScriptControls.h"
 
 class QObject;
 

@@ -1,4 +1,4 @@
-#include "app/ScriptControls.h"
+#include "script/ScriptControls.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

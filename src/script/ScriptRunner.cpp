@@ -1,11 +1,11 @@
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
-#include "app/ScriptControls.h"
-#include "app/ScriptProperties.h"
+#include "script/ScriptControls.h"
+#include "script/ScriptProperties.h"
 
 namespace dravik {
 
