@@ -51,7 +51,9 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         } else if (arg == QLatin1String("--")) {
             rest.append(arguments.mid(i));
             break;
-        } else if (arg == QLatin1String("--script") && i + 1 < arguments.size()) {
+        } else if ((arg == QLatin1String("--script") || arg == QLatin1String("--record") ||
+                    arg == QLatin1String("--replay")) &&
+                   i + 1 < arguments.size()) {
             rest.append(arg);
             rest.append(arguments[++i]);
         } else if (arg == kSimulate) {
@@ -90,7 +92,17 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         QStringLiteral("FILE"));
     const QCommandLineOption demoOption(
         QStringLiteral("demo"), QStringLiteral("Simulate and run the demo script (or the --script FILE)."));
-    parser.addOptions({help, version, simulateOption, scriptOption, demoOption});
+    const QCommandLineOption recordOption(
+        QStringLiteral("record"),
+        QStringLiteral("Record every exchange with the adapter into FILE as it happens, from the start "
+                       "(a session recording, docs/recording.md). The module password is masked."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption replayOption(
+        QStringLiteral("replay"),
+        QStringLiteral("Play the adapter from the session recording FILE instead of the USB adapter. The "
+                       "first request that differs from the recording stops the program with status 3."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, simulateOption, scriptOption, demoOption, recordOption, replayOption});
 
     if (!parser.parse(rest)) {
         err << "dravik: " << parser.errorText() << "\nTry --help.\n";
@@ -121,6 +133,24 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
     options.demo = parser.isSet(demoOption);
     options.simulate = simulate || options.demo;
     options.scriptPath = parser.value(scriptOption);
+    options.recordPath = parser.value(recordOption);
+    options.replayPath = parser.value(replayOption);
+    if (!options.replayPath.isEmpty() && options.simulate) {
+        err << "dravik: --replay plays the adapter from a recording; it cannot be combined with "
+               "--simulate or --demo\n";
+        err.flush();
+        return leave(2);
+    }
+    if (!options.replayPath.isEmpty() && !readableFile(options.replayPath)) {
+        err << "dravik: cannot read the recording " << options.replayPath << '\n';
+        err.flush();
+        return leave(2);
+    }
+    if (parser.isSet(recordOption) && options.recordPath.isEmpty()) {
+        err << "dravik: --record needs a file\n";
+        err.flush();
+        return leave(2);
+    }
     if (options.demo && options.scriptPath.isEmpty())
         options.scriptPath = locateShippedFile(kDemoScript, exeDir);
     if (options.simulate) {

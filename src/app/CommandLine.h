@@ -13,6 +13,8 @@ struct CommandLineOptions {
     QString benchPath;      // bench file when simulating
     QString scriptPath;     // script to run, empty for none
     bool demo = false;      // --demo: simulate and run the demo script (unless --script names one)
+    QString recordPath;     // --record FILE: record the session from the start, empty for none
+    QString replayPath;     // --replay FILE: play the adapter from this recording instead of USB
     bool exitNow = false;   // help, version or a bad command line: print and leave
     int exitCode = 0;       // exit status when exitNow
 };

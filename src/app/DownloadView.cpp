@@ -16,6 +16,7 @@
 #include "app/About.h"
 #include "app/DataFolder.h"
 #include "app/LanguageSettings.h"
+#include "app/SessionRecording.h"
 #include "app/StatusLogMenu.h"
 #include "app/TabPages.h"
 #include "app/ui/Looks.h"
@@ -105,7 +106,10 @@ void DownloadView::wireControls() {
                                 QStringLiteral("txt"), QStringLiteral("Text files (*.txt);;All files (*)"),
                                 mainDataFolder()});
          },
-         [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
+         [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); },
+         [this](const QString& path) {
+             if (recording_ != nullptr) recording_->offerWithLog(path);
+         }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
     connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
             [&c] { c.iface().connect_interface_Click(); });

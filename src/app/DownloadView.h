@@ -25,6 +25,7 @@ namespace dravik {
 class Clock;
 class InterfaceLibrary;
 class ScriptRunner;
+class SessionRecording;
 class SimulatedInterfaceLibrary;
 
 class DownloadView final : public QMainWindow,
@@ -42,6 +43,8 @@ public:
 
     // Scripted runs: every log line and message box goes to the runner; boxes never block.
     void setScriptRunner(ScriptRunner* runner) { script_ = runner; }
+    // The session recording, offered with every saved log.
+    void setSessionRecording(SessionRecording* recording) { recording_ = recording; }
     Controller& controller() { return *controller_; }
     ConfigurationFile& configuration() { return *configuration_; }
     // "Dravik  MAJOR.MINOR.PATCH": the window title without a file.
@@ -127,6 +130,7 @@ private:
     QPointer<QMenu> productMenu_;
     QPointer<QMenu> moduleMenu_;
     ScriptRunner* script_ = nullptr;
+    SessionRecording* recording_ = nullptr;
 };
 
 }  // namespace dravik

@@ -6,10 +6,15 @@
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "app/DataFolder.h"
 #include "app/DownloadView.h"
 #include "app/InstallPaths.h"
+#include "app/SessionRecording.h"
+#include "database/ProductDatabase.h"
 #include "script/ScriptRunner.h"
 #include "link/Clock.h"
+#include "link/RecordingLibrary.h"
+#include "link/ReplayInterfaceLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "link/UsbInterfaceLibrary.h"
 
@@ -21,9 +26,22 @@ int main(int argc, char** argv) {
     if (options.exitNow) return options.exitCode;
 
     RealClock clock;
-    std::unique_ptr<InterfaceLibrary> lib;
+    std::unique_ptr<InterfaceLibrary> backend;
     SimulatedInterfaceLibrary* bench = nullptr;
-    if (options.simulate || options.demo) {
+    ReplayInterfaceLibrary* replay = nullptr;
+    QString backendName = QStringLiteral("usb");
+    if (!options.replayPath.isEmpty()) {
+        QString error;
+        auto recording = readRecordingFile(options.replayPath, &error);
+        if (!recording) {
+            std::fprintf(stderr, "Recording %s\n", qPrintable(error));
+            return 2;
+        }
+        auto replayLib = std::make_unique<ReplayInterfaceLibrary>(clock, std::move(*recording));
+        replay = replayLib.get();
+        backend = std::move(replayLib);
+        backendName = QStringLiteral("replay");
+    } else if (options.simulate || options.demo) {
         std::string error;
         auto config = sim::loadBenchFile(options.benchPath.toStdString(), error);
         if (!config) {
@@ -32,15 +50,49 @@ int main(int argc, char** argv) {
         }
         auto simLib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(*config));
         bench = simLib.get();
-        lib = std::move(simLib);
+        backend = std::move(simLib);
+        backendName = QStringLiteral("simulated");
     } else {
-        lib = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
+        backend = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
     }
+    // Every exchange passes the recorder, so that a recording can begin at any time.
+    RecordingLibrary lib(clock, *backend);
 
     const DatabaseLookup database =
         findProductDatabase(QDir::currentPath(), QCoreApplication::applicationDirPath());
-    DownloadView window(clock, *lib);
+    const auto databaseFile = [&database] {
+        return QDir(database.found() ? database.folder : QDir::currentPath())
+            .filePath(QString::fromLatin1(kProductDatabaseFileName));
+    };
+    if (!options.recordPath.isEmpty()) {
+        QString error;
+        if (!lib.start(options.recordPath, recordingHeader(backendName, databaseFile(), QStringLiteral("program")),
+                       &error)) {
+            std::fprintf(stderr, "dravik: cannot record into %s: %s\n", qPrintable(options.recordPath),
+                         qPrintable(error));
+            return 2;
+        }
+    }
+    DownloadView window(clock, lib);
     if (database.found()) window.setDatabaseFolder(database.folder);
+    SessionRecording recording({lib, window.ui().recordSessionToolStripMenuItem,
+                                window.ui().stopRecordingToolStripMenuItem, window.ui().StatusLabel_recording, window,
+                                window, window, backendName, databaseFile, [] { return mainDataFolder(); }});
+    window.setSessionRecording(&recording);
+    if (replay != nullptr) {
+        // The replay stops at the first request that differs; so does the program.
+        replay->setOnMismatch([&window](const QString& why) {
+            QMetaObject::invokeMethod(
+                &window,
+                [&window, why] {
+                    const QString text = QStringLiteral("Replay stopped at ") + why;
+                    std::fprintf(stderr, "%s\n", qPrintable(text));
+                    window.appendLog(text + QStringLiteral("\r\n"));
+                    QCoreApplication::exit(3);
+                },
+                Qt::QueuedConnection);
+        });
+    }
     std::unique_ptr<ScriptRunner> runner;
     const QString script = options.scriptPath;
     if (!script.isEmpty()) {
@@ -60,6 +112,10 @@ int main(int argc, char** argv) {
                 bench->replaceBench(std::move(*next));
                 return QString();
             };
+        } else if (replay != nullptr) {
+            // The recording plays the plug events and bench changes of the run it recorded.
+            hooks.setPlugged = [](bool) {};
+            hooks.switchBench = [](const QString&) { return QString(); };
         }
         runner = std::make_unique<ScriptRunner>(&window, hooks);
         window.setScriptRunner(runner.get());
@@ -80,5 +136,9 @@ int main(int argc, char** argv) {
     if (runner) runner->startFile(script);
     const int code = app.exec();
     window.setScriptRunner(nullptr);
+    if (replay != nullptr && code != 3)
+        std::fprintf(stderr, "Replay: %d of %d recorded exchanges sent as recorded\n", replay->exchangesMatched(),
+                     replay->exchangesRecorded());
+    lib.stop();
     return code;
 }
