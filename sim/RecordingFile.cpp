@@ -89,8 +89,8 @@ class Line {
     std::string optionalText(const char* key) const { return find(key) != nullptr ? text(key, kMaxHeaderText) : ""; }
     // "0x2047": four hex digits at most.
     std::uint16_t id(const char* key) const {
-        const std::string s = text(key, 6);
-        if (s.size() < 3 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X') ||
+        const std::string s = text(key, kMaxHeaderText);
+        if (s.size() < 3 || s.size() > 6 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X') ||
             !std::all_of(s.begin() + 2, s.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
             fail(std::string("\"") + key + "\" must be written like 0x2047");
         return static_cast<std::uint16_t>(std::stoul(s.substr(2), nullptr, 16));
@@ -154,7 +154,7 @@ bool readLine(const nlohmann::json& object, bool first, Recording& out, Recorded
         const Line l(object, {"t", "ev", "data"});
         timeOf(l);
         e.kind = kind == "tx" ? RecordedEvent::Kind::Tx : RecordedEvent::Kind::Rx;
-        readBytes(l.text("data", kMaxRecordedReport * 3), e);
+        readBytes(l.text("data", kMaxHeaderText), e);
         return true;
     }
     if (kind == "open") {
