@@ -64,6 +64,13 @@ int main(int argc, char** argv) {
         return QDir(database.found() ? database.folder : QDir::currentPath())
             .filePath(QString::fromLatin1(kProductDatabaseFileName));
     };
+    if (replay != nullptr) {
+        const std::string used = databaseIdentity(databaseFile()).toStdString();
+        const std::string recorded = replay->recordedDatabase();
+        if (!recorded.empty() && recorded != used)
+            std::fprintf(stderr, "Replay: the recording was made with another product database (%s); this run uses %s\n",
+                         recorded.c_str(), used.c_str());
+    }
     if (!options.recordPath.isEmpty()) {
         QString error;
         if (!lib.start(options.recordPath, recordingHeader(backendName, databaseFile(), QStringLiteral("program")),

@@ -124,4 +124,9 @@ int ReplayInterfaceLibrary::exchangesRecorded() const {
     return replay_.exchangesRecorded();
 }
 
+std::string ReplayInterfaceLibrary::recordedDatabase() const {
+    std::lock_guard lock(mutex_);
+    return replay_.recording().database;
+}
+
 }  // namespace dravik

@@ -47,6 +47,8 @@ public:
     QString failure() const;
     int exchangesMatched() const;
     int exchangesRecorded() const;
+    // The product database's identity the recording names; empty when it names none.
+    std::string recordedDatabase() const;
 
 private:
     void reportFailure();

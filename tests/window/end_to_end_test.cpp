@@ -205,3 +205,57 @@ TEST(EndToEnd, FirmwareDemoUpgradesTheAdapter) {
     EXPECT_TRUE(r.out.contains("Memory successfully verified")) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("out/firmware-demo/02-new-version.png")));
 }
+
+// A scripted run recorded with --record replays with the same script: the same "TX command" lines,
+// exit 0. The same run with another speed on the test page stops at that request with status 3,
+// naming the exchange, what was recorded and what was sent. A bad recording never opens a window.
+TEST(EndToEnd, RecordedRunReplaysAndAnotherScriptStopsAtItsDifference) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data/protocols")));
+    QFile developer(dir.filePath("data/Developer.txt"));  // the test page's layout
+    ASSERT_TRUE(developer.open(QIODevice::WriteOnly));
+    developer.close();
+    const char* script =
+        "wait-log \"Rx: OK\" 10000\n"
+        "click checkBoxAutoConn\n"
+        "wait-log \"Stop thread\" 5000\n"
+        "tab \"Test\"\n"
+        "select ComboBox_Baudrate 1\n"
+        "click button_Send_Mbus_Setup_Req\n"
+        "wait-log \"Operative mode\" 5000\n"
+        "quit\n";
+    const QString same = writeScript(dir, script);
+    const QString recording = dir.filePath("session.jsonl");
+    const ProgramRun recorded = runDravik(dir, {"--simulate", "--record", recording, "--script", same});
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.out.toStdString() << recorded.err.toStdString();
+
+    auto commands = [](const QString& out) {
+        QStringList lines = out.split(QStringLiteral("\n"));
+        lines.removeIf([](const QString& l) { return !l.contains(QStringLiteral("TX command")); });
+        return lines;
+    };
+    const ProgramRun replayed = runDravik(dir, {"--replay", recording, "--script", same});
+    EXPECT_EQ(replayed.exitCode, 0) << replayed.out.toStdString() << replayed.err.toStdString();
+    EXPECT_EQ(commands(replayed.out), commands(recorded.out));
+    EXPECT_TRUE(replayed.err.contains("Replay: 3 of 3 recorded exchanges sent as recorded")) << replayed.err.toStdString();
+
+    QFile other(dir.filePath("other.txt"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(QByteArray(script).replace("select ComboBox_Baudrate 1", "select ComboBox_Baudrate 2"));
+    other.close();
+    const ProgramRun differs = runDravik(dir, {"--replay", recording, "--script", other.fileName()});
+    EXPECT_EQ(differs.exitCode, 3) << differs.out.toStdString() << differs.err.toStdString();
+    EXPECT_TRUE(differs.err.contains(
+        "Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 01 00 ff 01 00 00 00 00 4b, "
+        "sent TX 01 f1 02 0a 40 01 00 ff 02 00 00 00 00 4c (first difference at byte 9)"))
+        << differs.err.toStdString();
+
+    QFile bad(recording);
+    ASSERT_TRUE(bad.open(QIODevice::Append));
+    bad.write("{\"t\":1,\"ev\":\"tx\"}\n");
+    bad.close();
+    const ProgramRun refused = runDravik(dir, {"--replay", recording});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("session.jsonl: line 9: \"data\" is missing")) << refused.err.toStdString();
+    EXPECT_EQ(runDravik(dir, {"--replay", recording, "--simulate"}).exitCode, 2);
+}
