@@ -93,8 +93,7 @@ bool RecordingWriter::writeLine(const std::string& line) {
 
 bool RecordingWriter::report(bool sent, const dataBuffer& report, std::int64_t tUs) {
     Line line = event(sent ? "tx" : "rx", tUs);
-    const int count = sent ? carriedSize(report) : static_cast<int>(std::min<std::uint32_t>(report.count(), kMaxPayload));
-    line["data"] = recordedBytes(report, count);
+    line["data"] = recordedBytes(report, carriedSize(report));
     return writeLine(line.dump());
 }
 

@@ -19,8 +19,9 @@ struct RecordingHeader {
     QString started;   // "program" (from its start) or "menu" (part way through a session)
 };
 
-// The bytes a report carries: a handler frame up to its checksum (the rest of the request record
-// holds bytes of earlier frames, the password's among them), any other report its count.
+// The bytes a report carries: a frame up to its checksum (the rest of a request record holds bytes
+// of earlier frames, the password's among them, and an answer's rest is the adapter's own), any
+// other report its count.
 int carriedSize(const dataBuffer& report);
 
 // "01 f2 02 ** 00": count bytes from offset 4, secret bytes as "**".
