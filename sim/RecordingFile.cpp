@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
+#include "sim/JsonFields.h"
 #include "sim/Recording.h"
 
 namespace sim {
@@ -23,26 +24,7 @@ constexpr std::size_t kMaxCallName = 40;
 
 // Only one object, nothing nested in it: a line cannot make the parser build deep values.
 void checkFlat(const std::string& line) {
-    int depth = 0;
-    bool inString = false;
-    bool escaped = false;
-    for (const char c : line) {
-        if (inString) {
-            if (escaped) {
-                escaped = false;
-            } else if (c == '\\') {
-                escaped = true;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > 1) fail("values may not be arrays or objects");
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
+    if (benchfile::lineNestingDeeperThan(line, 1) != 0) fail("values may not be arrays or objects");
 }
 
 class Line {

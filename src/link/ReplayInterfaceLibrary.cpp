@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 #include "link/SimPipe.h"
 
@@ -39,10 +38,7 @@ int ReplayInterfaceLibrary::BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t
 
 int ReplayInterfaceLibrary::BSL_RegisterUSBDeviceNotification(std::function<void()> onChange) {
     onChange_ = std::move(onChange);
-    auto* timer = new QTimer();
-    QObject::connect(timer, &QTimer::timeout, [this] { pollBus(); });
-    timer->start(20);
-    busTimer_.reset(timer);
+    busTimer_ = simpipe::startBusPoll([this] { pollBus(); });
     return 0;
 }
 

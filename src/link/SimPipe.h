@@ -2,7 +2,11 @@
 // The host end of an in-process device pipe (the simulated bench or a replayed recording):
 // reports as the HID pipe carries them (0x3F, size byte, payload) and the receive poll.
 
+#include <QObject>
+#include <QTimer>
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -47,6 +51,15 @@ bool poll(Clock& clock, std::mutex& mutex, Device& device, dataBuffer* report, s
     clock.sleepUs(waitUs);
     std::lock_guard lock(mutex);
     return unpack(device.read(clock.nowUs()), report);
+}
+
+// An in-process device has no system to notify its comings and goings: poll runs every 20 ms on
+// the calling (UI) thread while the returned timer lives.
+inline std::unique_ptr<QObject> startBusPoll(std::function<void()> poll) {
+    auto timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, std::move(poll));
+    timer->start(20);
+    return timer;
 }
 
 }  // namespace dravik::simpipe

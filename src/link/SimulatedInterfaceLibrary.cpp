@@ -1,6 +1,5 @@
 #include "link/SimulatedInterfaceLibrary.h"
 
-#include <QTimer>
 #include <algorithm>
 
 #include "link/DeviceText.h"
@@ -23,10 +22,7 @@ int SimulatedInterfaceLibrary::BSL_RegisterUSBDeviceNotification(std::function<v
         std::lock_guard lock(mutex_);
         lastBus_ = {bench_.present(), bench_.currentPid()};
     }
-    auto* timer = new QTimer();
-    QObject::connect(timer, &QTimer::timeout, [this] { pollBus(); });
-    timer->start(20);
-    busTimer_.reset(timer);
+    busTimer_ = simpipe::startBusPoll([this] { pollBus(); });
     return 0;
 }
 
