@@ -136,10 +136,9 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
     options.recordPath = parser.value(recordOption);
     options.replayPath = parser.value(replayOption);
     if (!options.replayPath.isEmpty() && options.simulate) {
-        err << "dravik: --replay plays the adapter from a recording; it cannot be combined with "
-               "--simulate or --demo\n";
+        // The same command line as the recorded run, with --replay added, replays it.
+        err << "dravik: --replay: the recording plays the adapter; the simulated bench is not used\n";
         err.flush();
-        return leave(2);
     }
     if (!options.replayPath.isEmpty() && !readableFile(options.replayPath)) {
         err << "dravik: cannot read the recording " << options.replayPath << '\n';

@@ -101,5 +101,47 @@ TEST(CommandLine, OptionsTable) {
     }
 }
 
+// --record and --replay take a file each; a replay with --simulate replays instead of the bench.
+TEST(CommandLine, RecordAndReplay) {
+    QTemporaryDir dir;
+    const QString recording = dir.filePath(QStringLiteral("car 1.jsonl"));
+    std::ofstream(recording.toStdString()) << "{}";
+    struct RecordCase {
+        QStringList args;
+        int exitCode;  // -1: runs
+        QString record;
+        QString replay;
+        QString errContains;
+    };
+    const RecordCase cases[] = {
+        {{"--record", recording}, -1, recording, {}, {}},
+        {{"--record=" + dir.filePath("new.jsonl"), "--replay", recording}, -1, dir.filePath("new.jsonl"), recording, {}},
+        {{"--replay", recording, "--simulate"}, -1, {}, recording, "the simulated bench is not used"},
+        {{"--replay", dir.filePath("absent.jsonl")}, 2, {}, {}, "cannot read the recording"},
+        {{"--replay", dir.path()}, 2, {}, {}, "cannot read the recording"},
+        {{"--record"}, 2, {}, {}, "Missing value after '--record'"},
+        {{"--record="}, 2, {}, {}, "--record needs a file"},
+    };
+    for (const RecordCase& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const CommandLineOptions o =
+            parseCommandLine(QStringList{QStringLiteral("/opt/dravik/dravik")} + c.args, outStream, errStream);
+        EXPECT_EQ(o.exitNow, c.exitCode >= 0);
+        if (c.exitCode >= 0) EXPECT_EQ(o.exitCode, c.exitCode);
+        if (c.exitCode < 0) {
+            EXPECT_EQ(o.recordPath, c.record);
+            EXPECT_EQ(o.replayPath, c.replay);
+        }
+        if (c.errContains.isEmpty())
+            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+        else
+            EXPECT_TRUE(err.contains(c.errContains)) << err.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace dravik

@@ -257,5 +257,5 @@ TEST(EndToEnd, RecordedRunReplaysAndAnotherScriptStopsAtItsDifference) {
     const ProgramRun refused = runDravik(dir, {"--replay", recording});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.err.contains("session.jsonl: line 9: \"data\" is missing")) << refused.err.toStdString();
-    EXPECT_EQ(runDravik(dir, {"--replay", recording, "--simulate"}).exitCode, 2);
+    EXPECT_EQ(runDravik(dir, {"--replay", recording, "--simulate"}).exitCode, 2);  // still the bad recording
 }
