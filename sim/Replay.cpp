@@ -187,6 +187,18 @@ int Replay::open(const std::string& device, std::int64_t nowUs) {
     return -1;
 }
 
+std::string Replay::unplayed() const {
+    if (!failure_.empty()) return failure_;
+    for (std::size_t i = next_; i < recording_.events.size(); ++i) {
+        if (!isExchange(i)) continue;
+        const RecordedEvent& e = recording_.events[i];
+        return "exchange " + std::to_string(matched_ + 1) + " (line " + std::to_string(e.line) +
+               " of the recording): recorded " + describe(e) + ", but the program ended after " +
+               std::to_string(matched_) + " of " + std::to_string(exchanges_) + " exchanges";
+    }
+    return {};
+}
+
 int Replay::count(std::uint16_t vid, std::uint16_t pid) const {
     return present_ && vid == vid_ && pid == pid_ ? devices_ : 0;
 }

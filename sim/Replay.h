@@ -37,6 +37,8 @@ class Replay {
 
     // Empty while the program does what was recorded.
     const std::string& failure() const { return failure_; }
+    // For a program that ends: the first recorded exchange it did not make, empty when it made all.
+    std::string unplayed() const;
     int exchangesRecorded() const { return exchanges_; }
     int exchangesMatched() const { return matched_; }
     const Recording& recording() const { return recording_; }

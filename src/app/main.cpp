@@ -141,11 +141,18 @@ int main(int argc, char** argv) {
         });
     }
     if (runner) runner->startFile(script);
-    const int code = app.exec();
+    int code = app.exec();
     window.setScriptRunner(nullptr);
-    if (replay != nullptr && code != 3)
+    if (replay != nullptr && code != 3) {
         std::fprintf(stderr, "Replay: %d of %d recorded exchanges sent as recorded\n", replay->exchangesMatched(),
                      replay->exchangesRecorded());
+        // A run that ends without making every recorded exchange did not do what was recorded.
+        const QString unplayed = replay->unplayed();
+        if (code == 0 && !unplayed.isEmpty()) {
+            std::fprintf(stderr, "Replay stopped at %s\n", qPrintable(unplayed));
+            code = 3;
+        }
+    }
     lib.stop();
     return code;
 }

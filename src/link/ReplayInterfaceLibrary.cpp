@@ -110,6 +110,11 @@ QString ReplayInterfaceLibrary::failure() const {
     return QString::fromStdString(replay_.failure());
 }
 
+QString ReplayInterfaceLibrary::unplayed() const {
+    std::lock_guard lock(mutex_);
+    return QString::fromStdString(replay_.unplayed());
+}
+
 int ReplayInterfaceLibrary::exchangesMatched() const {
     std::lock_guard lock(mutex_);
     return replay_.exchangesMatched();

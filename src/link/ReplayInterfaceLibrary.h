@@ -45,6 +45,8 @@ public:
     void setOnMismatch(std::function<void(const QString&)> onMismatch);
     // Empty while the program sends what was recorded.
     QString failure() const;
+    // For a program that ends: the first recorded exchange it did not make; empty when it made all.
+    QString unplayed() const;
     int exchangesMatched() const;
     int exchangesRecorded() const;
     // The product database's identity the recording names; empty when it names none.

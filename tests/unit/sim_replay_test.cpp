@@ -230,6 +230,23 @@ INSTANTIATE_TEST_SUITE_P(
                    "** ** ** ** (first difference at byte 4)"}),
     [](const ::testing::TestParamInfo<Difference>& info) { return std::string(info.param.name); });
 
+// A program that ends early did not make what was recorded after: the first such exchange is named.
+TEST(Replay, AnEndBeforeTheLastExchangeNamesTheFirstOneMissing) {
+    sim::Replay replay(parse(R"({"t":0,"ev":"tx","data":"01 f1 02 02 00 02"})" "\n"
+                             R"({"t":5,"ev":"rx","data":"01"})" "\n"
+                             R"({"t":9,"ev":"open","device":"PID=0x0200,VID=0x2047,DEVICEINDEX=0","result":0})" "\n"),
+                       0);
+    EXPECT_EQ(replay.unplayed(),
+              "exchange 1 (line 2 of the recording): recorded TX 01 f1 02 02 00 02, but the program ended after 0 of 2 "
+              "exchanges");
+    replay.write(frame({0x01, 0xF1, 0x02, 0x02, 0x00, 0x02}), 0);
+    EXPECT_EQ(replay.unplayed(),
+              "exchange 2 (line 4 of the recording): recorded open PID=0x0200,VID=0x2047,DEVICEINDEX=0, but the program "
+              "ended after 1 of 2 exchanges");
+    replay.open("PID=0x0200,VID=0x2047,DEVICEINDEX=0", 20);
+    EXPECT_EQ(replay.unplayed(), "");
+}
+
 TEST(Replay, MaskedBytesMatchAnyByte) {
     sim::Replay replay(parse(R"({"t":0,"ev":"tx","data":"01 f2 02 07 0e 00 ** ** ** ** **"})" "\n"), 0);
     replay.write(frame({0x01, 0xF2, 0x02, 0x07, 0x0E, 0x00, 0x65, 0x43, 0x21, 0xC9, 0xE6}), 0);

@@ -250,6 +250,14 @@ TEST(EndToEnd, RecordedRunReplaysAndAnotherScriptStopsAtItsDifference) {
         "sent TX 01 f1 02 0a 40 01 00 ff 02 00 00 00 00 4c (first difference at byte 9)"))
         << differs.err.toStdString();
 
+    // A script that stops before the test page's request leaves it unsent: the replay says so.
+    const ProgramRun shorter = runDravik(dir, {"--replay", recording, "--script",
+                                               writeScript(dir, "wait-log \"Rx: OK\" 10000\nquit\n")});
+    EXPECT_EQ(shorter.exitCode, 3) << shorter.err.toStdString();
+    EXPECT_TRUE(shorter.err.contains("Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 "
+                                     "01 00 ff 01 00 00 00 00 4b, but the program ended after 2 of 3 exchanges"))
+        << shorter.err.toStdString();
+
     QFile bad(recording);
     ASSERT_TRUE(bad.open(QIODevice::Append));
     bad.write("{\"t\":1,\"ev\":\"tx\"}\n");
