@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Backend.h"
 #include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
@@ -14,9 +15,7 @@
 #include "script/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/RecordingLibrary.h"
-#include "link/ReplayInterfaceLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
-#include "link/UsbInterfaceLibrary.h"
 
 using namespace dravik;
 
@@ -26,37 +25,17 @@ int main(int argc, char** argv) {
     if (options.exitNow) return options.exitCode;
 
     RealClock clock;
-    std::unique_ptr<InterfaceLibrary> backend;
-    SimulatedInterfaceLibrary* bench = nullptr;
-    ReplayInterfaceLibrary* replay = nullptr;
-    QString backendName = QStringLiteral("usb");
-    if (!options.replayPath.isEmpty()) {
-        QString error;
-        auto recording = readRecordingFile(options.replayPath, &error);
-        if (!recording) {
-            std::fprintf(stderr, "Recording %s\n", qPrintable(error));
-            return 2;
-        }
-        auto replayLib = std::make_unique<ReplayInterfaceLibrary>(clock, std::move(*recording));
-        replay = replayLib.get();
-        backend = std::move(replayLib);
-        backendName = QStringLiteral("replay");
-    } else if (options.simulate || options.demo) {
-        std::string error;
-        auto config = sim::loadBenchFile(options.benchPath.toStdString(), error);
-        if (!config) {
-            std::fprintf(stderr, "Bench file %s: %s\n", qPrintable(options.benchPath), error.c_str());
-            return 2;
-        }
-        auto simLib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(*config));
-        bench = simLib.get();
-        backend = std::move(simLib);
-        backendName = QStringLiteral("simulated");
-    } else {
-        backend = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
+    QString backendError;
+    std::optional<Backend> backend = openBackend(options, clock, &backendError);
+    if (!backend) {
+        std::fprintf(stderr, "%s\n", qPrintable(backendError));
+        return 2;
     }
+    SimulatedInterfaceLibrary* bench = backend->bench;
+    ReplayInterfaceLibrary* replay = backend->replay;
+    const QString backendName = backend->name;
     // Every exchange passes the recorder, so that a recording can begin at any time.
-    RecordingLibrary lib(clock, *backend);
+    RecordingLibrary lib(clock, *backend->library);
 
     const DatabaseLookup database =
         findProductDatabase(QDir::currentPath(), QCoreApplication::applicationDirPath());
@@ -64,13 +43,6 @@ int main(int argc, char** argv) {
         return QDir(database.found() ? database.folder : QDir::currentPath())
             .filePath(QString::fromLatin1(kProductDatabaseFileName));
     };
-    if (replay != nullptr) {
-        const std::string used = databaseIdentity(databaseFile()).toStdString();
-        const std::string recorded = replay->recordedDatabase();
-        if (!recorded.empty() && recorded != used)
-            std::fprintf(stderr, "Replay: the recording was made with another product database (%s); this run uses %s\n",
-                         recorded.c_str(), used.c_str());
-    }
     if (!options.recordPath.isEmpty()) {
         QString error;
         if (!lib.start(options.recordPath, recordingHeader(backendName, databaseFile(), QStringLiteral("program")),
@@ -86,20 +58,7 @@ int main(int argc, char** argv) {
                                 window.ui().stopRecordingToolStripMenuItem, window.ui().StatusLabel_recording, window,
                                 window, window, backendName, databaseFile, [] { return mainDataFolder(); }});
     window.setSessionRecording(&recording);
-    if (replay != nullptr) {
-        // The replay stops at the first request that differs; so does the program.
-        replay->setOnMismatch([&window](const QString& why) {
-            QMetaObject::invokeMethod(
-                &window,
-                [&window, why] {
-                    const QString text = QStringLiteral("Replay stopped at ") + why;
-                    std::fprintf(stderr, "%s\n", qPrintable(text));
-                    window.appendLog(text + QStringLiteral("\r\n"));
-                    QCoreApplication::exit(3);
-                },
-                Qt::QueuedConnection);
-        });
-    }
+    if (replay != nullptr) watchReplay(*replay, window, databaseIdentity(databaseFile()));
     std::unique_ptr<ScriptRunner> runner;
     const QString script = options.scriptPath;
     if (!script.isEmpty()) {
@@ -143,16 +102,7 @@ int main(int argc, char** argv) {
     if (runner) runner->startFile(script);
     int code = app.exec();
     window.setScriptRunner(nullptr);
-    if (replay != nullptr && code != 3) {
-        std::fprintf(stderr, "Replay: %d of %d recorded exchanges sent as recorded\n", replay->exchangesMatched(),
-                     replay->exchangesRecorded());
-        // A run that ends without making every recorded exchange did not do what was recorded.
-        const QString unplayed = replay->unplayed();
-        if (code == 0 && !unplayed.isEmpty()) {
-            std::fprintf(stderr, "Replay stopped at %s\n", qPrintable(unplayed));
-            code = 3;
-        }
-    }
+    if (replay != nullptr) code = replayExitCode(*replay, code);
     lib.stop();
     return code;
 }
