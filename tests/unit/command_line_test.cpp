@@ -12,6 +12,25 @@ namespace {
 
 const QString kSource = QStringLiteral(DRAVIK_SOURCE_DIR);
 
+struct Parsed {
+    CommandLineOptions options;
+    QString out;
+    QString err;
+};
+
+// Parses the arguments after the program's name; checks that err holds errContains, or is empty.
+Parsed parse(const QStringList& args, const QString& errContains) {
+    Parsed p;
+    QTextStream outStream(&p.out);
+    QTextStream errStream(&p.err);
+    p.options = parseCommandLine(QStringList{QStringLiteral("/opt/dravik/dravik")} + args, outStream, errStream);
+    if (errContains.isEmpty())
+        EXPECT_TRUE(p.err.isEmpty()) << p.err.toStdString();
+    else
+        EXPECT_TRUE(p.err.contains(errContains)) << p.err.toStdString();
+    return p;
+}
+
 struct Case {
     QStringList args;  // after the program name
     bool exitNow;
@@ -78,12 +97,9 @@ TEST(CommandLine, OptionsTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        const CommandLineOptions o = parseCommandLine(
-            QStringList{QStringLiteral("/opt/dravik/dravik")} + c.args, outStream, errStream);
+        const Parsed p = parse(c.args, c.errContains);
+        const CommandLineOptions& o = p.options;
+        const QString& out = p.out;
         EXPECT_EQ(o.exitNow, c.exitNow);
         EXPECT_EQ(o.exitCode, c.exitCode);
         EXPECT_EQ(o.simulate, c.simulate);
@@ -94,10 +110,6 @@ TEST(CommandLine, OptionsTable) {
             EXPECT_TRUE(out.isEmpty()) << out.toStdString();
         else
             EXPECT_TRUE(out.contains(c.outContains)) << out.toStdString();
-        if (c.errContains.isEmpty())
-            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
-        else
-            EXPECT_TRUE(err.contains(c.errContains)) << err.toStdString();
     }
 }
 
@@ -124,22 +136,13 @@ TEST(CommandLine, RecordAndReplay) {
     };
     for (const RecordCase& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        const CommandLineOptions o =
-            parseCommandLine(QStringList{QStringLiteral("/opt/dravik/dravik")} + c.args, outStream, errStream);
+        const CommandLineOptions o = parse(c.args, c.errContains).options;
         EXPECT_EQ(o.exitNow, c.exitCode >= 0);
         if (c.exitCode >= 0) EXPECT_EQ(o.exitCode, c.exitCode);
         if (c.exitCode < 0) {
             EXPECT_EQ(o.recordPath, c.record);
             EXPECT_EQ(o.replayPath, c.replay);
         }
-        if (c.errContains.isEmpty())
-            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
-        else
-            EXPECT_TRUE(err.contains(c.errContains)) << err.toStdString();
     }
 }
 
