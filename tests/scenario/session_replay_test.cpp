@@ -32,7 +32,7 @@ struct StepsRun {
     QString recording;  // the run's own recording (of the bench, or of the replay)
     QStringList sent;   // its "tx" lines
     QStringList commands;  // "TX command" lines of the status log
-    QString failure;    // the replay's, empty when it played through
+    QString failure;    // the replay's first difference or unmade exchange; empty when it played through
     int matched = 0;
     int recorded = 0;
 };
@@ -47,7 +47,8 @@ class ConfigFiles : public FileDialogs, public ConfigFileView {
     QString file;
 };
 
-// The rig, with what some steps need beside it.
+// The rig, with what some steps need beside it. Steps do not assert on what the device answers: a
+// replay that stops at a difference leaves them waiting, and the test judges the replay itself.
 struct Context {
     ScenarioRig& rig;
     QWidget& container;
@@ -63,10 +64,10 @@ struct Context {
     void connectAll() {
         rig.runFor(50);
         rig.controller->iface().Restart();
-        ASSERT_TRUE(rig.runFor(500, [&] { return rig.s().connection.Interface_connected; }));
-        ASSERT_TRUE(rig.rest(120000));
+        rig.runFor(500, [&] { return rig.s().connection.Interface_connected; });
+        rig.rest(120000);
         rig.controller->autoConn().RebootConnectProduct();
-        ASSERT_TRUE(rig.rest(120000));
+        rig.rest(120000);
     }
 };
 
@@ -133,7 +134,7 @@ StepsRun runSteps(const MakeRig& make, const Steps& steps, const QString& file,
     for (QString& line : run.sent) line.remove(QRegularExpression(QStringLiteral("^\\{\"t\":\\d+,")));
     run.commands = linesOf(rig->log(), QStringLiteral("TX command"));
     if (replay) {
-        run.failure = replay->failure();
+        run.failure = replay->unplayed();
         run.matched = replay->exchangesMatched();
         run.recorded = replay->exchangesRecorded();
     }
@@ -152,10 +153,10 @@ constexpr int kSiren = 0;
 
 void connectReadSet(Context& c, int sirenItem) {
     c.rig.controller->functions().setParameterButtons([](bool) {});
-    ASSERT_TRUE(c.rig.connectProduct());
+    c.rig.connectProduct();
     c.choose(kSiren, sirenItem);
     c.ops().buttonSetAll_Click();
-    ASSERT_TRUE(c.rig.rest());
+    c.rig.rest();
 }
 
 void programModule(Context& c) {
@@ -164,20 +165,18 @@ void programModule(Context& c) {
     ASSERT_NE(protocols, nullptr);
     protocols->setCurrentIndex(protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains));
     c.module().button_SetProtocol_Click();
-    ASSERT_TRUE(c.rig.rest(120000));
-    EXPECT_FALSE(c.rig.log().contains(QStringLiteral("error!")));
+    c.rig.rest(120000);
 }
 
 void unlockModule(Context& c) {
     c.connectAll();
     c.module().controls().textBox_modue_password->setText(QStringLiteral("123456"));
     c.module().button_lock_unlock_protection_Click();
-    ASSERT_TRUE(c.rig.rest());
-    EXPECT_TRUE(c.module().controls().pictureBox_padlock_unlock->isEnabled());
+    c.rig.rest();
 }
 
 void downloadBackup(Context& c) {
-    ASSERT_TRUE(c.rig.connectProduct());
+    c.rig.connectProduct();
     Session& s = c.rig.s();
     ConfigFiles files;
     files.file = QStringLiteral(DRAVIK_SOURCE_DIR "/data/configurations/taviron-zed-63.bkd");
@@ -189,7 +188,7 @@ void downloadBackup(Context& c) {
     cfg.button_LoadParameters_Click();
     c.ops().reloadConfiguration = [&] { return cfg.reloadCurrent(); };
     c.ops().buttonCfgDownload_Click();
-    ASSERT_TRUE(c.rig.rest(120000));
+    c.rig.rest(120000);
     c.ops().reloadConfiguration = nullptr;
 }
 
@@ -197,24 +196,47 @@ sim::BenchConfig product63() {
     sim::BenchConfig b = benchFile("standard.json");
     b.product.identification = {0, 63, 1, 0};
     b.product.hasModule = true;
+    b.product.memory[0x20] = 2;  // siren, arming delay and flashes other than the backup's
+    b.product.memory[0x21] = 5;
+    b.product.memory[0x22] = 7;
     return b;
 }
 
-void upgradeFirmware(Context& c) {
+void upgradeFirmware(Context& c, const char* image) {
     auto& rig = static_cast<FirmwareRig&>(c.rig);
-    ASSERT_TRUE(rig.runFor(20000, [&] { return rig.s().connection.Interface_connected; }));
-    rig.choose("good.fmd");
+    rig.runFor(20000, [&] { return rig.s().connection.Interface_connected; });
+    rig.choose(image);
     rig.firmware->button_UpgradeFirmware_Click();
-    ASSERT_TRUE(rig.runFor(60000, [&] { return rig.worker.runs > 0 && !rig.worker.isBusy(); }));
-    EXPECT_TRUE(rig.log().contains(QStringLiteral("Memory successfully verified")));
+    rig.runFor(60000, [&] { return rig.worker.runs > 0 && !rig.worker.isBusy(); });
     // The new application is found and identified again.
-    ASSERT_TRUE(rig.runFor(20000, [&] { return rig.s().connection.Interface_connected; }));
+    rig.runFor(20000, [&] { return rig.s().connection.Interface_connected; });
+}
+
+// The same operation another way: another value, another protocol operation, another image.
+void readModuleLog(Context& c) {
+    c.connectAll();
+    c.module().button_read_log_Click();
+    c.rig.rest();
+}
+
+void readProtocols(Context& c) {
+    c.connectAll();
+    c.module().button_ReadProtocols_Click();
+    c.rig.rest(120000);
+}
+
+void setAllInsteadOfDownload(Context& c) {
+    c.rig.connectProduct();
+    c.ops().buttonSetAll_Click();
+    c.rig.rest(120000);
 }
 
 struct RoundTrip {
     const char* name;
     MakeRig make;
     Steps steps;
+    Steps changed;
+    const char* operation;  // what the recorded run must hold: its operation was done
 };
 
 class SessionReplayTest : public ::testing::TestWithParam<RoundTrip> {
@@ -226,8 +248,7 @@ class SessionReplayTest : public ::testing::TestWithParam<RoundTrip> {
 TEST_P(SessionReplayTest, ReplayWithTheSameStepsSendsTheSameReports) {
     const RoundTrip& trip = GetParam();
     const StepsRun recorded = runSteps(trip.make, trip.steps, file("recorded.jsonl"));
-    ASSERT_GT(recorded.sent.size(), 10);
-    if (qEnvironmentVariableIsSet("KEEP_REC")) QFile::copy(file("recorded.jsonl"), QStringLiteral("/tmp/x/") + trip.name + ".jsonl");
+    ASSERT_TRUE(recorded.recording.contains(QLatin1String(trip.operation))) << trip.operation;
     const StepsRun replayed = runSteps(trip.make, trip.steps, file("replayed.jsonl"), parsed(file("recorded.jsonl")));
     EXPECT_TRUE(replayed.failure.isEmpty()) << replayed.failure.toStdString();
     EXPECT_EQ(replayed.matched, replayed.recorded);
@@ -235,22 +256,37 @@ TEST_P(SessionReplayTest, ReplayWithTheSameStepsSendsTheSameReports) {
     EXPECT_EQ(replayed.commands, recorded.commands);
 }
 
+TEST_P(SessionReplayTest, ReplayWithOtherStepsStopsAtTheFirstDifference) {
+    const RoundTrip& trip = GetParam();
+    runSteps(trip.make, trip.steps, file("recorded.jsonl"));
+    const StepsRun replayed = runSteps(trip.make, trip.changed, file("replayed.jsonl"), parsed(file("recorded.jsonl")));
+    EXPECT_TRUE(replayed.failure.startsWith(QStringLiteral("exchange %1 (line ").arg(replayed.matched + 1)))
+        << replayed.failure.toStdString();
+    EXPECT_TRUE(replayed.failure.contains(QStringLiteral(" of the recording): recorded ")))
+        << replayed.failure.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Operations, SessionReplayTest,
-    ::testing::Values(RoundTrip{"ConnectReadSet", scenario("standard.json"), [](Context& c) { connectReadSet(c, 2); }},
-                      RoundTrip{"ModuleProgramming", scenario("vrak1-direct.json"), programModule},
-                      RoundTrip{"Protection", scenario("vrak2-locked.json"), unlockModule},
+    ::testing::Values(RoundTrip{"ConnectReadSet", scenario("standard.json"), [](Context& c) { connectReadSet(c, 2); },
+                                [](Context& c) { connectReadSet(c, 0); }, R"("tx","data":"01 f2 02 05 02 10 00 02)"},
+                      RoundTrip{"ModuleProgramming", scenario("vrak1-direct.json"), programModule, readProtocols,
+                                R"("tx","data":"01 f2 02 14 7c)"},
+                      RoundTrip{"Protection", scenario("vrak2-locked.json"), unlockModule, readModuleLog,
+                                R"("tx","data":"01 f2 02 07 0e 00 ** ** ** ** **")"},
                       RoundTrip{"BackupDownload",
                                 [](const ScenarioRig::LibraryLayer& layer) {
                                     return std::make_shared<ScenarioRig>(product63(), false, layer);
                                 },
-                                downloadBackup},
+                                downloadBackup, setAllInsteadOfDownload, R"("tx","data":"01 f2 02 05 02 2)"},
                       RoundTrip{"FirmwareUpgrade",
                                 [](const ScenarioRig::LibraryLayer& layer) {
                                     return std::make_shared<FirmwareRig>(sim::BenchConfig{}, loadFirmwareResources(),
                                                                          layer);
                                 },
-                                upgradeFirmware}),
+                                [](Context& c) { upgradeFirmware(c, "good.fmd"); },
+                                [](Context& c) { upgradeFirmware(c, "odd.fmd"); },
+                                R"("op":"BSL_CRC_Check","result":0)"}),
     [](const ::testing::TestParamInfo<RoundTrip>& info) { return std::string(info.param.name); });
 
 }  // namespace
