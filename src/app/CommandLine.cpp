@@ -110,8 +110,13 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         return leave(2);
     }
     if (!parser.positionalArguments().isEmpty()) {
-        err << "dravik: unexpected argument '" << parser.positionalArguments().constFirst()
-            << "'\nTry --help.\n";
+        const QString stray = parser.positionalArguments().constFirst();
+        err << "dravik: unexpected argument '" << stray << "'\n";
+        // "--simulate bench.json" reads as the default bench and a stray file name.
+        if (simulate && benchFile.isEmpty() && arguments.contains(stray) &&
+            arguments.indexOf(stray) > 0 && arguments[arguments.indexOf(stray) - 1] == kSimulate)
+            err << "A bench file is given with '=': --simulate=" << stray << '\n';
+        err << "Try --help.\n";
         err.flush();
         return leave(2);
     }
@@ -172,6 +177,32 @@ CommandLineOptions parseCommandLine(const QStringList& arguments) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     return parseCommandLine(arguments, out, err);
+}
+
+QStringList programArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (!self.isEmpty() && !arguments.isEmpty()) arguments[0] = self;
+    return arguments;
+}
+
+bool prepareWindowSystem(const CommandLineOptions& options, QTextStream& err) {
+    const auto set = [](const char* name) { return !qEnvironmentVariableIsEmpty(name); };
+    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return true;
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    if (!options.scriptPath.isEmpty()) {
+        // Screenshots are still taken: the offscreen platform paints the widgets as usual.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    err << "dravik: the window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
+           "Without a display, run a script (--script FILE) or the demo (--demo); --help lists the options.\n";
+    err.flush();
+    return false;
+#endif
 }
 
 }  // namespace dravik

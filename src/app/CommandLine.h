@@ -28,4 +28,12 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
 // The same on standard output and standard error.
 CommandLineOptions parseCommandLine(const QStringList& arguments);
 
+// The program's own arguments, read before any window system starts: the first is the running
+// executable's real path (so its shipped files are found when started through PATH or a link).
+QStringList programArguments(int argc, char** argv);
+
+// Picks the window system before it starts. A scripted run (--script, --demo) without a display
+// runs offscreen; the window alone needs a display: false, with the reason written to err.
+bool prepareWindowSystem(const CommandLineOptions& options, QTextStream& err);
+
 }  // namespace dravik

@@ -51,7 +51,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
                         [this] { return prepareDataFolders(); },
                         [this] { return databaseFolder_.isEmpty() ? QDir::currentPath() : databaseFolder_; },
                         [this](const QString& text) { onDatabaseFatal(text); },
-                        [] { return protocolsFolder(); }};
+                        [this] { return protocolsFolder_.isEmpty() ? protocolsFolder() : protocolsFolder_; }};
     controller_ = std::make_unique<Controller>(std::move(deps));
 
     timer1_.setInterval(100);

@@ -54,6 +54,9 @@ public:
     bool developerLayout() const { return developer_; }
     // The folder holding the product database; the folder the program runs in when not set.
     void setDatabaseFolder(const QString& folder) { databaseFolder_ = folder; }
+    // The folder protocol files are read from, in place of the data folder's "protocols" (the demo
+    // reads the shipped samples and leaves the user's own folder alone).
+    void setProtocolsFolder(const QString& folder) { protocolsFolder_ = folder; }
 
     // LogView, Dialogs, ProgressView.
     void appendLog(const QString& text) override;
@@ -116,6 +119,7 @@ private:
     bool started_ = false;
     QString logText_;
     QString databaseFolder_;
+    QString protocolsFolder_;
     QTimer timer1_;
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;

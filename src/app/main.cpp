@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -20,9 +21,15 @@
 using namespace dravik;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    const CommandLineOptions options = parseCommandLine(app.arguments());
+    // The options are read before any window system starts: help, version and a bad command line
+    // work without a display.
+    const CommandLineOptions options = parseCommandLine(programArguments(argc, argv));
     if (options.exitNow) return options.exitCode;
+    {
+        QTextStream err(stderr);
+        if (!prepareWindowSystem(options, err)) return 2;
+    }
+    QApplication app(argc, argv);
 
     RealClock clock;
     QString backendError;
@@ -37,8 +44,8 @@ int main(int argc, char** argv) {
     // Every exchange passes the recorder, so that a recording can begin at any time.
     RecordingLibrary lib(clock, *backend->library);
 
-    const DatabaseLookup database =
-        findProductDatabase(QDir::currentPath(), QCoreApplication::applicationDirPath());
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const DatabaseLookup database = findProductDatabase(QDir::currentPath(), exeDir);
     const auto databaseFile = [&database] {
         return QDir(database.found() ? database.folder : QDir::currentPath())
             .filePath(QString::fromLatin1(kProductDatabaseFileName));
@@ -54,6 +61,7 @@ int main(int argc, char** argv) {
     }
     DownloadView window(clock, lib);
     if (database.found()) window.setDatabaseFolder(database.folder);
+    if (options.demo) window.setProtocolsFolder(locateShippedFile(QStringLiteral("protocols"), exeDir));
     SessionRecording recording({lib, window.ui().recordSessionToolStripMenuItem,
                                 window.ui().stopRecordingToolStripMenuItem, window.ui().StatusLabel_recording, window,
                                 window, window, backendName, databaseFile, [] { return mainDataFolder(); }});
