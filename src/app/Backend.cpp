@@ -19,10 +19,11 @@ std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clo
             if (error != nullptr) *error = QStringLiteral("Recording ") + why;
             return std::nullopt;
         }
+        // A recording of this run names what the replayed one ran on, so that it replays alike.
+        b.name = QStringLiteral("replay:") + QString::fromStdString(recording->backend);
         auto replay = std::make_unique<ReplayInterfaceLibrary>(clock, std::move(*recording));
         b.replay = replay.get();
         b.library = std::move(replay);
-        b.name = QStringLiteral("replay");
     } else if (options.simulate || options.demo) {
         std::string why;
         auto config = sim::loadBenchFile(options.benchPath.toStdString(), why);

@@ -20,7 +20,7 @@ struct Backend {
     std::unique_ptr<InterfaceLibrary> library;
     SimulatedInterfaceLibrary* bench = nullptr;  // with --simulate
     ReplayInterfaceLibrary* replay = nullptr;    // with --replay (which takes the bench's place)
-    QString name;                                // "usb", "simulated" or "replay"
+    QString name;                                // "usb", "simulated" or "replay:" + the recording's
 };
 
 // nullopt with error set (a line for standard error) when the bench file or the recording cannot

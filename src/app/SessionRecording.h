@@ -20,7 +20,7 @@ namespace dravik {
 // "sha256:" and the hex digest of the file's bytes; "none" when it cannot be read.
 QString databaseIdentity(const QString& file);
 
-// The first line of a recording begun now: version, backend ("usb", "simulated", "replay"), the
+// The first line of a recording begun now: version, backend ("usb", "simulated", "replay:..."), the
 // database's identity, and how it was started ("program" or "menu").
 RecordingHeader recordingHeader(const QString& backend, const QString& databaseFile, const QString& started);
 
@@ -37,7 +37,7 @@ public:
         LogView& log;
         Dialogs& dialogs;
         FileDialogs& files;
-        QString backend;                      // "usb", "simulated" or "replay"
+        QString backend;                      // "usb", "simulated" or "replay:" + the replayed one's
         std::function<QString()> database;    // the product database file in use
         std::function<QString()> startFolder; // where the file dialog opens
     };

@@ -22,7 +22,7 @@ bool RecordingLibrary::start(const QString& path, const RecordingHeader& header,
 
 void RecordingLibrary::stop() {
     std::lock_guard lock(mutex_);
-    writer_.close(clock_.nowUs() - startUs_);
+    if (writer_.isOpen()) writer_.close(clock_.nowUs() - startUs_);
 }
 
 bool RecordingLibrary::recording() const {

@@ -14,7 +14,7 @@ namespace dravik {
 
 struct RecordingHeader {
     QString program;   // "Dravik 10.0.0"
-    QString backend;   // "usb", "simulated" or "replay"
+    QString backend;   // "usb", "simulated", or "replay:" and the backend of the recording replayed
     QString database;  // "sha256:<hex>" of the product database, or "none"
     QString started;   // "program" (from its start) or "menu" (part way through a session)
 };

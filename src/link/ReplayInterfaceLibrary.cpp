@@ -28,7 +28,8 @@ std::optional<sim::Recording> readRecordingFile(const QString& path, QString* er
 ReplayInterfaceLibrary::ReplayInterfaceLibrary(Clock& clock, sim::Recording recording)
     : ExchangeLibrary(clock),
       replay_(std::move(recording), clock.nowUs()),
-      simulated_(replay_.recording().backend == "simulated") {}
+      // "replay:simulated": a recording of a replay of the bench.
+      simulated_(replay_.recording().backend == "simulated" || replay_.recording().backend.ends_with(":simulated")) {}
 
 int ReplayInterfaceLibrary::BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t pid) {
     std::lock_guard lock(mutex_);

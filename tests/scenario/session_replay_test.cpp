@@ -105,9 +105,11 @@ void installData(ScenarioRig& rig) {
 // rig meets the replay instead of the bench.
 StepsRun runSteps(const MakeRig& make, const Steps& steps, const QString& file,
              const std::optional<sim::Recording>& replayOf = std::nullopt) {
+    // The layers use the rig's clock: they go before it.
+    std::shared_ptr<ScenarioRig> rig;
     std::unique_ptr<ReplayInterfaceLibrary> replay;
     std::unique_ptr<RecordingLibrary> recorder;
-    auto rig = make([&](SimulatedInterfaceLibrary& bench, Clock& clock) -> InterfaceLibrary& {
+    rig = make([&](SimulatedInterfaceLibrary& bench, Clock& clock) -> InterfaceLibrary& {
         InterfaceLibrary* inner = &bench;
         if (replayOf) {
             replay = std::make_unique<ReplayInterfaceLibrary>(clock, *replayOf);

@@ -126,6 +126,20 @@ TEST_F(RecorderTest, OnlyARegularFileIsRecordedInto) {
     EXPECT_EQ(recorder.BSL_NumOfUSBDevices(kAdapterVid, kAdapterPidStandard), 1);
 }
 
+// A replay gives the program the RAM loader of the backend the recording was made on, through
+// any number of replays of replays.
+TEST(ReplayLibrary, RamLoaderFollowsTheRecordedBackend) {
+    VirtualClock clock;
+    for (const auto& [backend, bench] : {std::pair{"simulated", true}, std::pair{"replay:simulated", true},
+                                         std::pair{"replay:replay:simulated", true}, std::pair{"usb", false},
+                                         std::pair{"replay:usb", false}}) {
+        sim::Recording recording;
+        recording.backend = backend;
+        const ReplayInterfaceLibrary replay(clock, recording);
+        EXPECT_EQ(replay.ramLoaderImage().empty(), !bench) << backend;
+    }
+}
+
 TEST(RecordingFile, AMalformedFileIsNamedWithItsLine) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.jsonl"));
