@@ -199,9 +199,12 @@ void DownloadView::tabControl1_SelectedIndexChanged() {
 }
 
 void DownloadView::chooseLanguage(int lang) {
-    if (!Save_Language(lang, controller_->session().connection.Language_type))
-        appendLog(QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath()) +
-                  kCrLf);
+    if (!Save_Language(lang, controller_->session().connection.Language_type)) {
+        const QString text = QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath());
+        appendLog(text + kCrLf);
+        message(text + QStringLiteral(": the language is used until the program ends."),
+                QStringLiteral("Settings file"), Buttons::Ok, Icon::Warning);
+    }
     controller_->autoConn().RebootConnectProduct();
 }
 
@@ -212,8 +215,14 @@ int DownloadView::prepareDataFolders() {
                 check.outcome == DataFolderCheck::Outcome::Failed ? Icon::Error : Icon::Warning);
     LanguageFileReport report;
     const int lang = CfgAppReadLang(LANGUAGE_ENGLISH, &report);
-    if (report.repaired)
-        appendLog(QStringLiteral("The settings file could not be read; English is used and the file rewritten.\r\n"));
+    if (report.repaired) {
+        // The standard layout shows no status log: the technician is told in a box too.
+        const QString text =
+            QStringLiteral("The settings file could not be read; English is used and the file rewritten.");
+        appendLog(text + kCrLf);
+        message(text + QStringLiteral("\n") + displayPath(settingsFilePath()), QStringLiteral("Settings file"),
+                Buttons::Ok, Icon::Warning);
+    }
     return lang;
 }
 

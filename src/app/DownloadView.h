@@ -120,6 +120,9 @@ private:
     QString logText_;
     QString databaseFolder_;
     QString protocolsFolder_;
+    // The product the backup named in the title and labelCfgFileName was saved from or opened for.
+    std::uint32_t configFileProductId_ = 0;
+    void forgetConfigFileNameOfAnotherProduct(int identification);
     QTimer timer1_;
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;
