@@ -297,3 +297,45 @@ TEST_F(ModuleBenchTest, ARefusedClickLeavesTheRunningSetAllWhole) {
 }
 
 }  // namespace
+
+// A flash line answer that echoes another slot or line, or a module that loses power mid-image:
+// the run stops at that line with its own reason and the image is never verified.
+TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
+    struct Case {
+        const char* name;
+        void (*fault)(sim::Faults&);
+        const char* logLine;
+        const char* progress;
+    };
+    const Case cases[] = {
+        {"wrong slot echo", [](sim::Faults& f) { f.wrongSlotEchoAtLine = 5; }, "### SEND_DATA_SLOT (slot) error! ###",
+         "SEND_DATA_SLOT failed at slot 0 line 4"},
+        {"wrong line echo", [](sim::Faults& f) { f.wrongLineEchoAtLine = 5; }, "### SEND_DATA_SLOT (line) error! ###",
+         "SEND_DATA_SLOT failed at slot 0 line 4"},
+        {"power lost", [](sim::Faults& f) { f.powerLossAtLine = 5; }, "Module rx", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connect("vrak1-direct.json");
+        rig->lib->withBench([&](sim::Bench& b) { c.fault(b.config().faults); });
+        QComboBox* protocols = module().panel().combo(0);
+        ASSERT_NE(protocols, nullptr);
+        const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+        ASSERT_GE(item, 0);
+        protocols->setCurrentIndex(item);
+        const std::size_t before = rig->frames().size();
+        module().button_SetProtocol_Click();
+        ASSERT_TRUE(rest());
+        const QString log = rig->log();
+        EXPECT_TRUE(log.contains(QString::fromLatin1(c.logLine))) << log.toStdString();
+        const auto frames = rig->frames();
+        int lines = 0, verifies = 0;
+        for (std::size_t i = before; i < frames.size(); ++i) {
+            lines += frames[i].frame[4] == 0x7C ? 1 : 0;
+            verifies += frames[i].frame[4] == 0x7F ? 1 : 0;
+        }
+        EXPECT_LE(lines, 8);  // the faulty line, and for a silent module its two resends
+        EXPECT_EQ(verifies, 0);
+        if (c.progress != nullptr) EXPECT_EQ(rig->progress.text, QString::fromLatin1(c.progress));
+    }
+}
