@@ -9,7 +9,7 @@
 #include <map>
 
 #include "module/Programmer.h"
-#include "support/ScenarioRig.h"
+#include "support/ModuleBench.h"
 
 using namespace dravik;
 using namespace dravik::test;
@@ -23,25 +23,10 @@ struct ModuleBenchTest : ::testing::Test {
 
     void connect(const char* benchFile) {
         std::string error;
-        auto bench = sim::loadBenchFile(std::string(DRAVIK_SOURCE_DIR "/data/benches/") + benchFile, error);
-        ASSERT_TRUE(bench) << error;
-        rig = std::make_unique<ScenarioRig>(*bench, false);
-        ASSERT_TRUE(rig->installSampleDatabase());
-        const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
-        const QDir target(QDir(rig->dataDir.path()).filePath(QStringLiteral("protocols")));
-        QDir().mkpath(target.path());
-        for (const QString& name : source.entryList(QDir::Files))
-            ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
-        rig->runFor(50);
-        rig->controller->iface().Restart();
-        ASSERT_TRUE(rig->runFor(500, [&] { return rig->s().connection.Interface_connected; }));
-        ASSERT_TRUE(rest());
-        rig->controller->autoConn().RebootConnectProduct();
-        ASSERT_TRUE(rest());
+        rig = connectModuleBench(benchFile, error);
+        ASSERT_TRUE(rig) << error;
     }
-    bool rest(int ms = 120000) {
-        return rig->runFor(ms, [&] { return !rig->controller->handler().ProcessIsInProgress(false); });
-    }
+    bool rest(int ms = 120000) { return restModuleBench(*rig, ms); }
     EnterModule& module() { return rig->controller->module(); }
     // Index of the first frame to the destination with the code, or -1.
     int first(std::uint8_t dest, std::uint8_t code) {
