@@ -195,6 +195,9 @@ void Bench::Impl::queueAnswer(const Frame& request, Bytes data, std::int64_t rea
     } else if (faults.misaddressNext > 0 && !data.empty()) {
         --faults.misaddressNext;
         data[0] = static_cast<std::uint8_t>(data[0] + 1);
+    } else if (faults.lengthenNext > 0) {
+        --faults.lengthenNext;
+        data.push_back(0);
     }
     Bytes frame = encodeFrame(Frame{request.dest, request.code, std::move(data)});
     if (faults.corruptNext > 0) {

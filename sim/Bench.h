@@ -45,6 +45,9 @@ struct ProductConfig {
     // Where the product keeps the settings of a module behind it (three bytes); the module setup
     // request writes them there.
     std::uint8_t moduleInfoAddress = 0x30;
+    // A cell that answers a write as done but keeps its byte (-1: none), as a protected or worn
+    // cell does: only a read-back shows it.
+    int keepsAddress = -1;
 };
 
 // One protocol slot of a slot module.
@@ -117,6 +120,7 @@ struct Faults {
     int corruptNext = 0;                       // this many next answers get a wrong code byte
     int truncateNext = 0;                      // this many next answers come without their data bytes
     int misaddressNext = 0;                    // this many next answers carry data byte 0 (the address) + 1
+    int lengthenNext = 0;                      // this many next answers carry one data byte more (0)
     std::uint32_t extraDelayUs = 0;            // added to every answer
     std::vector<CommandFault> dropCommand;     // answers never sent
     std::vector<CommandFault> corruptCommand;  // answers with a wrong code byte

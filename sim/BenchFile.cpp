@@ -116,6 +116,7 @@ void readFaults(const Fields& faults, Faults& out) {
     faults.readInteger("dropNext", 0, kMaxFaultCount, out.dropNext);
     faults.readInteger("corruptNext", 0, kMaxFaultCount, out.corruptNext);
     faults.readInteger("truncateNext", 0, kMaxFaultCount, out.truncateNext);
+    faults.readInteger("lengthenNext", 0, kMaxFaultCount, out.lengthenNext);
     faults.readInteger("misaddressNext", 0, kMaxFaultCount, out.misaddressNext);
     faults.readInteger("extraDelayUs", 0, kMaxTimeUs, out.extraDelayUs);
     if (const auto* drop = faults.find("dropCommand")) {
@@ -161,7 +162,7 @@ BenchConfig readBench(const nlohmann::json& root) {
         timing->readInteger("moduleTurnaroundUs", 0, kMaxTimeUs, config.timing.moduleTurnaroundUs);
     }
     if (const auto faults =
-            top.section("faults", {"dropNext", "corruptNext", "truncateNext", "misaddressNext", "extraDelayUs", "dropCommand", "corruptCommand",
+            top.section("faults", {"dropNext", "corruptNext", "truncateNext", "lengthenNext", "misaddressNext", "extraDelayUs", "dropCommand", "corruptCommand",
                                    "wrongSlotEchoAtLine", "wrongLineEchoAtLine", "powerLossAtLine"})) {
         readFaults(*faults, config.faults);
     }

@@ -54,7 +54,7 @@ std::optional<Bytes> Product::handle(const Frame& request, std::int64_t supplyOn
         case kMemoryWrite:
             // data: address, 0, value (the middle byte is not looked at)
             if (data.size() == 3) {
-                config_.memory[data[0]] = data[2];
+                if (data[0] != config_.keepsAddress) config_.memory[data[0]] = data[2];
                 writes_.emplace_back(data[0], data[2]);
                 return Bytes{data[0], data[2]};
             }

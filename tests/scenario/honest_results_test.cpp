@@ -26,12 +26,14 @@ struct WrongAnswerCase {
     std::function<void(sim::Faults&)> fault;
 };
 
-// A memory-read answer without data or for another address is logged, handled as the request's
-// time-out and never used: the set ends before anything is written.
+// A memory-read answer without data, for another address, or for the right address with a data
+// byte too many is logged, handled as the request's time-out and never used: the set ends before
+// anything is written.
 TEST_F(HonestResultsTest, WrongMemoryAnswersAreNeverUsed) {
     const WrongAnswerCase cases[] = {
         {"NoData", [](sim::Faults& f) { f.truncateNext = 1; }},
         {"OtherAddress", [](sim::Faults& f) { f.misaddressNext = 1; }},
+        {"RightAddressWrongLength", [](sim::Faults& f) { f.lengthenNext = 1; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -50,6 +52,20 @@ TEST_F(HonestResultsTest, WrongMemoryAnswersAreNeverUsed) {
         EXPECT_EQ(memory(0x10), 0xF1);
         EXPECT_EQ(listColour(kRowSiren), QColor(Qt::red));
     }
+}
+
+// A text row turns black only when the bytes read back are the ones written: a product that
+// answers a write but keeps one of the bytes leaves the row red.
+TEST_F(HonestResultsTest, ATextRowWhoseReadBackDiffersStaysRed) {
+    sim::BenchConfig bench = standardBenchConfig();
+    bench.product.keepsAddress = 0x22;  // the third digit of the entry code
+    ASSERT_TRUE(connect(false, bench));
+    const std::uint8_t kept = memory(0x22);
+    type(kRowCode, kept == 7 ? "5688" : "5678");
+    ops().FunctionButton_Click(kRowCode);
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(memory(0x22), kept);
+    EXPECT_EQ(textColour(kRowCode), QColor(Qt::red)) << rig->log().toStdString();
 }
 
 // A single write whose answer never comes leaves its row red and says which request failed.

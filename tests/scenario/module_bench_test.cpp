@@ -230,6 +230,30 @@ TEST_F(ModuleBenchTest, ModuleThroughTheProductIsSetAndReadBack) {
     EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
 }
 
+// The product that does not answer its test mode cannot pass the set-up on to its module: the
+// set-up ends there, and nothing reaches the module.
+TEST_F(ModuleBenchTest, ATestModeTimeOutEndsTheSetUpThroughTheProduct) {
+    connect("aux31-through-product.json");
+    auto& st = rig->s().moduleStatus;
+    const auto before = st.module_data;
+    rig->lib->withBench([](sim::Bench& b) { b.config().faults.dropCommand.push_back({0x05, 0, 1000}); });
+    st.ParA_toSet = 5;
+    st.ParB_C_toSet = 0x0D;
+    const std::size_t sentBefore = rig->frames().size();
+    module().SetProtocol_fnc();
+    ASSERT_TRUE(rest());
+    const auto frames = rig->frames();
+    int testModes = 0, setups = 0;
+    for (std::size_t i = sentBefore; i < frames.size(); ++i) {
+        const auto& f = frames[i].frame;
+        testModes += f[1] == 0xF2 && f[4] == 0x05 ? 1 : 0;
+        setups += f[1] == 0xF2 && f[3] == 5 && f[4] == 0x0A ? 1 : 0;  // AUX_MODULE_SETUP
+    }
+    EXPECT_GT(testModes, 0);
+    EXPECT_EQ(setups, 0) << rig->log().toStdString();
+    EXPECT_EQ(st.module_data, before);
+}
+
 }  // namespace
 
 namespace {
