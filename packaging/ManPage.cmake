@@ -69,5 +69,6 @@ selects the developer layout. DRAVIK_DATA_DIR overrides its place.
 Lets the logged\\-in user open the adapter without root.
 .SH EXIT STATUS
 0 when the window is closed or a script ran through, 1 on a failed script expectation, 2 on a
-command\\-line or script error, 255 when the product database cannot be found, opened or read.
+command\\-line or script error (or a recording that cannot be replayed), 3 when a replay meets a request
+other than the recorded one, 255 when the product database cannot be found, opened or read.
 ")

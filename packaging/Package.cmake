@@ -22,6 +22,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/dravik.svg
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/dravik-256.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps RENAME dravik.png)
 
+# The copyright file and the Debian change log every package carries.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dravik)
+set(DRAVIK_CHANGELOG ${PROJECT_BINARY_DIR}/changelog.gz)
+add_custom_command(
+  OUTPUT ${DRAVIK_CHANGELOG}
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/changelog > ${DRAVIK_CHANGELOG}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
+  COMMENT "Compressing the Debian change log")
+add_custom_target(dravik_changelog ALL DEPENDS ${DRAVIK_CHANGELOG})
+install(FILES ${DRAVIK_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dravik)
+
 # The manual page, written from the program's --help.
 set(DRAVIK_MAN_PAGE ${PROJECT_BINARY_DIR}/dravik.1)
 add_custom_command(
@@ -40,12 +51,15 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dravik)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
 set(CPACK_PACKAGE_VENDOR "Dravik developers")
-set(CPACK_PACKAGE_CONTACT "Dravik developers <dravik@localhost>")
+set(CPACK_PACKAGE_CONTACT "Dravik developers <developers@dravik.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "vehicle-electronics programming tool")
+# Lines of the long description stay under 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Identifies vehicle products and the modules behind them through the USB adapter, reads and sets
-their parameters on a panel built from a product database, and shows every exchange in its status
-log. Runs without hardware on a simulated bench (dravik --simulate, dravik --demo).")
+    "Identifies vehicle products and the modules behind them through the USB
+adapter, reads and sets their parameters on a panel built from a product
+database, programs protocols into modules, and shows every exchange in its
+status log. Runs without hardware on a simulated bench (dravik --simulate,
+dravik --demo).")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY dravik)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -28,11 +28,7 @@ std::string describe(const nlohmann::json& value) {
     return text;
 }
 
-void checkShape(const std::string& text, std::size_t maxBytes, int maxDepth) {
-    if (text.size() > maxBytes) {
-        fail("file is " + std::to_string(text.size()) + " bytes; a bench file holds at most " +
-             std::to_string(maxBytes) + " bytes");
-    }
+std::size_t lineNestingDeeperThan(const std::string& text, int maxDepth) {
     int depth = 0;
     bool inString = false;
     bool escaped = false;
@@ -50,13 +46,22 @@ void checkShape(const std::string& text, std::size_t maxBytes, int maxDepth) {
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
-            if (++depth > maxDepth) {
-                fail("line " + std::to_string(line) + ": arrays and objects nest deeper than " +
-                     std::to_string(maxDepth) + " levels");
-            }
+            if (++depth > maxDepth) return line;
         } else if (c == ']' || c == '}') {
             --depth;
         }
+    }
+    return 0;
+}
+
+void checkShape(const std::string& text, std::size_t maxBytes, int maxDepth) {
+    if (text.size() > maxBytes) {
+        fail("file is " + std::to_string(text.size()) + " bytes; a bench file holds at most " +
+             std::to_string(maxBytes) + " bytes");
+    }
+    if (const std::size_t line = lineNestingDeeperThan(text, maxDepth)) {
+        fail("line " + std::to_string(line) + ": arrays and objects nest deeper than " + std::to_string(maxDepth) +
+             " levels");
     }
 }
 

@@ -63,6 +63,10 @@ class Fields {
 // dumped: a deeply nested value must not be walked recursively.
 std::string describe(const nlohmann::json& value);
 
+// The first line on which arrays and objects (outside strings) nest deeper than maxDepth; 0 when
+// none does.
+std::size_t lineNestingDeeperThan(const std::string& text, int maxDepth);
+
 // Refuses text larger than maxBytes or nesting arrays and objects deeper than maxDepth, before
 // any parser builds (and later walks) the nested value.
 void checkShape(const std::string& text, std::size_t maxBytes, int maxDepth);

@@ -51,7 +51,9 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         } else if (arg == QLatin1String("--")) {
             rest.append(arguments.mid(i));
             break;
-        } else if (arg == QLatin1String("--script") && i + 1 < arguments.size()) {
+        } else if ((arg == QLatin1String("--script") || arg == QLatin1String("--record") ||
+                    arg == QLatin1String("--replay")) &&
+                   i + 1 < arguments.size()) {
             rest.append(arg);
             rest.append(arguments[++i]);
         } else if (arg == kSimulate) {
@@ -90,7 +92,17 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         QStringLiteral("FILE"));
     const QCommandLineOption demoOption(
         QStringLiteral("demo"), QStringLiteral("Simulate and run the demo script (or the --script FILE)."));
-    parser.addOptions({help, version, simulateOption, scriptOption, demoOption});
+    const QCommandLineOption recordOption(
+        QStringLiteral("record"),
+        QStringLiteral("Record every exchange with the adapter into FILE as it happens, from the start "
+                       "(a session recording, docs/recording.md). The module password is masked."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption replayOption(
+        QStringLiteral("replay"),
+        QStringLiteral("Play the adapter from the session recording FILE instead of the USB adapter. The "
+                       "first request that differs from the recording stops the program with status 3."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, simulateOption, scriptOption, demoOption, recordOption, replayOption});
 
     if (!parser.parse(rest)) {
         err << "dravik: " << parser.errorText() << "\nTry --help.\n";
@@ -98,8 +110,13 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         return leave(2);
     }
     if (!parser.positionalArguments().isEmpty()) {
-        err << "dravik: unexpected argument '" << parser.positionalArguments().constFirst()
-            << "'\nTry --help.\n";
+        const QString stray = parser.positionalArguments().constFirst();
+        err << "dravik: unexpected argument '" << stray << "'\n";
+        // "--simulate bench.json" reads as the default bench and a stray file name.
+        if (simulate && benchFile.isEmpty() && arguments.contains(stray) &&
+            arguments.indexOf(stray) > 0 && arguments[arguments.indexOf(stray) - 1] == kSimulate)
+            err << "A bench file is given with '=': --simulate=" << stray << '\n';
+        err << "Try --help.\n";
         err.flush();
         return leave(2);
     }
@@ -121,6 +138,23 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
     options.demo = parser.isSet(demoOption);
     options.simulate = simulate || options.demo;
     options.scriptPath = parser.value(scriptOption);
+    options.recordPath = parser.value(recordOption);
+    options.replayPath = parser.value(replayOption);
+    if (!options.replayPath.isEmpty() && options.simulate) {
+        // The same command line as the recorded run, with --replay added, replays it.
+        err << "dravik: --replay: the recording plays the adapter; the simulated bench is not used\n";
+        err.flush();
+    }
+    if (!options.replayPath.isEmpty() && !readableFile(options.replayPath)) {
+        err << "dravik: cannot read the recording " << options.replayPath << '\n';
+        err.flush();
+        return leave(2);
+    }
+    if (parser.isSet(recordOption) && options.recordPath.isEmpty()) {
+        err << "dravik: --record needs a file\n";
+        err.flush();
+        return leave(2);
+    }
     if (options.demo && options.scriptPath.isEmpty())
         options.scriptPath = locateShippedFile(kDemoScript, exeDir);
     if (options.simulate) {
@@ -143,6 +177,32 @@ CommandLineOptions parseCommandLine(const QStringList& arguments) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     return parseCommandLine(arguments, out, err);
+}
+
+QStringList programArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (!self.isEmpty() && !arguments.isEmpty()) arguments[0] = self;
+    return arguments;
+}
+
+bool prepareWindowSystem(const CommandLineOptions& options, QTextStream& err) {
+    const auto set = [](const char* name) { return !qEnvironmentVariableIsEmpty(name); };
+    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return true;
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    if (!options.scriptPath.isEmpty()) {
+        // Screenshots are still taken: the offscreen platform paints the widgets as usual.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    err << "dravik: the window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
+           "Without a display, run a script (--script FILE) or the demo (--demo); --help lists the options.\n";
+    err.flush();
+    return false;
+#endif
 }
 
 }  // namespace dravik

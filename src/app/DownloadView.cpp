@@ -16,6 +16,7 @@
 #include "app/About.h"
 #include "app/DataFolder.h"
 #include "app/LanguageSettings.h"
+#include "app/SessionRecording.h"
 #include "app/StatusLogMenu.h"
 #include "app/TabPages.h"
 #include "app/ui/Looks.h"
@@ -50,7 +51,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
                         [this] { return prepareDataFolders(); },
                         [this] { return databaseFolder_.isEmpty() ? QDir::currentPath() : databaseFolder_; },
                         [this](const QString& text) { onDatabaseFatal(text); },
-                        [] { return protocolsFolder(); }};
+                        [this] { return protocolsFolder_.isEmpty() ? protocolsFolder() : protocolsFolder_; }};
     controller_ = std::make_unique<Controller>(std::move(deps));
 
     timer1_.setInterval(100);
@@ -105,7 +106,10 @@ void DownloadView::wireControls() {
                                 QStringLiteral("txt"), QStringLiteral("Text files (*.txt);;All files (*)"),
                                 mainDataFolder()});
          },
-         [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); }});
+         [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); },
+         [this](const QString& path) {
+             if (recording_ != nullptr) recording_->offerWithLog(path);
+         }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
     connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
             [&c] { c.iface().connect_interface_Click(); });
@@ -195,9 +199,12 @@ void DownloadView::tabControl1_SelectedIndexChanged() {
 }
 
 void DownloadView::chooseLanguage(int lang) {
-    if (!Save_Language(lang, controller_->session().connection.Language_type))
-        appendLog(QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath()) +
-                  kCrLf);
+    if (!Save_Language(lang, controller_->session().connection.Language_type)) {
+        const QString text = QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath());
+        appendLog(text + kCrLf);
+        message(text + QStringLiteral(": the language is used until the program ends."),
+                QStringLiteral("Settings file"), Buttons::Ok, Icon::Warning);
+    }
     controller_->autoConn().RebootConnectProduct();
 }
 
@@ -208,8 +215,14 @@ int DownloadView::prepareDataFolders() {
                 check.outcome == DataFolderCheck::Outcome::Failed ? Icon::Error : Icon::Warning);
     LanguageFileReport report;
     const int lang = CfgAppReadLang(LANGUAGE_ENGLISH, &report);
-    if (report.repaired)
-        appendLog(QStringLiteral("The settings file could not be read; English is used and the file rewritten.\r\n"));
+    if (report.repaired) {
+        // The standard layout shows no status log: the technician is told in a box too.
+        const QString text =
+            QStringLiteral("The settings file could not be read; English is used and the file rewritten.");
+        appendLog(text + kCrLf);
+        message(text + QStringLiteral("\n") + displayPath(settingsFilePath()), QStringLiteral("Settings file"),
+                Buttons::Ok, Icon::Warning);
+    }
     return lang;
 }
 

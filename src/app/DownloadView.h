@@ -25,6 +25,7 @@ namespace dravik {
 class Clock;
 class InterfaceLibrary;
 class ScriptRunner;
+class SessionRecording;
 class SimulatedInterfaceLibrary;
 
 class DownloadView final : public QMainWindow,
@@ -42,6 +43,8 @@ public:
 
     // Scripted runs: every log line and message box goes to the runner; boxes never block.
     void setScriptRunner(ScriptRunner* runner) { script_ = runner; }
+    // The session recording, offered with every saved log.
+    void setSessionRecording(SessionRecording* recording) { recording_ = recording; }
     Controller& controller() { return *controller_; }
     ConfigurationFile& configuration() { return *configuration_; }
     // "Dravik  MAJOR.MINOR.PATCH": the window title without a file.
@@ -51,6 +54,9 @@ public:
     bool developerLayout() const { return developer_; }
     // The folder holding the product database; the folder the program runs in when not set.
     void setDatabaseFolder(const QString& folder) { databaseFolder_ = folder; }
+    // The folder protocol files are read from, in place of the data folder's "protocols" (the demo
+    // reads the shipped samples and leaves the user's own folder alone).
+    void setProtocolsFolder(const QString& folder) { protocolsFolder_ = folder; }
 
     // LogView, Dialogs, ProgressView.
     void appendLog(const QString& text) override;
@@ -113,6 +119,10 @@ private:
     bool started_ = false;
     QString logText_;
     QString databaseFolder_;
+    QString protocolsFolder_;
+    // The product the backup named in the title and labelCfgFileName was saved from or opened for.
+    std::uint32_t configFileProductId_ = 0;
+    void forgetConfigFileNameOfAnotherProduct(int identification);
     QTimer timer1_;
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;
@@ -127,6 +137,7 @@ private:
     QPointer<QMenu> productMenu_;
     QPointer<QMenu> moduleMenu_;
     ScriptRunner* script_ = nullptr;
+    SessionRecording* recording_ = nullptr;
 };
 
 }  // namespace dravik

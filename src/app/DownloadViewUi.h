@@ -44,12 +44,15 @@ struct DownloadViewUi {
     QLabel* StatusLabel_USB_connection = nullptr;
     QLabel* StatusLabel_interface = nullptr;
     QLabel* StatusLabel_working_mode = nullptr;
+    QLabel* StatusLabel_recording = nullptr;  // "Recording: FILE" while a session is recorded
 
     // Menus. Product and module menus are added at run time at the end of the menu bar.
     QMenu* connectionToolStripMenuItem = nullptr;
     QAction* ToolStripMenuItem_ConnectInterface = nullptr;
     QAction* rebootToolStripMenuItem = nullptr;  // Ctrl+5
     QAction* closeToolStripMenuItem = nullptr;   // "Power off", Ctrl+O
+    QAction* recordSessionToolStripMenuItem = nullptr;  // "Record session…"
+    QAction* stopRecordingToolStripMenuItem = nullptr;  // "Stop recording"
     QMenu* settingsToolStripMenuItem = nullptr;
     QMenu* languageToolStripMenuItem = nullptr;
     QAction* englishToolStripMenuItem = nullptr;

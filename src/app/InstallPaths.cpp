@@ -39,7 +39,8 @@ QString locateShippedFile(const QString& relative, const QString& exeDir) {
 
 DatabaseLookup findProductDatabase(const QString& startFolder, const QString& exeDir) {
     DatabaseLookup lookup;
-    for (const QString& folder : {QDir::cleanPath(startFolder), installedDataFolder(exeDir)}) {
+    for (const QString& folder :
+         {QDir::cleanPath(startFolder), QDir::cleanPath(exeDir), installedDataFolder(exeDir)}) {
         if (lookup.looked.contains(folder)) continue;
         lookup.looked.append(folder);
         if (QFileInfo(databaseIn(folder)).isFile()) {

@@ -19,8 +19,8 @@ QStringList shippedDataFolders(const QString& exeDir);
 // candidate that exists, or the first candidate when none does (so the error names a real place).
 QString locateShippedFile(const QString& relative, const QString& exeDir);
 
-// The product database is looked for in the folder the program was started in, then in the
-// installed data folder.
+// The product database is looked for in the folder the program was started in, then beside the
+// program (a build folder holds the one it made), then in the installed data folder.
 struct DatabaseLookup {
     QString folder;      // where it was found; empty when it was not
     QStringList looked;  // every folder tried, in order

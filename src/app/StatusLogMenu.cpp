@@ -22,8 +22,11 @@ QAction* makeSaveLogAction(QPlainTextEdit* box, StatusLogMenuHooks hooks) {
         const QString path = hooks.askPath ? hooks.askPath() : QString();
         if (path.isEmpty()) return;
         QString error;
-        if (!saveLogFile(path, hooks.logText ? hooks.logText() : QString(), &error) && hooks.failed)
-            hooks.failed(QStringLiteral("Cannot save the log to %1: %2").arg(path, error));
+        if (!saveLogFile(path, hooks.logText ? hooks.logText() : QString(), &error)) {
+            if (hooks.failed) hooks.failed(QStringLiteral("Cannot save the log to %1: %2").arg(path, error));
+        } else if (hooks.saved) {
+            hooks.saved(path);
+        }
     });
     return save;
 }

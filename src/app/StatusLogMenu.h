@@ -21,6 +21,7 @@ struct StatusLogMenuHooks {
     std::function<QString()> logText;            // the whole log, CR LF line ends
     std::function<QString()> askPath;            // the file to save to; empty when cancelled
     std::function<void(const QString&)> failed;  // tells why a save failed
+    std::function<void(const QString&)> saved;   // the log was written to this file
 };
 
 // The "Save log…" action, owned by box and named saveLogMenuItem, so that a scripted run can

@@ -1,46 +1,72 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 
+#include "app/Backend.h"
 #include "app/CommandLine.h"
+#include "app/DataFolder.h"
 #include "app/DownloadView.h"
 #include "app/InstallPaths.h"
+#include "app/SessionRecording.h"
+#include "database/ProductDatabase.h"
 #include "script/ScriptRunner.h"
 #include "link/Clock.h"
+#include "link/RecordingLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
-#include "link/UsbInterfaceLibrary.h"
 
 using namespace dravik;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    const CommandLineOptions options = parseCommandLine(app.arguments());
+    // The options are read before any window system starts: help, version and a bad command line
+    // work without a display.
+    const CommandLineOptions options = parseCommandLine(programArguments(argc, argv));
     if (options.exitNow) return options.exitCode;
+    {
+        QTextStream err(stderr);
+        if (!prepareWindowSystem(options, err)) return 2;
+    }
+    QApplication app(argc, argv);
 
     RealClock clock;
-    std::unique_ptr<InterfaceLibrary> lib;
-    SimulatedInterfaceLibrary* bench = nullptr;
-    if (options.simulate || options.demo) {
-        std::string error;
-        auto config = sim::loadBenchFile(options.benchPath.toStdString(), error);
-        if (!config) {
-            std::fprintf(stderr, "Bench file %s: %s\n", qPrintable(options.benchPath), error.c_str());
+    QString backendError;
+    std::optional<Backend> backend = openBackend(options, clock, &backendError);
+    if (!backend) {
+        std::fprintf(stderr, "%s\n", qPrintable(backendError));
+        return 2;
+    }
+    SimulatedInterfaceLibrary* bench = backend->bench;
+    ReplayInterfaceLibrary* replay = backend->replay;
+    const QString backendName = backend->name;
+    // Every exchange passes the recorder, so that a recording can begin at any time.
+    RecordingLibrary lib(clock, *backend->library);
+
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const DatabaseLookup database = findProductDatabase(QDir::currentPath(), exeDir);
+    const auto databaseFile = [&database] {
+        return QDir(database.found() ? database.folder : QDir::currentPath())
+            .filePath(QString::fromLatin1(kProductDatabaseFileName));
+    };
+    if (!options.recordPath.isEmpty()) {
+        QString error;
+        if (!lib.start(options.recordPath, recordingHeader(backendName, databaseFile(), QStringLiteral("program")),
+                       &error)) {
+            std::fprintf(stderr, "dravik: cannot record into %s: %s\n", qPrintable(options.recordPath),
+                         qPrintable(error));
             return 2;
         }
-        auto simLib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(*config));
-        bench = simLib.get();
-        lib = std::move(simLib);
-    } else {
-        lib = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
     }
-
-    const DatabaseLookup database =
-        findProductDatabase(QDir::currentPath(), QCoreApplication::applicationDirPath());
-    DownloadView window(clock, *lib);
+    DownloadView window(clock, lib);
     if (database.found()) window.setDatabaseFolder(database.folder);
+    if (options.demo) window.setProtocolsFolder(locateShippedFile(QStringLiteral("protocols"), exeDir));
+    SessionRecording recording({lib, window.ui().recordSessionToolStripMenuItem,
+                                window.ui().stopRecordingToolStripMenuItem, window.ui().StatusLabel_recording, window,
+                                window, window, backendName, databaseFile, [] { return mainDataFolder(); }});
+    window.setSessionRecording(&recording);
+    if (replay != nullptr) watchReplay(*replay, window, databaseIdentity(databaseFile()));
     std::unique_ptr<ScriptRunner> runner;
     const QString script = options.scriptPath;
     if (!script.isEmpty()) {
@@ -60,6 +86,10 @@ int main(int argc, char** argv) {
                 bench->replaceBench(std::move(*next));
                 return QString();
             };
+        } else if (replay != nullptr) {
+            // The recording plays the plug events and bench changes of the run it recorded.
+            hooks.setPlugged = [](bool) {};
+            hooks.switchBench = [](const QString&) { return QString(); };
         }
         runner = std::make_unique<ScriptRunner>(&window, hooks);
         window.setScriptRunner(runner.get());
@@ -78,7 +108,9 @@ int main(int argc, char** argv) {
         });
     }
     if (runner) runner->startFile(script);
-    const int code = app.exec();
+    int code = app.exec();
     window.setScriptRunner(nullptr);
+    if (replay != nullptr) code = replayExitCode(*replay, code);
+    lib.stop();
     return code;
 }

@@ -1,9 +1,9 @@
 #include "link/SimulatedInterfaceLibrary.h"
 
-#include <QTimer>
 #include <algorithm>
 
 #include "link/DeviceText.h"
+#include "link/SimPipe.h"
 
 namespace dravik {
 
@@ -22,10 +22,7 @@ int SimulatedInterfaceLibrary::BSL_RegisterUSBDeviceNotification(std::function<v
         std::lock_guard lock(mutex_);
         lastBus_ = {bench_.present(), bench_.currentPid()};
     }
-    auto* timer = new QTimer();
-    QObject::connect(timer, &QTimer::timeout, [this] { pollBus(); });
-    timer->start(20);
-    busTimer_.reset(timer);
+    busTimer_ = simpipe::startBusPoll([this] { pollBus(); });
     return 0;
 }
 
@@ -50,10 +47,7 @@ int SimulatedInterfaceLibrary::BSL_initialize_BSL(const char* device) {
 }
 
 void SimulatedInterfaceLibrary::USB_TX(dataBuffer report) {
-    sim::Report out{};
-    out[0] = 0x3F;
-    out[1] = static_cast<std::uint8_t>(std::min<std::uint32_t>(report.count(), 62));
-    std::copy_n(report.bytes.begin() + 4, 62, out.begin() + 2);
+    const sim::Report out = simpipe::pack(report);
     std::int64_t readyUs = 0;
     {
         std::lock_guard lock(mutex_);
@@ -87,29 +81,8 @@ void SimulatedInterfaceLibrary::pollBus() {
     if (onChange_) onChange_();
 }
 
-namespace {
-// Unpacks a bench report (0x3F, size, payload) into the record: size into count, payload at 4.
-bool unpack(const std::optional<sim::Report>& r, dataBuffer* report) {
-    if (!r) return false;
-    const int size = std::min<int>((*r)[1], 62);
-    report->setCount(static_cast<std::uint32_t>(size));
-    std::copy_n(r->begin() + 2, size, report->bytes.begin() + 4);
-    return true;
-}
-}  // namespace
-
 bool SimulatedInterfaceLibrary::USB_RX(dataBuffer* report) {
-    std::int64_t waitUs = kPollWaitUs;
-    {
-        std::lock_guard lock(mutex_);
-        const std::int64_t now = clock_.nowUs();
-        bench_.advance(now);
-        if (unpack(bench_.read(now), report)) return true;
-        if (auto next = bench_.nextReadyUs()) waitUs = std::clamp<std::int64_t>(*next - now, 0, kPollWaitUs);
-    }
-    clock_.sleepUs(waitUs);
-    std::lock_guard lock(mutex_);
-    return unpack(bench_.read(clock_.nowUs()), report);
+    return simpipe::poll(clock_, mutex_, bench_, report, kPollWaitUs);
 }
 
 void SimulatedInterfaceLibrary::setPlugged(bool plugged) {

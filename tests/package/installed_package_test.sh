@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build folder given, unpacks it into a temporary root and runs
-# the installed program from an empty folder: its version, then a scripted run on the installed
-# bench that needs the installed product database. Exit 77 (skipped) without dpkg-deb or cpack.
+# the installed program from an empty folder without a display: its options, the demo on a fresh
+# account, then a scripted run on the installed bench that needs the installed product database. Exit 77 (skipped) without dpkg-deb or cpack.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 for tool in dpkg-deb cpack; do
@@ -14,6 +14,12 @@ trap 'rm -rf "$work"' EXIT
 deb="$(ls "$work"/out/*.deb)"
 echo "Package: $deb"
 dpkg-deb --info "$deb" | grep -E '^ (Package|Version|Depends):'
+# Debian's own package checks: no error (and no warning) is let through.
+if command -v lintian >/dev/null 2>&1; then
+  lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+  grep -v 'running with root privileges' "$work/lintian.log" || true
+  ! grep -qE '^[EW]: ' "$work/lintian.log" || fail "lintian reports errors or warnings"
+fi
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 dpkg-deb -e "$deb" "$work/control"
@@ -34,10 +40,36 @@ zcat "$root/usr/share/man/man1/dravik.1.gz" | grep -q 'B .*simulate' || fail "th
 empty="$work/empty"
 mkdir -p "$empty"
 cd "$empty"
-export QT_QPA_PLATFORM=offscreen DRAVIK_DATA_DIR="$work/home/Tov_Dravik"
+# As a user starts it over SSH or from a package check: no display, no window-system choice.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM DRAVIK_DATA_DIR
 version="$("$root/usr/bin/dravik" --version)"
 [ "$version" = "Dravik $(dpkg-deb --field "$deb" Version)" ] || fail "--version printed '$version'"
 echo "Installed program: $version"
+for option in --help -h --version -v; do
+  "$root/usr/bin/dravik" "$option" >"$work/option.log" 2>&1 || { cat "$work/option.log"; fail "$option without a display"; }
+done
+status=0
+"$root/usr/bin/dravik" --no-such-option >"$work/option.log" 2>&1 || status=$?
+[ "$status" -eq 2 ] || { cat "$work/option.log"; fail "a bad option ended with status $status, not 2"; }
+status=0
+"$root/usr/bin/dravik" >"$work/option.log" 2>&1 || status=$?
+[ "$status" -eq 2 ] && grep -q 'needs a display' "$work/option.log" ||
+  { cat "$work/option.log"; fail "the window without a display ended with status $status"; }
+
+# The demo on a fresh account: a new HOME, no data folder, no display. It reads the installed
+# sample protocols and leaves the user's own protocols folder empty.
+mkdir -p "$work/demo"
+status=0
+(cd "$work/demo" && HOME="$work/fresh" "$root/usr/bin/dravik" --demo >"$work/demo.log" 2>&1) || status=$?
+if [ "$status" -ne 0 ]; then
+  tail -n 40 "$work/demo.log"
+  fail "--demo on a fresh account ended with status $status"
+fi
+[ -z "$(ls -A "$work/fresh/Tov_Dravik/protocols" 2>/dev/null)" ] || fail "the demo wrote into the user's protocols folder"
+ls "$work/demo/out/demo/"*.png >/dev/null 2>&1 || fail "the demo without a display saved no screenshots"
+echo "The installed demo ran on a fresh account without a display."
+
+export QT_QPA_PLATFORM=offscreen DRAVIK_DATA_DIR="$work/home/Tov_Dravik"
 
 cat >"$work/script.txt" <<'SCRIPT'
 wait-log "Found product" 40000

@@ -76,14 +76,15 @@ class VirtualFirmwareRunner : public FirmwareRunner {
 };
 
 struct FirmwareRig : ScenarioRig {
-    explicit FirmwareRig(sim::BenchConfig bench = {}, FirmwareResources res = loadFirmwareResources())
-        : ScenarioRig(std::move(bench)) {
+    explicit FirmwareRig(sim::BenchConfig bench = {}, FirmwareResources res = loadFirmwareResources(),
+                         const LibraryLayer& layer = {})
+        : ScenarioRig(std::move(bench), true, layer) {
         fwView.log = &logView;
         bootPause = &scheduler.addTimer(1000, true, false, [this] { firmware->bootPauseElapsed(); });
         ConnectionState& cs = s().connection;
         FirmwareUpgrade::Deps deps{{cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode,
                                     cs.numberOfUSBDevicesConnected, cs.Interface_connected},
-                                   *lib,
+                                   *device,
                                    clock,
                                    logView,
                                    dialogs,

@@ -26,9 +26,10 @@ void VirtualAsyncRunner::start(std::function<int()> work, std::function<void(int
 ScenarioRig::ScenarioRig(sim::BenchConfig bench, bool autoConn, const LibraryLayer& layer)
     : autoConnChecked(autoConn) {
     lib = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(bench));
+    device = layer ? &layer(*lib, clock) : lib.get();
     timerHandler = &scheduler.addTimer(2000, true, false, [this] { controller->timerHandlerFired(); });
     ControllerDeps deps{clock,
-                        layer ? layer(*lib) : *lib,
+                        *device,
                         logView,
                         dialogs,
                         progress,

@@ -30,7 +30,7 @@ private:
 
 struct ScenarioRig {
     // The library the controller talks to, given the bench's: a test may put a layer between them.
-    using LibraryLayer = std::function<InterfaceLibrary&(SimulatedInterfaceLibrary&)>;
+    using LibraryLayer = std::function<InterfaceLibrary&(SimulatedInterfaceLibrary&, Clock&)>;
 
     explicit ScenarioRig(sim::BenchConfig bench = {}, bool autoConn = true, const LibraryLayer& layer = {});
 
@@ -53,6 +53,7 @@ struct ScenarioRig {
     RigClock clock;
     VirtualScheduler scheduler{clock};
     std::unique_ptr<SimulatedInterfaceLibrary> lib;
+    InterfaceLibrary* device = nullptr;  // what the controller talks to: lib, or the layer over it
     RecordingLog logView;
     RecordingDialogs dialogs;
     RecordingProgress progress;

@@ -12,6 +12,25 @@ namespace {
 
 const QString kSource = QStringLiteral(DRAVIK_SOURCE_DIR);
 
+struct Parsed {
+    CommandLineOptions options;
+    QString out;
+    QString err;
+};
+
+// Parses the arguments after the program's name; checks that err holds errContains, or is empty.
+Parsed parse(const QStringList& args, const QString& errContains) {
+    Parsed p;
+    QTextStream outStream(&p.out);
+    QTextStream errStream(&p.err);
+    p.options = parseCommandLine(QStringList{QStringLiteral("/opt/dravik/dravik")} + args, outStream, errStream);
+    if (errContains.isEmpty())
+        EXPECT_TRUE(p.err.isEmpty()) << p.err.toStdString();
+    else
+        EXPECT_TRUE(p.err.contains(errContains)) << p.err.toStdString();
+    return p;
+}
+
 struct Case {
     QStringList args;  // after the program name
     bool exitNow;
@@ -78,12 +97,9 @@ TEST(CommandLine, OptionsTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        const CommandLineOptions o = parseCommandLine(
-            QStringList{QStringLiteral("/opt/dravik/dravik")} + c.args, outStream, errStream);
+        const Parsed p = parse(c.args, c.errContains);
+        const CommandLineOptions& o = p.options;
+        const QString& out = p.out;
         EXPECT_EQ(o.exitNow, c.exitNow);
         EXPECT_EQ(o.exitCode, c.exitCode);
         EXPECT_EQ(o.simulate, c.simulate);
@@ -94,10 +110,39 @@ TEST(CommandLine, OptionsTable) {
             EXPECT_TRUE(out.isEmpty()) << out.toStdString();
         else
             EXPECT_TRUE(out.contains(c.outContains)) << out.toStdString();
-        if (c.errContains.isEmpty())
-            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
-        else
-            EXPECT_TRUE(err.contains(c.errContains)) << err.toStdString();
+    }
+}
+
+// --record and --replay take a file each; a replay with --simulate replays instead of the bench.
+TEST(CommandLine, RecordAndReplay) {
+    QTemporaryDir dir;
+    const QString recording = dir.filePath(QStringLiteral("car 1.jsonl"));
+    std::ofstream(recording.toStdString()) << "{}";
+    struct RecordCase {
+        QStringList args;
+        int exitCode;  // -1: runs
+        QString record;
+        QString replay;
+        QString errContains;
+    };
+    const RecordCase cases[] = {
+        {{"--record", recording}, -1, recording, {}, {}},
+        {{"--record=" + dir.filePath("new.jsonl"), "--replay", recording}, -1, dir.filePath("new.jsonl"), recording, {}},
+        {{"--replay", recording, "--simulate"}, -1, {}, recording, "the simulated bench is not used"},
+        {{"--replay", dir.filePath("absent.jsonl")}, 2, {}, {}, "cannot read the recording"},
+        {{"--replay", dir.path()}, 2, {}, {}, "cannot read the recording"},
+        {{"--record"}, 2, {}, {}, "Missing value after '--record'"},
+        {{"--record="}, 2, {}, {}, "--record needs a file"},
+    };
+    for (const RecordCase& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const CommandLineOptions o = parse(c.args, c.errContains).options;
+        EXPECT_EQ(o.exitNow, c.exitCode >= 0);
+        if (c.exitCode >= 0) EXPECT_EQ(o.exitCode, c.exitCode);
+        if (c.exitCode < 0) {
+            EXPECT_EQ(o.recordPath, c.record);
+            EXPECT_EQ(o.replayPath, c.replay);
+        }
     }
 }
 

@@ -42,32 +42,38 @@ TEST(InstallPaths, ShippedFilesComeFromTheInstalledTreeThenTheSourceTreeThenBesi
               QStringLiteral(DRAVIK_SOURCE_DIR "/data/benches/standard.json"));
 }
 
-TEST(InstallPaths, DatabaseIsLookedForInTheStartFolderThenTheInstalledFolder) {
+TEST(InstallPaths, DatabaseIsLookedForInTheStartFolderThenBesideTheProgramThenTheInstalledFolder) {
     struct Case {
         const char* name;
         bool inStart;
+        bool besideProgram;  // a build folder holds the database it made
         bool installed;
-        const char* expect;  // "start", "share" or "" (not found)
+        const char* expect;  // "start", "bin", "share" or "" (not found)
     };
     const Case cases[] = {
-        {"only in the start folder", true, false, "start"},
-        {"only installed", false, true, "share"},
-        {"both: the start folder wins", true, true, "start"},
-        {"nowhere", false, false, ""},
+        {"only in the start folder", true, false, false, "start"},
+        {"only beside the program", false, true, false, "bin"},
+        {"only installed", false, false, true, "share"},
+        {"all: the start folder wins", true, true, true, "start"},
+        {"beside the program before installed", false, true, true, "bin"},
+        {"nowhere", false, false, false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstallTree t;
         if (c.inStart) touch(t.start() + "/VuzUvazuzuvar.db");
+        if (c.besideProgram) touch(t.bin() + "/VuzUvazuzuvar.db");
         if (c.installed) touch(t.share() + "/VuzUvazuzuvar.db");
         const DatabaseLookup lookup = findProductDatabase(t.start(), t.bin());
-        const QString expected = QString::fromLatin1(c.expect) == "start"   ? t.start()
-                                 : QString::fromLatin1(c.expect) == "share" ? t.share()
-                                                                            : QString();
+        const QString which = QString::fromLatin1(c.expect);
+        const QString expected = which == "start" ? t.start()
+                                 : which == "bin" ? t.bin()
+                                 : which == "share" ? t.share()
+                                                    : QString();
         EXPECT_EQ(lookup.folder, expected);
         EXPECT_EQ(lookup.found(), !expected.isEmpty());
         if (!lookup.found()) {
-            EXPECT_EQ(lookup.looked, (QStringList{t.start(), t.share()}));
+            EXPECT_EQ(lookup.looked, (QStringList{t.start(), t.bin(), t.share()}));
             const QString text = missingDatabaseText(lookup);
             EXPECT_TRUE(text.contains("VuzUvazuzuvar.db")) << text.toStdString();
             EXPECT_TRUE(text.contains(QDir::toNativeSeparators(t.start()))) << text.toStdString();

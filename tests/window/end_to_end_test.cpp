@@ -15,14 +15,15 @@ struct ProgramRun {
     QString err;
 };
 
-ProgramRun runDravik(const QTemporaryDir& dir, const QStringList& args, int timeoutMs = 60000) {
+ProgramRun runDravik(const QTemporaryDir& dir, const QStringList& args, int timeoutMs = 60000,
+                     const QString& program = QStringLiteral(DRAVIK_BINARY)) {
     QProcess p;
     p.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
     p.setProcessEnvironment(env);
-    p.start(DRAVIK_BINARY, args);
+    p.start(program, args);
     ProgramRun r;
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
@@ -69,6 +70,20 @@ TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
     QFile saved(dir.filePath("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "Save log wrote nothing";
     EXPECT_TRUE(saved.readAll().contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.\r\n"));
+}
+
+// Started from a folder without a database, the build's program uses the one built beside it.
+TEST(EndToEnd, BuildProgramFindsItsDatabaseFromAnyFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_FALSE(QFileInfo::exists(dir.filePath("VuzUvazuzuvar.db")));
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script",
+                                         writeScript(dir,
+                                                     "wait-log \"Found product\" 40000\n"
+                                                     "expect-contains label_Product text \"TAVIRON A37\"\n"
+                                                     "quit\n")});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Cannot find the product database")) << r.err.toStdString();
 }
 
 TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
@@ -120,14 +135,21 @@ TEST(EndToEnd, ConfigurationBackupIsSavedOpenedAndDownloaded) {
 // and ends with status -1 when the first product operation needs the database.
 TEST(EndToEnd, MissingDatabaseIsToldAtStartAndEndsWithMinusOne) {
     QTemporaryDir dir;
-    const QString installed = QDir::cleanPath(QFileInfo(DRAVIK_BINARY).absolutePath() + "/../share/dravik");
-    const ProgramRun r = runDravik(dir, {"--simulate", "--script",
-                                         writeScript(dir,
-                                                     "expect-message \"Cannot find the product database\"\n"
-                                                     "expect-log \"Looked in:\"\n"
-                                                     "wait 60000\n")});
+    // A copy of the program in a folder of its own: the build folder holds the database it made.
+    const QString bin = dir.filePath("bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString program = bin + "/dravik";
+    ASSERT_TRUE(QFile::copy(DRAVIK_BINARY, program));
+    const QString installed = QDir::cleanPath(dir.path() + "/share/dravik");
+    const ProgramRun r = runDravik(dir,
+                                   {"--simulate", "--script",
+                                    writeScript(dir,
+                                                "expect-message \"Cannot find the product database\"\n"
+                                                "expect-log \"Looked in:\"\n"
+                                                "wait 60000\n")},
+                                   60000, program);
     EXPECT_EQ(r.exitCode, 255);  // -1 as the shell sees it
-    for (const QString& place : {QDir::cleanPath(dir.path()), installed}) {
+    for (const QString& place : {QDir::cleanPath(dir.path()), bin, installed}) {
         EXPECT_TRUE(r.err.contains(QDir::toNativeSeparators(place))) << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(QDir::toNativeSeparators(place))) << r.out.toStdString();
     }
@@ -204,4 +226,66 @@ TEST(EndToEnd, FirmwareDemoUpgradesTheAdapter) {
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Memory successfully verified")) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("out/firmware-demo/02-new-version.png")));
+}
+
+// A scripted run recorded with --record replays with the same script: the same "TX command" lines,
+// exit 0. The same run with another speed on the test page stops at that request with status 3,
+// naming the exchange, what was recorded and what was sent. A bad recording never opens a window.
+TEST(EndToEnd, RecordedRunReplaysAndAnotherScriptStopsAtItsDifference) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data/protocols")));
+    QFile developer(dir.filePath("data/Developer.txt"));  // the test page's layout
+    ASSERT_TRUE(developer.open(QIODevice::WriteOnly));
+    developer.close();
+    const char* script =
+        "wait-log \"Rx: OK\" 10000\n"
+        "click checkBoxAutoConn\n"
+        "wait-log \"Stop thread\" 5000\n"
+        "tab \"Test\"\n"
+        "select ComboBox_Baudrate 1\n"
+        "click button_Send_Mbus_Setup_Req\n"
+        "wait-log \"Operative mode\" 5000\n"
+        "quit\n";
+    const QString same = writeScript(dir, script);
+    const QString recording = dir.filePath("session.jsonl");
+    const ProgramRun recorded = runDravik(dir, {"--simulate", "--record", recording, "--script", same});
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.out.toStdString() << recorded.err.toStdString();
+
+    auto commands = [](const QString& out) {
+        QStringList lines = out.split(QStringLiteral("\n"));
+        lines.removeIf([](const QString& l) { return !l.contains(QStringLiteral("TX command")); });
+        return lines;
+    };
+    const ProgramRun replayed = runDravik(dir, {"--replay", recording, "--script", same});
+    EXPECT_EQ(replayed.exitCode, 0) << replayed.out.toStdString() << replayed.err.toStdString();
+    EXPECT_EQ(commands(replayed.out), commands(recorded.out));
+    EXPECT_TRUE(replayed.err.contains("Replay: 3 of 3 recorded exchanges sent as recorded")) << replayed.err.toStdString();
+
+    QFile other(dir.filePath("other.txt"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(QByteArray(script).replace("select ComboBox_Baudrate 1", "select ComboBox_Baudrate 2"));
+    other.close();
+    const ProgramRun differs = runDravik(dir, {"--replay", recording, "--script", other.fileName()});
+    EXPECT_EQ(differs.exitCode, 3) << differs.out.toStdString() << differs.err.toStdString();
+    EXPECT_TRUE(differs.err.contains(
+        "Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 01 00 ff 01 00 00 00 00 4b, "
+        "sent TX 01 f1 02 0a 40 01 00 ff 02 00 00 00 00 4c (first difference at byte 9)"))
+        << differs.err.toStdString();
+
+    // A script that stops before the test page's request leaves it unsent: the replay says so.
+    const ProgramRun shorter = runDravik(dir, {"--replay", recording, "--script",
+                                               writeScript(dir, "wait-log \"Rx: OK\" 10000\nquit\n")});
+    EXPECT_EQ(shorter.exitCode, 3) << shorter.err.toStdString();
+    EXPECT_TRUE(shorter.err.contains("Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 "
+                                     "01 00 ff 01 00 00 00 00 4b, but the program ended after 2 of 3 exchanges"))
+        << shorter.err.toStdString();
+
+    QFile bad(recording);
+    ASSERT_TRUE(bad.open(QIODevice::Append));
+    bad.write("{\"t\":1,\"ev\":\"tx\"}\n");
+    bad.close();
+    const ProgramRun refused = runDravik(dir, {"--replay", recording});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("session.jsonl: line 9: \"data\" is missing")) << refused.err.toStdString();
+    EXPECT_EQ(runDravik(dir, {"--replay", recording, "--simulate"}).exitCode, 2);  // still the bad recording
 }

@@ -66,6 +66,12 @@ void setupMenus(DownloadViewUi& ui, QMainWindow* w) {
     ui.closeToolStripMenuItem =
         addItem(ui.connectionToolStripMenuItem, "closeToolStripMenuItem", QStringLiteral("Power off"));
     ui.closeToolStripMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // Enabled by the session recording when the program has one.
+    ui.connectionToolStripMenuItem->addSeparator();
+    ui.recordSessionToolStripMenuItem = addItem(ui.connectionToolStripMenuItem, "recordSessionToolStripMenuItem",
+                                                QStringLiteral("Record session…"), false);
+    ui.stopRecordingToolStripMenuItem = addItem(ui.connectionToolStripMenuItem, "stopRecordingToolStripMenuItem",
+                                                QStringLiteral("Stop recording"), false);
 
     ui.settingsToolStripMenuItem =
         addMenu(ui.menuStrip1, "settingsToolStripMenuItem", QStringLiteral("Settings"));
@@ -121,6 +127,9 @@ void setupStatusBar(DownloadViewUi& ui, QMainWindow* w) {
     setTextColour(ui.StatusLabel_interface, Qt::red);
     ui.StatusLabel_working_mode = statusField(ui.statusStrip1, "StatusLabel_working_mode", QString(), 1);
     setTextColour(ui.StatusLabel_working_mode, Qt::gray);
+    ui.StatusLabel_recording = statusField(ui.statusStrip1, "StatusLabel_recording", QString(), 0);
+    setTextColour(ui.StatusLabel_recording, Qt::red);
+    ui.StatusLabel_recording->setVisible(false);
 }
 
 }  // namespace dravik::ui

@@ -1,0 +1,75 @@
+#include "app/Backend.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "app/DownloadView.h"
+#include "link/ReplayInterfaceLibrary.h"
+#include "link/SimulatedInterfaceLibrary.h"
+#include "link/UsbInterfaceLibrary.h"
+
+namespace dravik {
+
+std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clock, QString* error) {
+    Backend b;
+    if (!options.replayPath.isEmpty()) {
+        QString why;
+        auto recording = readRecordingFile(options.replayPath, &why);
+        if (!recording) {
+            if (error != nullptr) *error = QStringLiteral("Recording ") + why;
+            return std::nullopt;
+        }
+        // A recording of this run names what the replayed one ran on, so that it replays alike.
+        b.name = QStringLiteral("replay:") + QString::fromStdString(recording->backend);
+        auto replay = std::make_unique<ReplayInterfaceLibrary>(clock, std::move(*recording));
+        b.replay = replay.get();
+        b.library = std::move(replay);
+    } else if (options.simulate || options.demo) {
+        std::string why;
+        auto config = sim::loadBenchFile(options.benchPath.toStdString(), why);
+        if (!config) {
+            if (error != nullptr)
+                *error = QStringLiteral("Bench file %1: %2").arg(options.benchPath, QString::fromStdString(why));
+            return std::nullopt;
+        }
+        auto bench = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(*config));
+        b.bench = bench.get();
+        b.library = std::move(bench);
+        b.name = QStringLiteral("simulated");
+    } else {
+        b.library = std::make_unique<UsbInterfaceLibrary>(clock, makeSystemHidApi());
+        b.name = QStringLiteral("usb");
+    }
+    return b;
+}
+
+void watchReplay(ReplayInterfaceLibrary& replay, DownloadView& window, const QString& databaseId) {
+    const QString recorded = QString::fromStdString(replay.recordedDatabase());
+    if (!recorded.isEmpty() && recorded != databaseId)
+        std::fprintf(stderr, "Replay: the recording was made with another product database (%s); this run uses %s\n",
+                     qPrintable(recorded), qPrintable(databaseId));
+    // Told on the thread that sent the request; the window stops the program on its own.
+    replay.setOnMismatch([&window](const QString& why) {
+        QMetaObject::invokeMethod(
+            &window,
+            [&window, why] {
+                const QString text = QStringLiteral("Replay stopped at ") + why;
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+                window.appendLog(text + QStringLiteral("\r\n"));
+                QCoreApplication::exit(3);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+int replayExitCode(const ReplayInterfaceLibrary& replay, int code) {
+    if (code == 3) return code;
+    std::fprintf(stderr, "Replay: %d of %d recorded exchanges sent as recorded\n", replay.exchangesMatched(),
+                 replay.exchangesRecorded());
+    const QString unplayed = replay.unplayed();
+    if (code != 0 || unplayed.isEmpty()) return code;
+    std::fprintf(stderr, "Replay stopped at %s\n", qPrintable(unplayed));
+    return 3;
+}
+
+}  // namespace dravik

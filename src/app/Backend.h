@@ -1,0 +1,38 @@
+#pragma once
+// What the program runs on: the USB adapter, the simulated bench (--simulate) or a recorded
+// session (--replay), with its name for a recording's first line.
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "app/CommandLine.h"
+#include "link/InterfaceLibrary.h"
+
+namespace dravik {
+
+class Clock;
+class DownloadView;
+class ReplayInterfaceLibrary;
+class SimulatedInterfaceLibrary;
+
+struct Backend {
+    std::unique_ptr<InterfaceLibrary> library;
+    SimulatedInterfaceLibrary* bench = nullptr;  // with --simulate
+    ReplayInterfaceLibrary* replay = nullptr;    // with --replay (which takes the bench's place)
+    QString name;                                // "usb", "simulated" or "replay:" + the recording's
+};
+
+// nullopt with error set (a line for standard error) when the bench file or the recording cannot
+// be used.
+std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clock, QString* error);
+
+// A replay's notes on standard error: a recording made with another product database (databaseId:
+// the one in use), and the stop at the first request that differs, which ends the program with 3.
+void watchReplay(ReplayInterfaceLibrary& replay, DownloadView& window, const QString& databaseId);
+
+// The program's status after a replay: the exchanges sent as recorded on standard error, and 3 for
+// a run that ended (status 0) before making every recorded exchange.
+int replayExitCode(const ReplayInterfaceLibrary& replay, int code);
+
+}  // namespace dravik

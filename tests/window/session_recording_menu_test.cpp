@@ -1,0 +1,123 @@
+// "Record session…", "Stop recording", the status bar's recording field, and the recording offered
+// with a saved log.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include "app/SessionRecording.h"
+#include "support/FakeLibrary.h"
+#include "support/RecordingViews.h"
+
+namespace dravik {
+namespace {
+
+class FakeFiles : public FileDialogs {
+  public:
+    QString chooseFile(const FileDialogRequest& request) override {
+        asked << request.caption;
+        return answer;
+    }
+    QString answer;
+    QStringList asked;
+};
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct SessionRecordingMenuTest : ::testing::Test {
+    QTemporaryDir dir;
+    VirtualClock clock;
+    test::FakeLibrary inner{clock};
+    RecordingLibrary lib{clock, inner};
+    QAction record{QStringLiteral("Record session…")};
+    QAction stop{QStringLiteral("Stop recording")};
+    QLabel field;
+    test::RecordingLog log;
+    test::RecordingDialogs dialogs;
+    FakeFiles files;
+    std::unique_ptr<SessionRecording> recording;
+
+    void SetUp() override {
+        record.setEnabled(false);
+        stop.setEnabled(false);
+        QFile db(dir.filePath(QStringLiteral("products.db")));
+        ASSERT_TRUE(db.open(QIODevice::WriteOnly));
+        db.write("abc");
+        db.close();
+        recording = std::make_unique<SessionRecording>(SessionRecording::Deps{
+            lib, &record, &stop, &field, log, dialogs, files, QStringLiteral("simulated"),
+            [this] { return dir.filePath(QStringLiteral("products.db")); }, [this] { return dir.path(); }});
+    }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+};
+
+TEST_F(SessionRecordingMenuTest, RecordsFromTheMenuUntilStoppedAndShowsTheFileMeanwhile) {
+    EXPECT_TRUE(record.isEnabled());
+    EXPECT_FALSE(stop.isEnabled());
+    EXPECT_FALSE(field.isVisibleTo(nullptr));
+
+    files.answer = path("car 1.jsonl");
+    record.trigger();
+    EXPECT_EQ(files.asked, QStringList{QStringLiteral("Record session")});
+    EXPECT_TRUE(lib.recording());
+    EXPECT_TRUE(stop.isEnabled());
+    EXPECT_FALSE(field.isHidden());
+    EXPECT_EQ(field.text(), QStringLiteral("Recording: car 1.jsonl"));
+    EXPECT_EQ(field.toolTip(), path("car 1.jsonl"));
+    EXPECT_TRUE(log.text().contains(QStringLiteral("Recording the session into ") + path("car 1.jsonl")));
+
+    stop.trigger();
+    EXPECT_FALSE(lib.recording());
+    EXPECT_FALSE(stop.isEnabled());
+    EXPECT_TRUE(field.isHidden());
+    const QList<QByteArray> lines = readAll(path("car 1.jsonl")).split('\n');
+    // The header names the backend and the database by its digest ("abc").
+    EXPECT_TRUE(lines[0].contains(R"("backend":"simulated","database":"sha256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad","started":"menu")"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(R"("program":"Dravik )"));
+}
+
+TEST_F(SessionRecordingMenuTest, ACancelledOrRefusedFileRecordsNothing) {
+    files.answer.clear();
+    record.trigger();
+    EXPECT_FALSE(lib.recording());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    files.answer = dir.path();  // a folder
+    record.trigger();
+    EXPECT_FALSE(lib.recording());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Record session"));
+    EXPECT_EQ(dialogs.shown[0].text,
+              QStringLiteral("Cannot record into %1: %1 is not a regular file").arg(dir.path()));
+    EXPECT_TRUE(field.isHidden());
+}
+
+// After a saved log the recording is offered; OK saves a copy beside the log, Cancel nothing.
+TEST_F(SessionRecordingMenuTest, SavedLogOffersTheRecordingBesideIt) {
+    recording->offerWithLog(path("log.txt"));
+    EXPECT_TRUE(dialogs.shown.empty());  // nothing recorded yet: nothing asked
+
+    ASSERT_TRUE(recording->start(path("session.jsonl"), QStringLiteral("program"), nullptr));
+    lib.USB_TX(libframe::makeFrame(kDestInterface, 0x00, nullptr, 0));
+    dialogs.answers = {Dialogs::Cancel};
+    recording->offerWithLog(path("log.txt"));
+    EXPECT_FALSE(QFile::exists(path("log.recording.jsonl")));
+
+    recording->offerWithLog(path("log.txt"));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("Save the session recording with the log, as %1?")
+                                         .arg(path("log.recording.jsonl")));
+    EXPECT_EQ(readAll(path("log.recording.jsonl")), readAll(path("session.jsonl")));
+    EXPECT_TRUE(readAll(path("log.recording.jsonl")).contains("\"ev\":\"tx\",\"data\":\"01 f1 02 02 00 02\""));
+    EXPECT_TRUE(log.text().contains(QStringLiteral("Recording saved with the log: ") + path("log.recording.jsonl")));
+}
+
+}  // namespace
+}  // namespace dravik
