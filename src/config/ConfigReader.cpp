@@ -1,7 +1,8 @@
 #include "config/ConfigReader.h"
 
-#include <QFile>
 #include <QXmlStreamReader>
+
+#include "link/FileAccess.h"
 
 namespace dravik {
 
@@ -177,29 +178,28 @@ QString ConfigReadError::describe() const {
     return out.isEmpty() ? problem : out + QStringLiteral(": ") + problem;
 }
 
+namespace {
+ConfigReadResult tooLarge() {
+    ConfigReadResult r;
+    r.error = ConfigReadError{0, {}, {}, QStringLiteral("the file is larger than 4 MiB")};
+    return r;
+}
+}  // namespace
+
 ConfigReadResult readConfigDocument(const QByteArray& bytes) {
-    if (bytes.size() > kConfigFileMaxBytes) {
-        ConfigReadResult r;
-        r.error = ConfigReadError{0, {}, {}, QStringLiteral("the file is larger than 4 MiB")};
-        return r;
-    }
+    if (bytes.size() > kConfigFileMaxBytes) return tooLarge();
     return Reader(bytes).run();
 }
 
 ConfigReadResult readConfigFile(const QString& path) {
     ConfigReadResult r;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.error = ConfigReadError{0, {}, {}, file.errorString()};
+    const FileContent content = readRegularFile(path, kConfigFileMaxBytes);
+    if (content.tooLarge) return tooLarge();
+    if (!content.ok) {
+        r.error = ConfigReadError{0, {}, {}, content.error};
         return r;
     }
-    // Read one byte past the limit, so a file that grows while it is read is refused as well.
-    const QByteArray bytes = file.read(kConfigFileMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        r.error = ConfigReadError{0, {}, {}, file.errorString()};
-        return r;
-    }
-    return readConfigDocument(bytes);
+    return readConfigDocument(content.bytes);
 }
 
 }  // namespace dravik

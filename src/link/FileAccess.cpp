@@ -16,9 +16,11 @@
 
 namespace dravik {
 
+const QString kNotAFileReason = QStringLiteral("it is not a file");
+
 namespace {
 
-const QString kNotAFile = QStringLiteral("it is not a file");
+const QString& kNotAFile = kNotAFileReason;
 
 QString tooLarge(qint64 maxBytes) { return QStringLiteral("it is larger than %1 bytes").arg(maxBytes); }
 
@@ -75,6 +77,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
     out.bytes = file.read(maxBytes + 1);
     if (out.bytes.size() > maxBytes) {
         out.error = tooLarge(maxBytes);
+        out.tooLarge = true;
         out.bytes.clear();
         return out;
     }
@@ -97,6 +100,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
     }
     if (st.st_size > maxBytes) {
         out.error = tooLarge(maxBytes);
+        out.tooLarge = true;
         return out;
     }
     QByteArray bytes;
@@ -112,6 +116,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         // The file may grow after fstat: the bound holds for what is read.
         if (bytes.size() + n > maxBytes) {
             out.error = tooLarge(maxBytes);
+        out.tooLarge = true;
             return out;
         }
         bytes.append(buf, n);

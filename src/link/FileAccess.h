@@ -11,9 +11,13 @@ namespace dravik {
 struct FileContent {
     bool ok = false;
     QByteArray bytes;
+    bool tooLarge = false;  // refused for its size alone
     // When !ok: why, for example "it is not a file" or the system's reason ("No such file or directory").
     QString error;
 };
+
+// The reason given for anything that is not a regular file (a folder, a named pipe, a device).
+extern const QString kNotAFileReason;
 
 // Empty when path names a regular file (links followed); otherwise the reason it is refused.
 // Checked before a dialog's choice is kept; the read itself checks again on the open file.
