@@ -47,6 +47,12 @@ class Reader {
         out = static_cast<T>(v);
         return true;
     }
+    // An attribute that is written but never read back: kept when it is a byte, otherwise left at
+    // 0; it never refuses the file.
+    void informativeByte(const char* name, std::uint8_t& out) {
+        const auto v = parseInteger(xml_.attributes().value(QLatin1String(name)));
+        out = v && *v >= 0 && *v <= 255 ? static_cast<std::uint8_t>(*v) : 0;
+    }
     // A 16-bit word written signed or unsigned; kept as its 16-bit pattern.
     bool word(const char* name, bool required, std::uint16_t& out) {
         std::int64_t v = out;
@@ -87,8 +93,9 @@ bool Reader::root() {
         return fail(QString(),
                     QStringLiteral("the document is not a configuration (root element VuzUvazuzuvar)"));
     doc_.root.Product = text("Product");
-    return byte("Product_id", false, doc_.root.Product_id) && byte("Version", false, doc_.root.Version) &&
-           byte("Sub-version", false, doc_.root.Sub_version);
+    informativeByte("Version", doc_.root.Version);
+    informativeByte("Sub-version", doc_.root.Sub_version);
+    return byte("Product_id", false, doc_.root.Product_id);
 }
 
 bool Reader::productParameter() {
