@@ -94,10 +94,7 @@ void DownloadView::showEvent(QShowEvent* event) {
 
 void DownloadView::wireControls() {
     Controller& c = *controller_;
-    connect(ui_.buttonLogClear, &QPushButton::clicked, this, [this] {
-        logText_.clear();
-        ui_.statusBox_car->clear();
-    });
+    connect(ui_.buttonLogClear, &QPushButton::clicked, this, [this] { clearLog(); });
     installStatusLogMenu(
         ui_.statusBox_car,
         {[this] { return logText_; },
