@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "firmware/FirmwareDownload.h"
+#include "firmware/ImageCheck.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "link/TiTxt.h"
 #include "sim/Bench.h"
@@ -24,7 +25,7 @@ struct Run {
     std::size_t erasedSegments = 0;
 };
 
-Run runUpgrade(Clock& clock, const sim::BenchConfig& config, const QString& path) {
+Run runUpgrade(Clock& clock, const sim::BenchConfig& config, const QString& path, const QByteArray& bytes) {
     SimulatedInterfaceLibrary lib(clock, config);
     lib.withBench([](sim::Bench& b) { b.advance(0); });
     FirmwareResources res = loadFirmwareResources();
@@ -46,7 +47,7 @@ Run runUpgrade(Clock& clock, const sim::BenchConfig& config, const QString& path
         clock.sleepUs(config.bootloader.restartUs + 1000000);
     }
     const std::int64_t t0 = clock.nowUs();
-    run.ok = download.run(path);
+    run.ok = download.run(path, bytes);
     run.workerMs = static_cast<double>(clock.nowUs() - t0) / 1000.0;
     run.programmedMs = static_cast<double>(verifiedUs - startUs) / 1000.0;
     run.erasedSegments = download.erasedByPass().size();
@@ -79,9 +80,14 @@ double floorMs(const sim::BenchConfig& c, const TiTxtImage& image, std::size_t e
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QString path = QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd");
+    QByteArray bytes;
+    if (const QString why = readFirmwareImage(path, bytes); !why.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        return 1;
+    }
     TiTxtImage image;
     std::string error;
-    if (readTiTxtFile(path.toStdString(), image, error) != 0) {
+    if (!parseTiTxt(bytes.toStdString(), image, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
@@ -99,7 +105,7 @@ int main(int argc, char** argv) {
         VirtualClock virtualClock;
         RealClock realClock;
         Clock& clock = v.realTime ? static_cast<Clock&>(realClock) : static_cast<Clock&>(virtualClock);
-        const Run run = runUpgrade(clock, config, path);
+        const Run run = runUpgrade(clock, config, path, bytes);
         if (!run.ok) {
             std::fprintf(stderr, "firmware upgrade%s failed on the bench\n", v.name);
             return 1;

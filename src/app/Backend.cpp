@@ -4,11 +4,26 @@
 #include <cstdio>
 
 #include "app/DownloadView.h"
+#include "link/FileAccess.h"
 #include "link/ReplayInterfaceLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "link/UsbInterfaceLibrary.h"
 
 namespace dravik {
+
+std::optional<sim::BenchConfig> loadBench(const QString& path, QString& error) {
+    // Bench files are small JSON; anything near this size is not one.
+    constexpr qint64 kMaxBenchBytes = 1 << 20;
+    const FileContent content = readRegularFile(path, kMaxBenchBytes);
+    if (!content.ok) {
+        error = content.error;
+        return std::nullopt;
+    }
+    std::string why;
+    auto config = sim::parseBenchJson(content.bytes.toStdString(), why);
+    if (!config) error = QString::fromStdString(why);
+    return config;
+}
 
 std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clock, QString* error) {
     Backend b;
@@ -25,11 +40,10 @@ std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clo
         b.replay = replay.get();
         b.library = std::move(replay);
     } else if (options.simulate || options.demo) {
-        std::string why;
-        auto config = sim::loadBenchFile(options.benchPath.toStdString(), why);
+        QString why;
+        auto config = loadBench(options.benchPath, why);
         if (!config) {
-            if (error != nullptr)
-                *error = QStringLiteral("Bench file %1: %2").arg(options.benchPath, QString::fromStdString(why));
+            if (error != nullptr) *error = QStringLiteral("Bench file %1: %2").arg(options.benchPath, why);
             return std::nullopt;
         }
         auto bench = std::make_unique<SimulatedInterfaceLibrary>(clock, std::move(*config));

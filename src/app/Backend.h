@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "link/InterfaceLibrary.h"
+#include "sim/Bench.h"
 
 namespace dravik {
 
@@ -22,6 +23,10 @@ struct Backend {
     ReplayInterfaceLibrary* replay = nullptr;    // with --replay (which takes the bench's place)
     QString name;                                // "usb", "simulated" or "replay:" + the recording's
 };
+
+// The bench described by the file at path, read only when it is a regular file; nullopt with error
+// set otherwise.
+std::optional<sim::BenchConfig> loadBench(const QString& path, QString& error);
 
 // nullopt with error set (a line for standard error) when the bench file or the recording cannot
 // be used.

@@ -1,9 +1,9 @@
 #include "app/LanguageSettings.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "app/DataFolder.h"
+#include "link/FileAccess.h"
 
 namespace dravik {
 
@@ -15,10 +15,7 @@ constexpr int kLargestStored = 255;
 constexpr qint64 kMaxFileBytes = 4096;
 
 bool writeNumber(const QString& path, int value) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(QByteArray::number(value));
-    return file.commit();
+    return writeFileSafely(path, QByteArray::number(value)).isEmpty();
 }
 
 }  // namespace
@@ -46,17 +43,16 @@ int CfgAppReadLang(int defaultLang, LanguageFileReport* report) {
     LanguageFileReport& r = report != nullptr ? *report : local;
     r = {};
     const QString path = settingsFilePath();
-    QFile file(path);
-    if (!file.exists()) {
+    if (!QFile::exists(path)) {
         r.created = true;
         r.writeFailed = !writeNumber(path, defaultLang);
         return 0;
     }
     int value = 0;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxFileBytes &&
-        parseLanguageNumber(file.read(kMaxFileBytes), value))
+    // Anything but a regular file (a pipe would hold the start-up for good) is replaced too.
+    if (const FileContent content = readRegularFile(path, kMaxFileBytes);
+        content.ok && parseLanguageNumber(content.bytes, value))
         return value;
-    file.close();
     r.repaired = true;
     r.writeFailed = !writeNumber(path, kEnglish);
     return kEnglish;

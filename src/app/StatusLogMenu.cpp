@@ -3,18 +3,16 @@
 #include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
+
+#include "link/FileAccess.h"
 
 namespace dravik {
 
 bool saveLogFile(const QString& path, const QString& text, QString* error) {
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error != nullptr) *error = file.errorString();
-        return false;
-    }
-    return true;
+    const QString reason = writeFileSafely(path, text.toUtf8());
+    if (reason.isEmpty()) return true;
+    if (error != nullptr) *error = reason;
+    return false;
 }
 
 QAction* makeSaveLogAction(QPlainTextEdit* box, StatusLogMenuHooks hooks) {

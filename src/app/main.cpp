@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
                 QString path = file;
                 if (QFileInfo(path).isRelative() && !QFileInfo::exists(path))
                     path = QFileInfo(first).dir().filePath(file);
-                std::string error;
-                auto next = sim::loadBenchFile(path.toStdString(), error);
-                if (!next) return QString::fromStdString(error);
+                QString error;
+                auto next = loadBench(path, error);
+                if (!next) return path + QStringLiteral(": ") + error;
                 bench->replaceBench(std::move(*next));
                 return QString();
             };

@@ -1,7 +1,8 @@
 #include "config/ConfigReader.h"
 
-#include <QFile>
 #include <QXmlStreamReader>
+
+#include "link/FileAccess.h"
 
 namespace dravik {
 
@@ -46,6 +47,12 @@ class Reader {
         out = static_cast<T>(v);
         return true;
     }
+    // An attribute that is written but never read back: kept when it is a byte, otherwise left at
+    // 0; it never refuses the file.
+    void informativeByte(const char* name, std::uint8_t& out) {
+        const auto v = parseInteger(xml_.attributes().value(QLatin1String(name)));
+        out = v && *v >= 0 && *v <= 255 ? static_cast<std::uint8_t>(*v) : 0;
+    }
     // A 16-bit word written signed or unsigned; kept as its 16-bit pattern.
     bool word(const char* name, bool required, std::uint16_t& out) {
         std::int64_t v = out;
@@ -86,8 +93,9 @@ bool Reader::root() {
         return fail(QString(),
                     QStringLiteral("the document is not a configuration (root element VuzUvazuzuvar)"));
     doc_.root.Product = text("Product");
-    return byte("Product_id", false, doc_.root.Product_id) && byte("Version", false, doc_.root.Version) &&
-           byte("Sub-version", false, doc_.root.Sub_version);
+    informativeByte("Version", doc_.root.Version);
+    informativeByte("Sub-version", doc_.root.Sub_version);
+    return byte("Product_id", false, doc_.root.Product_id);
 }
 
 bool Reader::productParameter() {
@@ -177,29 +185,28 @@ QString ConfigReadError::describe() const {
     return out.isEmpty() ? problem : out + QStringLiteral(": ") + problem;
 }
 
+namespace {
+ConfigReadResult tooLarge() {
+    ConfigReadResult r;
+    r.error = ConfigReadError{0, {}, {}, QStringLiteral("the file is larger than 4 MiB")};
+    return r;
+}
+}  // namespace
+
 ConfigReadResult readConfigDocument(const QByteArray& bytes) {
-    if (bytes.size() > kConfigFileMaxBytes) {
-        ConfigReadResult r;
-        r.error = ConfigReadError{0, {}, {}, QStringLiteral("the file is larger than 4 MiB")};
-        return r;
-    }
+    if (bytes.size() > kConfigFileMaxBytes) return tooLarge();
     return Reader(bytes).run();
 }
 
 ConfigReadResult readConfigFile(const QString& path) {
     ConfigReadResult r;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.error = ConfigReadError{0, {}, {}, file.errorString()};
+    const FileContent content = readRegularFile(path, kConfigFileMaxBytes);
+    if (content.tooLarge) return tooLarge();
+    if (!content.ok) {
+        r.error = ConfigReadError{0, {}, {}, content.error};
         return r;
     }
-    // Read one byte past the limit, so a file that grows while it is read is refused as well.
-    const QByteArray bytes = file.read(kConfigFileMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        r.error = ConfigReadError{0, {}, {}, file.errorString()};
-        return r;
-    }
-    return readConfigDocument(bytes);
+    return readConfigDocument(content.bytes);
 }
 
 }  // namespace dravik

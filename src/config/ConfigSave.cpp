@@ -2,9 +2,9 @@
 // backup in place of the previous one.
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "config/ConfigurationFile.h"
+#include "link/FileAccess.h"
 #include "product/ProductPanel.h"
 
 namespace dravik {
@@ -120,16 +120,7 @@ ConfigDocument ConfigurationFile::buildDocument(QStringList* notSaved) {
 }
 
 bool ConfigurationFile::writeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
-    } else if (file.write(bytes) != bytes.size()) {
-        reason = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        reason = file.errorString();
-    }
+    const QString reason = writeFileSafely(path, bytes);
     if (reason.isEmpty()) return true;
     const QString shown = QDir::toNativeSeparators(path);
     d_.dialogs.message(QStringLiteral("The configuration file %1 cannot be written: %2").arg(shown, reason),

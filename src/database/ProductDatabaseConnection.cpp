@@ -1,6 +1,8 @@
 #include "database/ProductDatabaseConnection.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace dravik {
@@ -70,6 +72,12 @@ DatabaseConnection::DatabaseConnection(const QString& path, const DatabaseMessag
     : path_(path), onFatal_(onFatal), onWarn_(onWarn) {
     if (sqlite3_initialize() != SQLITE_OK) {
         fail(QStringLiteral("Cannot initialise SQLite to open the product database %1").arg(path_));
+        return;
+    }
+    // Only a regular file is handed to SQLite: a named pipe there would hold the start-up for good.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path_.toStdU16String()), ec)) {
+        fail(QStringLiteral("Cannot open the product database %1: it is not a file").arg(path_));
         return;
     }
     sqlite3* raw = nullptr;

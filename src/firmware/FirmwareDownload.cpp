@@ -21,7 +21,6 @@ std::vector<char> StringToChar(const QString& text, std::size_t bufferSize) {
 }
 
 constexpr std::size_t kDeviceBuffer = 100;
-constexpr std::size_t kPathBuffer = 200;
 constexpr std::size_t kPasswordBuffer = 200;
 
 }  // namespace
@@ -34,17 +33,17 @@ FirmwareDownload::FirmwareDownload(InterfaceLibrary& lib, Clock& clock, Firmware
       deviceText_(std::move(deviceText)),
       report_(std::move(report)) {}
 
-bool FirmwareDownload::run(const QString& path) {
+bool FirmwareDownload::run(const QString& path, const QByteArray& image) {
     if (path.isEmpty()) {
         report_(0, QStringLiteral("No file specified\r\n"));
         return false;
     }
-    // The file may have changed since it was chosen; nothing is sent for a bad one.
-    if (const QString why = checkUpgrade(path, res_.ramBsl); !why.isEmpty()) {
+    // The same bytes are checked here, erased for, sent and verified: the file is not opened again.
+    if (const QString why = checkUpgradeImage(image, res_.ramBsl); !why.isEmpty()) {
         report_(0, why + QStringLiteral("\r\n"));
         return false;
     }
-    return CustomSelectedFirmware(path);
+    return CustomSelectedFirmware(path, image);
 }
 
 bool FirmwareDownload::unplugged(int percent) {
@@ -103,19 +102,20 @@ bool FirmwareDownload::DownloadStartUp(bool* massErased) {
     return true;
 }
 
-bool FirmwareDownload::CustomSelectedFirmware(const QString& path) {
+bool FirmwareDownload::CustomSelectedFirmware(const QString& path, const QByteArray& image) {
     bool massErased = false;
     if (!DownloadStartUp(&massErased)) return false;
-    const std::vector<char> file = StringToChar(path, kPathBuffer);
+    // A checked image holds no zero byte (it is text), so the terminated copy is the whole image.
+    const std::string text = image.toStdString();
     if (!massErased) {
         report_(60, QStringLiteral("Erasing memory segments \r\n"));
-        EraseDataSegment_File(file.data());
+        EraseDataSegment_File(text);
     }
     report_(70, QStringLiteral("Sending ") + path + QStringLiteral("\r\n"));
-    lib_.BSL_RX_TXT_File(file.data(), 1);
+    lib_.BSL_RX_TXT(text.c_str(), 1);
     report_(75, QStringLiteral("Firmware Sent\r\n"));
     report_(80, QStringLiteral("Verifying memory\r\n"));
-    if (CRC_Check_File(file.data()) != 0) {
+    if (CRC_Check_File(text) != 0) {
         report_(85, QStringLiteral("Memory verification error\r\n"));
         return false;
     }
@@ -130,8 +130,8 @@ bool FirmwareDownload::CustomSelectedFirmware(const QString& path) {
     return true;
 }
 
-std::uint32_t FirmwareDownload::EraseDataSegment_File(const char* path) {
-    if (lib_.BSL_openTI_TextForRead(path) != 0) return kCannotOpen;
+std::uint32_t FirmwareDownload::EraseDataSegment_File(std::string_view image) {
+    if (lib_.BSL_openTI_TextForRead(image) != 0) return kCannotOpen;
     // A block that starts inside a segment may run into the next one: every segment a block
     // touches is erased, each once, or the write into the unerased part fails.
     std::set<std::uint32_t> erased;
@@ -153,8 +153,8 @@ std::uint32_t FirmwareDownload::EraseDataSegment_File(const char* path) {
     return 0;
 }
 
-std::uint32_t FirmwareDownload::CRC_Check_File(const char* path) {
-    if (lib_.BSL_openTI_TextForRead(path) != 0) return kCannotOpen;
+std::uint32_t FirmwareDownload::CRC_Check_File(std::string_view image) {
+    if (lib_.BSL_openTI_TextForRead(image) != 0) return kCannotOpen;
     while (lib_.BSL_moreDataToRead_TextFile() != 0) {
         const DataBlock_ block = lib_.BSL_readTI_TextFile(kVerifyBlock);
         if (CRC_Check(block.startAddress, block.length) != Calculate_CRC(block)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <set>
+#include <string_view>
 
 #include "firmware/FirmwareResources.h"
 #include "link/Clock.h"
@@ -35,12 +36,13 @@ class FirmwareDownload {
                      Report report);
 
     // The worker's whole job: true when the image was written, verified and the device reset.
-    bool run(const QString& path);
+    // image: the bytes read from the file at path when it was checked; path only names it in the log.
+    bool run(const QString& path, const QByteArray& image);
 
-    bool CustomSelectedFirmware(const QString& path);
+    bool CustomSelectedFirmware(const QString& path, const QByteArray& image);
     bool DownloadStartUp(bool* massErased);
-    std::uint32_t EraseDataSegment_File(const char* path);
-    std::uint32_t CRC_Check_File(const char* path);
+    std::uint32_t EraseDataSegment_File(std::string_view image);
+    std::uint32_t CRC_Check_File(std::string_view image);
     std::uint32_t CRC_Check(std::uint32_t address, std::uint32_t length);
     static std::uint32_t Calculate_CRC(const DataBlock_& block);
     bool TriggerForcedBOR();

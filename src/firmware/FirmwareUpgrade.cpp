@@ -1,6 +1,10 @@
 #include "firmware/FirmwareUpgrade.h"
 
+#include <QDir>
+#include <utility>
+
 #include "firmware/ImageCheck.h"
+#include "link/FileAccess.h"
 #include "link/DeviceText.h"
 
 namespace dravik {
@@ -32,6 +36,12 @@ void FirmwareUpgrade::btnBrowse_MouseClick() {
     request.startFolder = d_.firmwareFolder ? d_.firmwareFolder() : QString();
     const QString chosen = d_.files.chooseFile(request);
     if (chosen.isEmpty()) return;
+    if (regularFileProblem(chosen) == kNotAFileReason) {
+        d_.dialogs.message(
+            QStringLiteral("The firmware file %1 is not a file.").arg(QDir::toNativeSeparators(chosen)),
+            kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return;
+    }
     d_.view.setAutoConnChecked(false);
     if (d_.StopProcess) d_.StopProcess();
     d_.view.showFirmwarePath(chosen);
@@ -53,7 +63,7 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
                            Dialogs::Icon::Warning);
     } else if (d_.id.Interface_connected || d_.id.WorkingMode == 0) {
         // An adapter already in its loader is upgraded as well: its application cannot identify it.
-        if (const QString why = checkUpgrade(path, ramLoaderText()); !why.isEmpty()) {
+        if (const QString why = loadImage(path); !why.isEmpty()) {
             status = why;
             d_.dialogs.message(why, kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         } else if (d_.id.WorkingMode == 1) {
@@ -103,20 +113,40 @@ void FirmwareUpgrade::standardModeFound() {
     if (d_.autoConnInit) d_.autoConnInit();
 }
 
+QString FirmwareUpgrade::loadImage(const QString& path) {
+    imagePath_.clear();
+    image_.clear();
+    QByteArray image;
+    if (QString why = readFirmwareImage(path, image); !why.isEmpty()) return why;
+    if (QString why = checkUpgradeImage(image, ramLoaderText()); !why.isEmpty()) return why;
+    imagePath_ = path;
+    image_ = std::move(image);
+    return {};
+}
+
 void FirmwareUpgrade::startDownload() {
     if (d_.worker.isBusy()) return;
+    const QString path = d_.view.firmwarePath();
+    // An adapter found in its loader without a click has no image read yet: read it now, once.
+    if (imagePath_ != path || image_.isEmpty()) {
+        if (const QString why = loadImage(path); !why.isEmpty()) {
+            d_.log.appendLog(why + QStringLiteral("\r\n"));
+            return;
+        }
+    }
+    const QByteArray image = std::exchange(image_, {});
+    imagePath_.clear();
     d_.view.setUpgradeEnabled(false);
     const QString device = deviceTextOf(d_.id.myPID, d_.id.myVID, d_.id.myDeviceIndex);
     FirmwareResources res = d_.resources;
     res.ramBsl = ramLoaderText();
-    const QString path = d_.view.firmwarePath();
     auto verified = std::make_shared<bool>(false);
     InterfaceLibrary& lib = d_.lib;
     Clock& clock = d_.clock;
     d_.worker.start(
-        [&lib, &clock, res, device, path, verified](const FirmwareRunner::Report& report) {
+        [&lib, &clock, res, device, path, image, verified](const FirmwareRunner::Report& report) {
             FirmwareDownload download(lib, clock, res, device, report);
-            const bool ok = download.run(path);
+            const bool ok = download.run(path, image);
             *verified = download.switchedToStandard();
             return ok;
         },

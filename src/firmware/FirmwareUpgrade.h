@@ -69,6 +69,8 @@ class FirmwareUpgrade {
     QString ramLoaderText() const;
 
   private:
+    // Reads and checks the image at path once; on success it is kept for the next download.
+    QString loadImage(const QString& path);
     void startDownload();
     void backgroundWorker1_ProgressChanged(int percent, const QString& text);
     void backgroundWorker1_RunWorkerCompleted(bool completed, bool result, bool verified);
@@ -77,6 +79,10 @@ class FirmwareUpgrade {
     // A verified image restarts the adapter: its new application is connected once it is found,
     // whatever state the automatic connection reached while the adapter was off the bus.
     bool connectNewApplication_ = false;
+    // The bytes checked before the adapter was switched into its loader, and the file they came
+    // from: the download sends exactly these.
+    QString imagePath_;
+    QByteArray image_;
 };
 
 }  // namespace dravik

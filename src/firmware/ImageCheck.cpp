@@ -1,5 +1,8 @@
 #include "firmware/ImageCheck.h"
 
+#include <QDir>
+
+#include "link/FileAccess.h"
 #include "link/TiTxt.h"
 
 namespace dravik {
@@ -20,9 +23,19 @@ QString hexAddress(std::uint32_t a) {
 }
 }  // namespace
 
-QString checkUpgrade(const QString& path, const QString& ramLoaderText) {
-    if (path.size() > kMaxFirmwarePath)
-        return QStringLiteral("The firmware path is longer than %1 characters.").arg(kMaxFirmwarePath);
+QString readFirmwareImage(const QString& path, QByteArray& image) {
+    image.clear();
+    if (path.isEmpty()) return QStringLiteral("No file specified");
+    const QString shown = QDir::toNativeSeparators(path);
+    FileContent read = readRegularFile(path, static_cast<qint64>(kTiTxtMaxFileBytes));
+    if (read.error == kNotAFileReason) return QStringLiteral("The firmware file %1 is not a file.").arg(shown);
+    if (!read.ok)
+        return QStringLiteral("The firmware file %1 cannot be read: %2.").arg(shown, read.error);
+    image = std::move(read.bytes);
+    return {};
+}
+
+QString checkUpgradeImage(const QByteArray& image, const QString& ramLoaderText) {
     if (ramLoaderText.isEmpty())
         return QStringLiteral(
             "This program holds no RAM loader image for the adapter (resources/firmware/RAM_BSL.txt from the "
@@ -30,15 +43,13 @@ QString checkUpgrade(const QString& path, const QString& ramLoaderText) {
     if (ramLoaderText.size() >= kRamLoaderTextBuffer)
         return QStringLiteral("The built-in RAM loader image is larger than %1 characters.")
             .arg(kRamLoaderTextBuffer - 1);
-    TiTxtImage image;
+    TiTxtImage parsed;
     std::string error;
-    const int read = readTiTxtFile(path.toStdString(), image, error);
-    if (read == kTiTxtCannotOpen) return QStringLiteral("The firmware file cannot be opened.");
-    if (read != 0)
+    if (!parseTiTxt(std::string_view(image.constData(), static_cast<std::size_t>(image.size())), parsed, error))
         return QStringLiteral("The firmware file is not a valid image: ") + QString::fromStdString(error) +
                '.';
-    if (image.totalBytes() == 0) return QStringLiteral("The firmware file holds no data.");
-    for (const TiTxtSection& s : image.sections) {
+    if (parsed.totalBytes() == 0) return QStringLiteral("The firmware file holds no data.");
+    for (const TiTxtSection& s : parsed.sections) {
         for (std::uint32_t a = s.address; a < s.end();) {
             const FlashSegment seg = flashSegmentOf(a);
             if (seg.size == 0)

@@ -109,13 +109,6 @@ std::uint32_t ExchangeLibrary::BSL_RX_TXT(const char* text, int fast) {
     return bslSend(image, fast);
 }
 
-std::uint32_t ExchangeLibrary::BSL_RX_TXT_File(const char* path, int fast) {
-    TiTxtImage image;
-    std::string error;
-    if (path == nullptr || readTiTxtFile(path, image, error) != 0) return kNoReply;
-    return bslSend(image, fast);
-}
-
 int ExchangeLibrary::BSL_LoadPC(std::uint32_t address) {
     std::uint8_t core[4];
     return bslCommand(core, putAddress(core, kLoadPc, address), false);
@@ -142,12 +135,11 @@ int ExchangeLibrary::BSL_CRC_Check(std::uint32_t address, std::uint32_t length) 
     return rx[4] == kReplyData && rx.count() >= 3 ? 0 : kNoReply;
 }
 
-int ExchangeLibrary::BSL_openTI_TextForRead(const char* path) {
+int ExchangeLibrary::BSL_openTI_TextForRead(std::string_view text) {
     TiTxtImage image;
     std::string error;
     fileReader_.reset();
-    if (path == nullptr) return kTiTxtCannotOpen;
-    if (const int r = readTiTxtFile(path, image, error); r != 0) return r;
+    if (!parseTiTxt(text, image, error)) return kTiTxtInvalid;
     fileReader_.reset(std::move(image));
     return 0;
 }

@@ -30,12 +30,11 @@ public:
     DataBlock_ BSL_getDefaultPass() override;
     int BSL_RX_Password(DataBlock_ password) override;
     std::uint32_t BSL_RX_TXT(const char* text, int fast) override;
-    std::uint32_t BSL_RX_TXT_File(const char* path, int fast) override;
     int BSL_LoadPC(std::uint32_t address) override;
     int BSL_close_BSL() override;
     int BSL_eraseSegment(std::uint32_t address) override;
     int BSL_CRC_Check(std::uint32_t address, std::uint32_t length) override;
-    int BSL_openTI_TextForRead(const char* path) override;
+    int BSL_openTI_TextForRead(std::string_view text) override;
     int BSL_moreDataToRead_TextFile() override;
     DataBlock_ BSL_readTI_TextFile(int maxBlock) override;
     void BSL_closeTI_Text() override;

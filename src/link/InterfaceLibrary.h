@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "link/DataBlock.h"
 #include "link/Report.h"
@@ -62,10 +63,10 @@ public:
     virtual DataBlock_ BSL_getDefaultPass() = 0;
     // 0 = accepted; otherwise the loader's status (5: wrong, the device has mass-erased itself).
     virtual int BSL_RX_Password(DataBlock_ password) = 0;
-    // Writes a TI-TXT text or file; fast != 0 sends blocks without waiting for their status.
-    // 0 = sent (and, when acknowledged, written).
+    // Writes a TI-TXT text; fast != 0 sends blocks without waiting for their status.
+    // 0 = sent (and, when acknowledged, written). Images are handed over as the bytes that were
+    // checked, never by file name: the library opens no file.
     virtual std::uint32_t BSL_RX_TXT(const char* text, int fast) = 0;
-    virtual std::uint32_t BSL_RX_TXT_File(const char* path, int fast) = 0;
     virtual int BSL_LoadPC(std::uint32_t address) = 0;
     virtual int BSL_close_BSL() = 0;
     // 0 = the segment holding the address was erased.
@@ -73,8 +74,8 @@ public:
     // 0 = the device computed the CRC of the range; it is then in BSL_get_RX_Buffer bytes 5, 6.
     virtual int BSL_CRC_Check(std::uint32_t address, std::uint32_t length) = 0;
 
-    // Block-wise reading of an image file. -2 = cannot open, -3 = not a valid TI-TXT image.
-    virtual int BSL_openTI_TextForRead(const char* path) = 0;
+    // Block-wise reading of an image held in memory. -3 = not a valid TI-TXT image.
+    virtual int BSL_openTI_TextForRead(std::string_view text) = 0;
     virtual int BSL_moreDataToRead_TextFile() = 0;
     virtual DataBlock_ BSL_readTI_TextFile(int maxBlock) = 0;
     virtual void BSL_closeTI_Text() = 0;

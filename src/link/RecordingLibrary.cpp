@@ -128,12 +128,6 @@ std::uint32_t RecordingLibrary::BSL_RX_TXT(const char* text, int fast) {
     return r;
 }
 
-std::uint32_t RecordingLibrary::BSL_RX_TXT_File(const char* path, int fast) {
-    const std::uint32_t r = ExchangeLibrary::BSL_RX_TXT_File(path, fast);
-    record([&](RecordingWriter& w, std::int64_t t) { return w.call("BSL_RX_TXT_File", r, t); });
-    return r;
-}
-
 int RecordingLibrary::BSL_LoadPC(std::uint32_t address) {
     const int r = ExchangeLibrary::BSL_LoadPC(address);
     record([&](RecordingWriter& w, std::int64_t t) { return w.call("BSL_LoadPC", r, t, address); });

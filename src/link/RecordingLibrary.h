@@ -43,7 +43,6 @@ public:
     int BootMode_Request() override;
     int BSL_RX_Password(DataBlock_ password) override;
     std::uint32_t BSL_RX_TXT(const char* text, int fast) override;
-    std::uint32_t BSL_RX_TXT_File(const char* path, int fast) override;
     int BSL_LoadPC(std::uint32_t address) override;
     int BSL_eraseSegment(std::uint32_t address) override;
     int BSL_CRC_Check(std::uint32_t address, std::uint32_t length) override;

@@ -133,24 +133,6 @@ bool parseTiTxt(std::string_view text, TiTxtImage& image, std::string& error) {
     return true;
 }
 
-int readTiTxtFile(const std::string& path, TiTxtImage& image, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
-        return kTiTxtCannotOpen;
-    }
-    std::string text;
-    char buf[65536];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-        text.append(buf, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kTiTxtMaxFileBytes) {
-            error = "the image is larger than " + std::to_string(kTiTxtMaxFileBytes) + " bytes";
-            return kTiTxtInvalid;
-        }
-    }
-    return parseTiTxt(text, image, error) ? 0 : kTiTxtInvalid;
-}
-
 void TiTxtBlockReader::reset(TiTxtImage image) {
     image_ = std::move(image);
     section_ = 0;

@@ -31,10 +31,8 @@ inline constexpr std::size_t kTiTxtMaxFileBytes = 8u << 20;    // far above any 
 // Parses text; on failure returns false and sets error to e.g. "line 7: \"4G\" is not a hexadecimal byte".
 bool parseTiTxt(std::string_view text, TiTxtImage& image, std::string& error);
 
-// Reads a whole image file with the size bound: 0, or kTiTxtCannotOpen / kTiTxtInvalid with error set.
-inline constexpr int kTiTxtCannotOpen = -2;
+// What the library's block reader answers for a text that is not a valid image.
 inline constexpr int kTiTxtInvalid = -3;
-int readTiTxtFile(const std::string& path, TiTxtImage& image, std::string& error);
 
 // Hands an image out as blocks: one contiguous run of at most maxBlock bytes each, in file order.
 class TiTxtBlockReader {

@@ -5,10 +5,10 @@
 namespace dravik {
 
 namespace {
-// The text of a zero-filled byte field: the bytes up to the first zero, one character each.
-QString latin1Field(const std::uint8_t* bytes, std::size_t size) {
+// The path held in a zero-filled byte field as UTF-8: the bytes up to the first zero.
+QString pathField(const std::uint8_t* bytes, std::size_t size) {
     const std::size_t n = static_cast<std::size_t>(std::find(bytes, bytes + size, 0) - bytes);
-    return QString::fromLatin1(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(n));
+    return QString::fromUtf8(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(n));
 }
 }  // namespace
 
@@ -19,7 +19,7 @@ Programmer Programmer::fromSlot(const Slot_T& slot) {
                     static_cast<qsizetype>(slot.name.size()));
     name.replace('\0', ' ');
     p.Decode_description = QString::fromLatin1(name);
-    if (slot.file_marker != 0) p.filename = latin1Field(slot.file_path.data(), slot.file_path.size());
+    if (slot.file_marker != 0) p.filename = pathField(slot.file_path.data(), slot.file_path.size());
     p.Decode_number = slot.slot_number;
     p.Decode_revision = slot.revision;
     p.Decode_version = slot.version;

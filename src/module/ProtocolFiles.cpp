@@ -2,11 +2,12 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
 
+#include "link/FileAccess.h"
 #include "link/Views.h"
 
 namespace dravik {
@@ -28,8 +29,15 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 
 bool isHeader(const QByteArray& line) { return line.contains("@SLOT"); }
 
+// The line that ends the image holds "q" alone; a data line with a "q" in it is refused as data,
+// never skipped, or every byte after it would be programmed one line early.
+bool isEnd(const QByteArray& line) {
+    const QByteArray t = line.trimmed();
+    return t == "q" || t == "Q";
+}
+
 // The next piece of the file: up to the line end (included) or kPieceChars characters.
-bool nextPiece(QFile& file, QByteArray& piece) {
+bool nextPiece(QIODevice& file, QByteArray& piece) {
     if (file.atEnd()) return false;
     piece = file.readLine(kPieceChars + 1);
     return !piece.isEmpty();
@@ -47,26 +55,30 @@ class Loader {
 
     // False when the table is full: loading stops.
     bool loadFile(const QString& path) {
-        const QByteArray latin1 = path.toLatin1();
-        if (latin1.size() >= static_cast<qsizetype>(sizeof(Slot_T::file_path)) ||
-            QString::fromLatin1(latin1) != path) {
-            log_.appendLog(QStringLiteral("Protocol file %1 skipped: its path does not fit the slot table")
-                               .arg(logName(path)) +
+        // The slot table holds the path as UTF-8 bytes in a 200-byte field, terminating zero included.
+        const QByteArray stored = path.toUtf8();
+        if (stored.size() >= static_cast<qsizetype>(sizeof(Slot_T::file_path))) {
+            log_.appendLog(QStringLiteral("Protocol file %1 skipped: its path is longer than %2 bytes")
+                               .arg(logName(path))
+                               .arg(sizeof(Slot_T::file_path) - 1) +
                            kCrLf);
             return true;
         }
-        QFile file(path);
-        if (file.size() > kMaxProtocolFileBytes) {
+        FileContent content = readRegularFile(path, kMaxProtocolFileBytes);
+        if (content.tooLarge) {
             log_.appendLog(QStringLiteral("Protocol file %1 skipped: larger than %2 bytes")
                                .arg(logName(path))
                                .arg(kMaxProtocolFileBytes) +
                            kCrLf);
             return true;
         }
-        if (!file.open(QIODevice::ReadOnly)) {
-            log_.appendLog(QStringLiteral("Protocol file %1 cannot be read").arg(logName(path)) + kCrLf);
+        if (!content.ok) {
+            log_.appendLog(
+                QStringLiteral("Protocol file %1 cannot be read: %2").arg(logName(path), content.error) + kCrLf);
             return true;
         }
+        QBuffer file(&content.bytes);
+        file.open(QIODevice::ReadOnly);
         const int before = loaded_;
         int section = 0;
         qint64 imageBytes = 0;
@@ -77,7 +89,7 @@ class Loader {
                 return false;
             }
             if (isHeader(line)) {
-                imageBytes += readSection(file, line, latin1, section);
+                imageBytes += readSection(file, line, stored, section);
                 ++section;
             } else {
                 imageBytes += dataBytes(line);
@@ -99,7 +111,7 @@ class Loader {
 
   private:
     // The header line and the two lines after it; returns the image bytes of those two lines.
-    qint64 readSection(QFile& file, const QByteArray& header, const QByteArray& path, int section) {
+    qint64 readSection(QIODevice& file, const QByteArray& header, const QByteArray& path, int section) {
         Slot_T& slot = t_.SlotsTable[static_cast<std::size_t>(c_.workingSlots + loaded_)];
         std::uint8_t scramble = 0;
         scan(header, 5, slot.module_type);
@@ -136,7 +148,7 @@ class Loader {
     }
 
     static qint64 dataBytes(const QByteArray& line) {
-        if (isHeader(line) || line.contains('q')) return 0;
+        if (isHeader(line) || isEnd(line)) return 0;
         qsizetype n = line.size();
         while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r')) --n;
         return (n + 1) / 2;
@@ -185,24 +197,26 @@ int LoadExtProtocols(const QString& folder, const ProtocolLoadContext& context, 
 
 ProtocolImage readProtocolImage(const QString& path, SlotTables& tables) {
     ProtocolImage result;
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("The protocol file %1 cannot be opened").arg(logName(path));
-        return result;
-    }
-    if (file.size() > kMaxProtocolFileBytes) {
+    FileContent content = readRegularFile(path, kMaxProtocolFileBytes);
+    if (content.tooLarge) {
         result.error = QStringLiteral("The protocol file %1 is larger than %2 bytes")
                            .arg(logName(path))
                            .arg(kMaxProtocolFileBytes);
         return result;
     }
+    if (!content.ok) {
+        result.error = QStringLiteral("The protocol file %1 cannot be opened: %2").arg(logName(path), content.error);
+        return result;
+    }
+    QBuffer file(&content.bytes);
+    file.open(QIODevice::ReadOnly);
     std::array<std::uint8_t, kDataToSendSize> image{};
     int p = 0;
     int lineNumber = 0;
     QByteArray line;
     while (nextPiece(file, line)) {
         ++lineNumber;
-        if (isHeader(line) || line.contains('q')) continue;
+        if (isHeader(line) || isEnd(line)) continue;
         qsizetype n = line.size();
         while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r')) --n;
         for (qsizetype i = 0; i < n; i += 2) {

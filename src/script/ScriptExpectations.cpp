@@ -1,9 +1,11 @@
 // The checking commands of ScriptRunner (expect, expect-contains, expect-log, expect-message) and
 // the screenshot.
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
 
+#include "link/FileAccess.h"
 #include "script/ScriptProperties.h"
 #include "script/ScriptRunner.h"
 
@@ -88,8 +90,14 @@ void ScriptRunner::screenshot(const ScriptCommand& cmd) {
         }
     }
     const QPixmap picture = shown->grab();
-    if (picture.isNull() || !picture.save(file.absoluteFilePath(), "PNG")) {
-        fail(2, cmd.line, QStringLiteral("cannot write the screenshot %1").arg(file.absoluteFilePath()));
+    QByteArray png;
+    QBuffer buffer(&png);
+    QString reason = QStringLiteral("the picture cannot be encoded");
+    if (!picture.isNull() && buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"))
+        reason = writeFileSafely(file.absoluteFilePath(), png);
+    if (!reason.isEmpty()) {
+        fail(2, cmd.line,
+             QStringLiteral("cannot write the screenshot %1: %2").arg(file.absoluteFilePath(), reason));
         return;
     }
     printLine(QStringLiteral("Screenshot %1").arg(file.absoluteFilePath()));

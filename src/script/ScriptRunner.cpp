@@ -1,9 +1,9 @@
 #include "script/ScriptRunner.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
+#include "link/FileAccess.h"
 #include "script/ScriptControls.h"
 #include "script/ScriptProperties.h"
 
@@ -12,6 +12,8 @@ namespace dravik {
 namespace {
 
 constexpr int kLogPollMs = 20;
+// Far above any hand-written script; a larger file is not one.
+constexpr qint64 kMaxScriptBytes = 4 << 20;
 
 void writeTo(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -48,15 +50,15 @@ void ScriptRunner::setPrinters(Printer out, Printer err) {
 }
 
 void ScriptRunner::startFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileContent content = readRegularFile(path, kMaxScriptBytes);
+    if (!content.ok) {
         state_ = State::Running;
         refusedLine_ = 0;
-        refusal_ = QStringLiteral("cannot read script %1: %2").arg(path, file.errorString());
+        refusal_ = QStringLiteral("cannot read script %1: %2").arg(path, content.error);
         timer_.start(0);
         return;
     }
-    startText(QString::fromUtf8(file.readAll()));
+    startText(QString::fromUtf8(content.bytes));
 }
 
 void ScriptRunner::startText(const QString& text) {

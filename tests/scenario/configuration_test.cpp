@@ -12,6 +12,7 @@
 
 #include "config/ConfigReader.h"
 #include "config/ConfigurationFile.h"
+#include "support/SmallTmpfs.h"
 #include "support/ScenarioRig.h"
 
 using namespace dravik;
@@ -472,6 +473,43 @@ TEST_F(ConfigurationTest, AFolderThatCannotBeWrittenKeepsThePreviousFile) {
     EXPECT_TRUE(rig->log().contains("Configuration file not saved: "));
     EXPECT_EQ(cfg->fileName(), good);
     EXPECT_EQ(contents(good), before);
+}
+
+// A save that does not fit: the kernel's own "no space" after part of the file was written.
+TEST_F(ConfigurationTest, ASaveOntoAFullDiskKeepsThePreviousFileAndSaysWhy) {
+    SmallTmpfs fs(16);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    connect();
+    const QString target = fs.filePath(QStringLiteral("full disk.bkd"));
+    files.answers.push_back(target);
+    cfg->SaveParameters();
+    ASSERT_EQ(cfg->fileName(), target);
+    const QByteArray before = contents(target);
+    ASSERT_FALSE(before.isEmpty());
+    // Fill the rest of the file system, leaving less than a backup needs.
+    {
+        QFile filler(fs.filePath(QStringLiteral("filler")));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray chunk(512, 'f');
+        while (filler.write(chunk) == chunk.size()) {
+        }
+    }
+    const QString other = path(QStringLiteral("other.bkd"));
+    save(QStringLiteral("other.bkd"));
+    ASSERT_EQ(cfg->fileName(), other);
+    rig->dialogs.shown.clear();
+    choose(kSiren, 1);
+    files.answers.push_back(target);
+    cfg->SaveParameters();
+
+    EXPECT_EQ(contents(target), before);
+    ASSERT_EQ(rig->dialogs.shown.size(), 1U);
+    EXPECT_EQ(rig->dialogs.shown[0].text, "The configuration file " + QDir::toNativeSeparators(target) +
+                                              " cannot be written: No space left on device");
+    EXPECT_TRUE(rig->log().contains("Configuration file not saved: " + QDir::toNativeSeparators(target) +
+                                    ": No space left on device"));
+    EXPECT_EQ(cfg->fileName(), other);
+    EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST_F(ConfigurationTest, DownloadLoadsTheFileAgainAndSetsAll) {

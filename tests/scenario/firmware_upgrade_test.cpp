@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "link/TiTxt.h"
 #include "support/FirmwareRig.h"
@@ -235,10 +240,60 @@ TEST_F(FirmwareUpgradeTest, BadImageIsRefusedBeforeTheAdapterIsSwitched) {
     EXPECT_TRUE(rig->fwView.upgradeEnabled);
     rig->runFor(3000);
     EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.currentPid(); }), 0x0301);
+}
 
-    rig->fwView.path = QString(200, QLatin1Char('a'));
+#ifndef _WIN32
+// A folder or a named pipe as the image: said to be no file, at the choice and at the press; a pipe
+// opened for reading would hold the window for good.
+TEST_F(FirmwareUpgradeTest, AFolderOrAPipeIsRefusedAsNoFile) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("folder.fmd"));
+    const QString pipe = dir.filePath(QStringLiteral("pipe.fmd"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    open();
+    connectInterface();
+    for (const QString& special : {folder, pipe}) {
+        SCOPED_TRACE(special.toStdString());
+        const QString expected = "The firmware file " + QDir::toNativeSeparators(special) + " is not a file.";
+        rig->choose("good.fmd");
+        rig->fwView.chosen = special;
+        rig->firmware->btnBrowse_MouseClick();
+        EXPECT_EQ(rig->dialogs.shown.back().text, expected);
+        EXPECT_EQ(rig->fwView.path, sampleFirmware("good.fmd"));
+
+        rig->fwView.path = special;  // chosen before it became one
+        rig->firmware->button_UpgradeFirmware_Click();
+        EXPECT_EQ(rig->dialogs.shown.back().text, expected);
+        EXPECT_EQ(rig->s().connection.WorkingMode, 1);
+        EXPECT_TRUE(rig->fwView.upgradeEnabled);
+    }
+}
+#endif
+
+// Any name works, and the download sends the bytes checked at the press: the file is not read again.
+TEST_F(FirmwareUpgradeTest, AnImageUnderAUnicodeFolderIsUpgradedFromTheBytesCheckedAtThePress) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Données/Università ä/日本/firmwäre ü"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath(QStringLiteral("good image.fmd"));
+    ASSERT_TRUE(QFile::copy(sampleFirmware("good.fmd"), path));
+    open();
+    connectInterface();
+    rig->fwView.path = path;
     rig->firmware->button_UpgradeFirmware_Click();
-    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("longer than 199 characters"));
+    EXPECT_TRUE(rig->log().contains("Wait while rebooting... \r\n")) << rig->log().toStdString();
+    {
+        QFile changed(path);
+        ASSERT_TRUE(changed.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        changed.write("@4400\nZZ\nq\n");
+    }
+    ASSERT_TRUE(runUntilDone());
+    const QString log = rig->log();
+    EXPECT_TRUE(log.contains("Sending " + path + "\r\n")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Memory successfully verified\r\n")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Done!"));
+    EXPECT_EQ(rig->messages("Download OK !"), 1);
 }
 
 TEST_F(FirmwareUpgradeTest, BrowseSetsThePathClearsAutoConnAndCancelChangesNothing) {

@@ -97,6 +97,30 @@ TEST(ConfigReader, NumbersAreDecimalWithinTheAttributesRange) {
     }
 }
 
+// The root's Version and Sub-version are written for people and never read back: whatever they
+// hold, the file is read; Product_id, which is read back, stays strict.
+TEST(ConfigReader, RootVersionsThatAreNotReadBackNeverRefuseTheFile) {
+    struct Case {
+        const char* root;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"Product_id=\"63\" Version=\"v1\" Sub-version=\"beta\"", true},
+        {"Product_id=\"63\" Version=\"300\" Sub-version=\"-1\"", true},
+        {"Product_id=\"63\" Version=\"2\" Sub-version=\"5\"", true},
+        {"Product_id=\"v1\" Version=\"2\"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.root);
+        const ConfigReadResult r = readConfigDocument(QByteArray("<VuzUvazuzuvar ") + c.root +
+                                                      "><Product_parameters Id=\"1\" Value=\"2\"/></VuzUvazuzuvar>");
+        ASSERT_EQ(r.ok(), c.accepted);
+        if (!c.accepted) continue;
+        EXPECT_EQ(r.doc.root.Product_id, 63);
+        EXPECT_EQ(r.doc.elements.size(), 1u);
+    }
+}
+
 TEST(ConfigReader, ElementsAreReadInDocumentOrderAtAnyDepthAndOthersSkipped) {
     const ConfigReadResult r = readConfigDocument(
         "<VuzUvazuzuvar Product_id='5'><Note>text</Note><Group><Product_parameters Id='1' Value='2'/></Group>"

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <algorithm>
+
 #include <deque>
 
 #include "firmware/FirmwareDownload.h"
@@ -24,10 +27,7 @@ class StubLoader : public FakeLibrary {
     }
     std::uint32_t BSL_RX_TXT(const char* text, int) override {
         texts.push_back(text);
-        return 0;
-    }
-    std::uint32_t BSL_RX_TXT_File(const char*, int) override {
-        clock_.sleepUs(programUs);
+        if (texts.back() == image) clock_.sleepUs(programUs);
         return 0;
     }
     int BSL_LoadPC(std::uint32_t a) override {
@@ -38,7 +38,8 @@ class StubLoader : public FakeLibrary {
         erased.push_back(a);
         return 0;
     }
-    int BSL_openTI_TextForRead(const char*) override {
+    int BSL_openTI_TextForRead(std::string_view text) override {
+        readFor.emplace_back(text);
         blocksLeft = crcFails ? 1 : 0;
         return 0;
     }
@@ -59,7 +60,8 @@ class StubLoader : public FakeLibrary {
         return v;
     }
     std::deque<int> openResults, passwordResults;
-    std::vector<std::string> opened, texts;
+    std::vector<std::string> opened, texts, readFor;
+    std::string image;  // the bytes of the file the test hands to the download
     std::vector<DataBlock_> passwords;
     std::vector<std::uint32_t> loadPc, erased;
     std::int64_t programUs = 0;
@@ -148,12 +150,16 @@ TEST(FirmwareDownload, ProgressReportsFollowTheTableForEachOutcome) {
         lib.passwordResults = c.passwords;
         lib.crcFails = c.crcFails;
         lib.programUs = 8421000;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray image = file.readAll();
+        lib.image = image.toStdString();
         Reports got;
         FirmwareResources res = loadFirmwareResources();
         res.ramBsl = QStringLiteral("@2500\n01\nq\n");
         FirmwareDownload download(lib, clock, res, QStringLiteral("PID=0x0200,VID=0x2047,DEVICEINDEX=0"),
                                   [&](int p, const QString& t) { got.emplace_back(p, t); });
-        EXPECT_EQ(download.run(path), c.result);
+        EXPECT_EQ(download.run(path, image), c.result);
         EXPECT_EQ(got, c.reports);
         EXPECT_EQ(clock.nowMs(), c.elapsedMs);
         EXPECT_EQ(download.switchedToStandard(), c.result);
@@ -165,6 +171,9 @@ TEST(FirmwareDownload, ProgressReportsFollowTheTableForEachOutcome) {
             EXPECT_EQ(lib.passwords[0].startAddress, 0xFFE0u);
             EXPECT_EQ(lib.passwords[0].length, 32u);
             EXPECT_EQ(lib.texts.back(), "@0120\r\nA5 02 \r\nq");
+            // Erased for, sent and verified: the very bytes handed over, never a file name.
+            EXPECT_EQ(std::count(lib.texts.begin(), lib.texts.end(), lib.image), 1);
+            for (const std::string& t : lib.readFor) EXPECT_EQ(t, lib.image);
         }
     }
 }
@@ -177,8 +186,8 @@ TEST(FirmwareDownload, NoFileAndBadFilesEndBeforeTheLoaderIsOpened) {
     res.ramBsl.clear();
     FirmwareDownload download(lib, clock, res, QString(),
                               [&](int p, const QString& t) { got.emplace_back(p, t); });
-    EXPECT_FALSE(download.run(QString()));
-    EXPECT_FALSE(download.run(QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd")));
+    EXPECT_FALSE(download.run(QString(), QByteArray()));
+    EXPECT_FALSE(download.run(QStringLiteral(DRAVIK_SOURCE_DIR "/data/firmware/good.fmd"), "@4400\n01\nq\n"));
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0], (std::pair<int, QString>{0, "No file specified\r\n"}));
     EXPECT_TRUE(got[1].second.contains("RAM_BSL.txt"));

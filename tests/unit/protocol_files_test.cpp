@@ -154,6 +154,32 @@ TEST_F(ProtocolFilesTest, ImageReaderKeepsLaterBytesAndRefusesBadFiles) {
     EXPECT_TRUE(gone.error.contains(QStringLiteral("cannot be opened")));
 }
 
+// Only a line holding "q" alone ends the image; a data line with a "q" in it is a bad line, named
+// by its number, never skipped (the rest of the image would be programmed one line early).
+TEST_F(ProtocolFilesTest, ADataLineWithAQIsRefusedWithItsLineNumber) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* error;  // empty: read
+    };
+    const Case cases[] = {
+        {"end line", "@SLOTA10100\r\n0102\r\n0304\r\nq\r\n", ""},
+        {"end line with blanks", "@SLOTA10100\r\n0102\r\n0304\r\n  Q \r\n", ""},
+        {"q inside data", "@SLOTA10100\r\n0102\r\n03q4\r\n0506\r\nq\r\n", "in line 3"},
+        {"q after data", "@SLOTA10100\r\n0102\r\n0304 q\r\n", "in line 3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProtocolImage image = readProtocolImage(write("q.txt", c.text), *tables);
+        EXPECT_EQ(image.ok, std::string(c.error).empty());
+        if (image.ok) {
+            EXPECT_EQ(image.bytes, 4);
+        } else {
+            EXPECT_TRUE(image.error.endsWith(QString::fromUtf8(c.error))) << image.error.toStdString();
+        }
+    }
+}
+
 TEST(FlashCrc, CheckValues) {
     const std::string digits = "123456789";
     const std::string abc = "abc";

@@ -1,0 +1,195 @@
+#include "link/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef _WIN32
+#include <QSaveFile>
+#else
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace dravik {
+
+const QString kNotAFileReason = QStringLiteral("it is not a file");
+
+namespace {
+
+const QString& kNotAFile = kNotAFileReason;
+
+QString tooLarge(qint64 maxBytes) { return QStringLiteral("it is larger than %1 bytes").arg(maxBytes); }
+
+#ifndef _WIN32
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Closes the descriptor once, however the function that owns it ends.
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { close(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int close() {
+        if (fd_ < 0) return 0;
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+  private:
+    int fd_;
+};
+#endif
+
+}  // namespace
+
+QString regularFileProblem(const QString& path) {
+    if (path.isEmpty()) return QStringLiteral("no file is named");
+#ifdef _WIN32
+    const QFileInfo info(path);
+    if (!info.exists()) return QStringLiteral("it does not exist");
+    return info.isFile() ? QString() : kNotAFile;
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return systemReason(errno);
+    return S_ISREG(st.st_mode) ? QString() : kNotAFile;
+#endif
+}
+
+FileContent readRegularFile(const QString& path, qint64 maxBytes) {
+    FileContent out;
+    if (const QString problem = regularFileProblem(path); !problem.isEmpty()) {
+        out.error = problem;
+        return out;
+    }
+#ifdef _WIN32
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.error = file.errorString();
+        return out;
+    }
+    out.bytes = file.read(maxBytes + 1);
+    if (out.bytes.size() > maxBytes) {
+        out.error = tooLarge(maxBytes);
+        out.tooLarge = true;
+        out.bytes.clear();
+        return out;
+    }
+    out.ok = true;
+    return out;
+#else
+    Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        out.error = systemReason(errno);
+        return out;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        out.error = systemReason(errno);
+        return out;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        out.error = kNotAFile;
+        return out;
+    }
+    if (st.st_size > maxBytes) {
+        out.error = tooLarge(maxBytes);
+        out.tooLarge = true;
+        return out;
+    }
+    QByteArray bytes;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            out.error = systemReason(errno);
+            return out;
+        }
+        if (n == 0) break;
+        // The file may grow after fstat: the bound holds for what is read.
+        if (bytes.size() + n > maxBytes) {
+            out.error = tooLarge(maxBytes);
+        out.tooLarge = true;
+            return out;
+        }
+        bytes.append(buf, n);
+    }
+    out.bytes = std::move(bytes);
+    out.ok = true;
+    return out;
+#endif
+}
+
+QString writeFileSafely(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) return QStringLiteral("no file is named");
+#ifdef _WIN32
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit()) return file.errorString();
+    return {};
+#else
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    QByteArray pattern = QFile::encodeName(info.absoluteDir().filePath(
+        QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
+    Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (fd.get() < 0) return systemReason(errno);
+    const QByteArray temp = pattern;  // the name mkostemp chose
+    auto fail = [&](int error) {
+        fd.close();
+        ::unlink(temp.constData());
+        return systemReason(error);
+    };
+    // The new file keeps the mode of the one it replaces; a new one gets the usual mode.
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(target.constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd.get(), mode) != 0) return fail(errno);
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd.get(), p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(errno);
+        if (n == 0) return fail(ENOSPC);
+        p += n;
+        left -= n;
+    }
+    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (fd.close() != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return systemReason(error);
+    }
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return systemReason(error);
+    }
+    // The rename itself is made durable with the folder; a failure here no longer loses data.
+    Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return {};
+#endif
+}
+
+}  // namespace dravik
