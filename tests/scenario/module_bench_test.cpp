@@ -297,3 +297,35 @@ TEST_F(ModuleBenchTest, ARefusedClickLeavesTheRunningSetAllWhole) {
 }
 
 }  // namespace
+
+// A refused verify is an answer over a working link: with "Auto conn" ticked nothing reboots the
+// product, and the failure stays in the progress label with the chosen protocol.
+TEST(ModuleBenchAutoConn, RefusedVerifyStaysOnScreen) {
+    std::string error;
+    auto bench = sim::loadBenchFile(DRAVIK_SOURCE_DIR "/data/benches/vrak1-direct.json", error);
+    ASSERT_TRUE(bench) << error;
+    bench->module.bytesPerSlot = 512;  // the module checks a bigger image than the one sent
+    ScenarioRig rig(*bench, true);
+    ASSERT_TRUE(rig.installSampleDatabase());
+    const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
+    const QDir target(QDir(rig.dataDir.path()).filePath(QStringLiteral("protocols")));
+    QDir().mkpath(target.path());
+    for (const QString& name : source.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
+    EnterModule& module = rig.controller->module();
+    ASSERT_TRUE(rig.runFor(60000, [&] {
+        return module.panel().combo(0) != nullptr && module.panel().combo(0)->count() > 0 &&
+               !rig.controller->handler().ProcessIsInProgress(false);
+    }));
+    QComboBox* protocols = module.panel().combo(0);
+    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+    ASSERT_GE(item, 0);
+    protocols->setCurrentIndex(item);
+    module.button_SetProtocol_Click();
+    ASSERT_TRUE(rig.runFor(60000, [&] { return rig.log().contains(QStringLiteral("### VERIFY_FIRMWARE error! ###")); }));
+    rig.runFor(10000);
+    EXPECT_EQ(rig.progress.text, QStringLiteral("VERIFY_FIRMWARE failed: the module's image differs"));
+    EXPECT_EQ(rig.log().count(QStringLiteral("AutoConn: Reboot product")), 0);
+    ASSERT_NE(module.panel().combo(0), nullptr);
+    EXPECT_TRUE(module.panel().combo(0)->currentText().contains(QStringLiteral("CAN DEMO 250")));
+}
