@@ -223,7 +223,14 @@ TEST_F(ModuleBenchTest, LockedModuleIsUnlockedAndItsLogRead) {
     ASSERT_TRUE(rest());
     EXPECT_TRUE(c.pictureBox_padlock_unlock->isEnabled());
     EXPECT_FALSE(c.pictureBox_padlock_lock->isEnabled());
-    EXPECT_FALSE(rig->log().contains(QStringLiteral("123456")));
+    // A lock request with another password: neither shows in the status log, packed or not.
+    c.textBox_modue_password->setText(QStringLiteral("654321"));
+    module().button_lock_unlock_protection_Click();
+    ASSERT_TRUE(rest());
+    const QString log = rig->log();
+    EXPECT_TRUE(log.contains(QStringLiteral("**.**.**.**.**.")));
+    for (const char* secret : {"123456", "12.34.56", "654321", "65.43.21"})
+        EXPECT_FALSE(log.contains(QLatin1String(secret))) << secret;
 
     module().button_read_log_Click();
     ASSERT_TRUE(rest());
