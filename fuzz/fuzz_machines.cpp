@@ -12,6 +12,7 @@
 
 #include "FuzzApplication.h"
 #include "FuzzInput.h"
+#include "link/ExchangeLibrary.h"
 #include "support/ScenarioRig.h"
 
 using namespace dravik;
@@ -20,9 +21,12 @@ using namespace dravik::test;
 namespace {
 
 // Sits between the controller and the bench; every report sent takes one decision from the input.
-class FuzzLayer final : public InterfaceLibrary {
+// The library's own requests and the loader operations run over this layer's report exchange, so
+// they meet the same decisions; whatever the library grows later reaches the bench the same way.
+class FuzzLayer final : public ExchangeLibrary {
   public:
-    FuzzLayer(SimulatedInterfaceLibrary& bench, fuzz::Input& in) : bench_(bench), in_(in) {}
+    FuzzLayer(SimulatedInterfaceLibrary& bench, Clock& clock, fuzz::Input& in)
+        : ExchangeLibrary(clock), bench_(bench), in_(in) {}
 
     int BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t pid) override {
         return bench_.BSL_NumOfUSBDevices(vid, pid);
@@ -33,18 +37,11 @@ class FuzzLayer final : public InterfaceLibrary {
     void BSL_UnRegisterUSBDeviceNotification() override { bench_.BSL_UnRegisterUSBDeviceNotification(); }
     void BSL_setFamily(int family) override { bench_.BSL_setFamily(family); }
     void BSL_setCom(int com) override { bench_.BSL_setCom(com); }
-    int BSL_initialize_BSL(const char* device) override { return bench_.BSL_initialize_BSL(device); }
-    int ID_Request(std::uint8_t dest) override { return bench_.ID_Request(dest); }
-    int Mbus_Setup_Request(std::uint16_t outputWord, std::uint8_t baudCode) override {
-        return bench_.Mbus_Setup_Request(outputWord, baudCode);
+    int BSL_initialize_BSL(const char* device) override {
+        const int result = bench_.BSL_initialize_BSL(device);
+        bslOpened();
+        return result;
     }
-    int Wi_ID_Request(std::uint32_t destAddress, std::uint8_t systemType) override {
-        return bench_.Wi_ID_Request(destAddress, systemType);
-    }
-    int Wi_Setup_Request(std::uint8_t mode, std::uint8_t channelGroup, std::uint8_t channel) override {
-        return bench_.Wi_Setup_Request(mode, channelGroup, channel);
-    }
-    dataBuffer BSL_get_RX_Buffer() override { return bench_.BSL_get_RX_Buffer(); }
 
     void USB_TX(dataBuffer report) override {
         const std::uint8_t decision = in_.byte();
@@ -122,8 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QWidget container;  // outlives the rig whose panel it holds
     std::unique_ptr<FuzzLayer> layer;
-    ScenarioRig rig(bench, false, [&](SimulatedInterfaceLibrary& lib) -> InterfaceLibrary& {
-        layer = std::make_unique<FuzzLayer>(lib, in);
+    ScenarioRig rig(bench, false, [&](SimulatedInterfaceLibrary& lib, Clock& clock) -> InterfaceLibrary& {
+        layer = std::make_unique<FuzzLayer>(lib, clock, in);
         return *layer;
     });
     if (!rig.installSampleDatabase()) std::abort();

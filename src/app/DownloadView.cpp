@@ -94,10 +94,7 @@ void DownloadView::showEvent(QShowEvent* event) {
 
 void DownloadView::wireControls() {
     Controller& c = *controller_;
-    connect(ui_.buttonLogClear, &QPushButton::clicked, this, [this] {
-        logText_.clear();
-        ui_.statusBox_car->clear();
-    });
+    connect(ui_.buttonLogClear, &QPushButton::clicked, this, [this] { clearLog(); });
     installStatusLogMenu(
         ui_.statusBox_car,
         {[this] { return logText_; },
@@ -199,9 +196,12 @@ void DownloadView::tabControl1_SelectedIndexChanged() {
 }
 
 void DownloadView::chooseLanguage(int lang) {
-    if (!Save_Language(lang, controller_->session().connection.Language_type))
-        appendLog(QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath()) +
-                  kCrLf);
+    if (!Save_Language(lang, controller_->session().connection.Language_type)) {
+        const QString text = QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath());
+        appendLog(text + kCrLf);
+        message(text + QStringLiteral(": the language is used until the program ends."),
+                QStringLiteral("Settings file"), Buttons::Ok, Icon::Warning);
+    }
     controller_->autoConn().RebootConnectProduct();
 }
 
@@ -212,8 +212,14 @@ int DownloadView::prepareDataFolders() {
                 check.outcome == DataFolderCheck::Outcome::Failed ? Icon::Error : Icon::Warning);
     LanguageFileReport report;
     const int lang = CfgAppReadLang(LANGUAGE_ENGLISH, &report);
-    if (report.repaired)
-        appendLog(QStringLiteral("The settings file could not be read; English is used and the file rewritten.\r\n"));
+    if (report.repaired) {
+        // The standard layout shows no status log: the technician is told in a box too.
+        const QString text =
+            QStringLiteral("The settings file could not be read; English is used and the file rewritten.");
+        appendLog(text + kCrLf);
+        message(text + QStringLiteral("\n") + displayPath(settingsFilePath()), QStringLiteral("Settings file"),
+                Buttons::Ok, Icon::Warning);
+    }
     return lang;
 }
 

@@ -51,6 +51,9 @@ public:
     static QString appName();
     DownloadViewUi& ui() { return ui_; }
     QString logText() const { return logText_; }
+    // Counts the times the log was emptied (Clear, a page that starts its own log): a search
+    // position into the log holds only within one generation.
+    quint64 logGeneration() const { return logGeneration_; }
     bool developerLayout() const { return developer_; }
     // The folder holding the product database; the folder the program runs in when not set.
     void setDatabaseFolder(const QString& folder) { databaseFolder_ = folder; }
@@ -120,6 +123,11 @@ private:
     QString logText_;
     QString databaseFolder_;
     QString protocolsFolder_;
+    quint64 logGeneration_ = 0;
+    void clearLog();
+    // The product the backup named in the title and labelCfgFileName was saved from or opened for.
+    std::uint32_t configFileProductId_ = 0;
+    void forgetConfigFileNameOfAnotherProduct(int identification);
     QTimer timer1_;
     QTimer timerAutoConn_;
     QtOneShotTimer timerHandler_;

@@ -52,6 +52,14 @@ void DownloadView::setConfigGroupVisible(bool visible) { ui_.GroupBoxConfig->set
 void DownloadView::showConfigFileName(const QString& fullPath, const QString& name) {
     setWindowTitle(appName() + QStringLiteral("  ") + fullPath);
     ui_.labelCfgFileName->setText(name);
+    configFileProductId_ = controller_->session().product.Prd_Id1;
+}
+
+void DownloadView::forgetConfigFileNameOfAnotherProduct(int identification) {
+    if (ui_.labelCfgFileName->text().isEmpty() || static_cast<std::uint32_t>(identification) == configFileProductId_)
+        return;
+    setWindowTitle(appName());
+    ui_.labelCfgFileName->clear();
 }
 
 void DownloadView::clearProductPanel() { controller_->functions().panel().clear(ui_.panel_ProductContent); }

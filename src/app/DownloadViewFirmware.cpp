@@ -62,9 +62,14 @@ void DownloadView::selectTab(int index) {
 }
 
 void DownloadView::replaceLog(const QString& text) {
+    clearLog();
+    appendLog(text);
+}
+
+void DownloadView::clearLog() {
     logText_.clear();
     ui_.statusBox_car->clear();
-    appendLog(text);
+    ++logGeneration_;
 }
 
 }  // namespace dravik

@@ -121,6 +121,8 @@ void DownloadView::setProductLabel(const QString& text, Tone tone) { showText(ui
 void DownloadView::setModuleLabel(const QString& text, Tone tone) { showText(ui_.label_Module, text, tone); }
 
 void DownloadView::addProductMenu(const QString& productName, int identification) {
+    // The backup named in the title belongs to the product it was saved from or opened for.
+    forgetConfigFileNameOfAnotherProduct(identification);
     if (identification != 37 && identification != 63) return;
     dropMenu(productMenu_);
     productMenu_ = menuBar()->addMenu(productName);

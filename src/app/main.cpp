@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
     if (!script.isEmpty()) {
         ScriptHooks hooks;
         hooks.logText = [&window] { return window.logText(); };
+        hooks.logGeneration = [&window] { return window.logGeneration(); };
         hooks.busy = [&window] { return window.controller().handler().panelOperationRunning(); };
         if (bench != nullptr) {
             hooks.setPlugged = [bench](bool on) { bench->setPlugged(on); };

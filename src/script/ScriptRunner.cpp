@@ -70,6 +70,7 @@ void ScriptRunner::startText(const QString& text) {
     commands_ = parsed.commands;
     next_ = 0;
     logCursor_ = currentLog().size();
+    logCursorGeneration_ = hooks_.logGeneration ? hooks_.logGeneration() : 0;
     clock_.start();
     timer_.start(0);
 }
@@ -239,7 +240,10 @@ QString ScriptRunner::currentLog() const { return hooks_.logText ? hooks_.logTex
 
 bool ScriptRunner::pollLog() {
     const QString log = currentLog();
-    if (log.size() < logCursor_) logCursor_ = 0;  // the log was cleared: search it all again
+    // An emptied log is searched again from its start, however long its new text already is.
+    const quint64 generation = hooks_.logGeneration ? hooks_.logGeneration() : logCursorGeneration_;
+    if (generation != logCursorGeneration_ || log.size() < logCursor_) logCursor_ = 0;
+    logCursorGeneration_ = generation;
     const qsizetype at = log.indexOf(waitCommand_.text, logCursor_);
     if (at < 0) return false;
     logCursor_ = at + waitCommand_.text.size();

@@ -24,6 +24,9 @@ namespace dravik {
 struct ScriptHooks {
     // The whole status log as shown. Without it, the runner uses what onLog() received.
     std::function<QString()> logText;
+    // Changes whenever the log is emptied; wait-log then searches the new log from its start.
+    // Without it, a log shorter than the search position counts as emptied.
+    std::function<quint64()> logGeneration;
     // Plugs or unplugs the simulated adapter; empty when no bench is simulated.
     std::function<void(bool plugged)> setPlugged;
     // Puts the bench of a bench file in place of the simulated one, as if the adapter were
@@ -116,6 +119,7 @@ class ScriptRunner : public QObject {
     ScriptCommand waitCommand_;
     qint64 waitDeadlineMs_ = 0;
     qsizetype logCursor_ = 0;  // wait-log searches from here; moves past each match
+    quint64 logCursorGeneration_ = 0;  // the log generation logCursor_ points into
 
     QString seenLog_;
     bool atLineStart_ = true;

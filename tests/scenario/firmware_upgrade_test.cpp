@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "link/TiTxt.h"
 #include "support/FirmwareRig.h"
 
 namespace dravik::test {
@@ -16,6 +20,17 @@ sim::BenchConfig benchWith(void (*edit)(sim::BenchConfig&)) {
     return c;
 }
 
+TiTxtImage imageOf(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    const QByteArray text = f.readAll();
+    TiTxtImage image;
+    std::string error;
+    EXPECT_TRUE(parseTiTxt(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), image, error))
+        << error;
+    return image;
+}
+
 class FirmwareUpgradeTest : public ::testing::Test {
   protected:
     void open(sim::BenchConfig bench = {}) { rig = std::make_unique<FirmwareRig>(std::move(bench)); }
@@ -25,6 +40,17 @@ class FirmwareUpgradeTest : public ::testing::Test {
     }
     bool runUntilDone(int ms = 60000) {
         return rig->runFor(ms, [&] { return rig->worker.runs > 0 && !rig->worker.isBusy(); });
+    }
+    // The first address whose flash differs from the image, or -1 when every byte is the image's.
+    long firstFlashDifference(const TiTxtImage& image) {
+        return rig->bench([&](sim::Bench& b) -> long {
+            for (const TiTxtSection& section : image.sections)
+                for (std::size_t i = 0; i < section.bytes.size(); ++i) {
+                    const auto address = section.address + static_cast<std::uint32_t>(i);
+                    if (b.flashAt(address) != section.bytes[i]) return static_cast<long>(address);
+                }
+            return -1L;
+        });
     }
     std::unique_ptr<FirmwareRig> rig;
 };
@@ -241,6 +267,87 @@ TEST_F(FirmwareUpgradeTest, RefusedBootModeRequestShowsAMessageAndEnablesTheButt
     EXPECT_EQ(rig->s().connection.WorkingMode, 1);
     EXPECT_TRUE(rig->dialogs.shown.back().text.contains("did not accept"));
     EXPECT_TRUE(rig->log().endsWith(" \r\n"));
+}
+
+}  // namespace
+}  // namespace dravik::test
+
+namespace dravik::test {
+namespace {
+
+// The adapter unplugged after each loader report of a whole upgrade in turn, then plugged in again
+// and upgraded: every run ends, and every upgrade said to be verified left the adapter's flash
+// equal to the image byte for byte.
+TEST_F(FirmwareUpgradeTest, CutAtEveryLoaderReportThenReplugUpgradesToTheImageExactly) {
+    const TiTxtImage image = imageOf(sampleFirmware("odd.fmd"));
+    open();
+    connectInterface();
+    rig->choose("odd.fmd");
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_TRUE(runUntilDone());
+    ASSERT_EQ(rig->messages("Download OK !"), 1) << rig->log().toStdString();
+    EXPECT_EQ(firstFlashDifference(image), -1);
+    const int reports = static_cast<int>(rig->bench([](sim::Bench& b) { return b.loaderReports().size(); }));
+    ASSERT_GT(reports, 10);
+
+    for (int cut = 0; cut < reports; ++cut) {
+        SCOPED_TRACE(cut);
+        open();
+        connectInterface();
+        rig->lib->withBench([&](sim::Bench& b) { b.config().bootloader.unplugAfterReports = cut; });
+        rig->choose("odd.fmd");
+        rig->firmware->button_UpgradeFirmware_Click();
+        ASSERT_TRUE(runUntilDone(120000));
+        const bool verified = rig->log().contains("Memory successfully verified");
+        EXPECT_EQ(verified, rig->messages("Download OK !") == 1) << rig->log().toStdString();
+        if (verified) EXPECT_EQ(firstFlashDifference(image), -1);
+
+        rig->view.mode.clear();
+        rig->plug(true);
+        const ConnectionState& cs = rig->s().connection;
+        ASSERT_TRUE(rig->runFor(30000, [&] {
+            return !rig->view.mode.isEmpty() && (cs.Interface_connected || cs.WorkingMode == 0);
+        }));
+        const int okBefore = rig->messages("Download OK !");
+        rig->firmware->button_UpgradeFirmware_Click();
+        ASSERT_TRUE(rig->runFor(60000, [&] {
+            return rig->messages("Download OK !") == okBefore + 1 && !rig->worker.isBusy();
+        })) << rig->log().toStdString();
+        EXPECT_EQ(firstFlashDifference(image), -1);
+    }
+}
+
+// A short run that crosses into the next segment, with no later block starting there: that
+// segment is erased too, or the adapter's leftover code spoils the bytes written into it.
+TEST_F(FirmwareUpgradeTest, ARunIntoASegmentNoBlockStartsInGetsThatSegmentErased) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QString text = QStringLiteral("@4bf0\n");
+    for (int line = 0; line < 2; ++line) {
+        for (int i = 0; i < 16; ++i) text += QStringLiteral("%1 ").arg(0x30 + line * 16 + i, 2, 16, QLatin1Char('0'));
+        text += u'\n';
+    }
+    text += QStringLiteral("@fffe\n00 44\nq\n");
+    const QString path = dir.filePath(QStringLiteral("run.fmd"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toLatin1());
+    }
+    const TiTxtImage image = imageOf(path);
+    open(benchWith([](sim::BenchConfig& c) {
+        c.bootloader.blank = true;
+        c.bootloader.leftoverCode = true;
+    }));
+    ASSERT_TRUE(rig->runFor(5000, [&] { return rig->view.mode == "Boot mode."; }));
+    rig->fwView.path = path;
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_TRUE(runUntilDone());
+    EXPECT_TRUE(rig->log().contains("Memory successfully verified\r\n")) << rig->log().toStdString();
+    const auto erased = rig->bench([](sim::Bench& b) { return b.erasedSegments(); });
+    EXPECT_NE(std::find(erased.begin(), erased.end(), 0x4A00u), erased.end());
+    EXPECT_NE(std::find(erased.begin(), erased.end(), 0x4C00u), erased.end());
+    EXPECT_EQ(firstFlashDifference(image), -1);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "module/Programmer.h"
-#include "support/ScenarioRig.h"
+#include "support/ModuleBench.h"
 
 using namespace dravik;
 using namespace dravik::test;
@@ -23,25 +23,10 @@ struct ModuleBenchTest : ::testing::Test {
 
     void connect(const char* benchFile) {
         std::string error;
-        auto bench = sim::loadBenchFile(std::string(DRAVIK_SOURCE_DIR "/data/benches/") + benchFile, error);
-        ASSERT_TRUE(bench) << error;
-        rig = std::make_unique<ScenarioRig>(*bench, false);
-        ASSERT_TRUE(rig->installSampleDatabase());
-        const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
-        const QDir target(QDir(rig->dataDir.path()).filePath(QStringLiteral("protocols")));
-        QDir().mkpath(target.path());
-        for (const QString& name : source.entryList(QDir::Files))
-            ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
-        rig->runFor(50);
-        rig->controller->iface().Restart();
-        ASSERT_TRUE(rig->runFor(500, [&] { return rig->s().connection.Interface_connected; }));
-        ASSERT_TRUE(rest());
-        rig->controller->autoConn().RebootConnectProduct();
-        ASSERT_TRUE(rest());
+        rig = connectModuleBench(benchFile, error);
+        ASSERT_TRUE(rig) << error;
     }
-    bool rest(int ms = 120000) {
-        return rig->runFor(ms, [&] { return !rig->controller->handler().ProcessIsInProgress(false); });
-    }
+    bool rest(int ms = 120000) { return restModuleBench(*rig, ms); }
     EnterModule& module() { return rig->controller->module(); }
     // Index of the first frame to the destination with the code, or -1.
     int first(std::uint8_t dest, std::uint8_t code) {
@@ -335,4 +320,46 @@ TEST(ModuleBenchAutoConn, RefusedVerifyStaysOnScreen) {
     EXPECT_EQ(rig.log().count(QStringLiteral("AutoConn: Reboot product")), 0);
     ASSERT_NE(module.panel().combo(0), nullptr);
     EXPECT_TRUE(module.panel().combo(0)->currentText().contains(QStringLiteral("CAN DEMO 250")));
+}
+
+// A flash line answer that echoes another slot or line, or a module that loses power mid-image:
+// the run stops at that line with its own reason and the image is never verified.
+TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
+    struct Case {
+        const char* name;
+        void (*fault)(sim::Faults&);
+        const char* logLine;
+        const char* progress;
+    };
+    const Case cases[] = {
+        {"wrong slot echo", [](sim::Faults& f) { f.wrongSlotEchoAtLine = 5; }, "### SEND_DATA_SLOT (slot) error! ###",
+         "SEND_DATA_SLOT failed at slot 0 line 4"},
+        {"wrong line echo", [](sim::Faults& f) { f.wrongLineEchoAtLine = 5; }, "### SEND_DATA_SLOT (line) error! ###",
+         "SEND_DATA_SLOT failed at slot 0 line 4"},
+        {"power lost", [](sim::Faults& f) { f.powerLossAtLine = 5; }, "Module rx", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connect("vrak1-direct.json");
+        rig->lib->withBench([&](sim::Bench& b) { c.fault(b.config().faults); });
+        QComboBox* protocols = module().panel().combo(0);
+        ASSERT_NE(protocols, nullptr);
+        const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+        ASSERT_GE(item, 0);
+        protocols->setCurrentIndex(item);
+        const std::size_t before = rig->frames().size();
+        module().button_SetProtocol_Click();
+        ASSERT_TRUE(rest());
+        const QString log = rig->log();
+        EXPECT_TRUE(log.contains(QString::fromLatin1(c.logLine))) << log.toStdString();
+        const auto frames = rig->frames();
+        int lines = 0, verifies = 0;
+        for (std::size_t i = before; i < frames.size(); ++i) {
+            lines += frames[i].frame[4] == 0x7C ? 1 : 0;
+            verifies += frames[i].frame[4] == 0x7F ? 1 : 0;
+        }
+        EXPECT_LE(lines, 8);  // the faulty line, and for a silent module its two resends
+        EXPECT_EQ(verifies, 0);
+        if (c.progress != nullptr) EXPECT_EQ(rig->progress.text, QString::fromLatin1(c.progress));
+    }
 }

@@ -58,9 +58,7 @@ private:
         return m;
     }
 
-    void violation(int op, const QString& what) {
-        if (c_.firstViolations.size() < 20) c_.firstViolations << QStringLiteral("operation %1: %2").arg(op).arg(what);
-    }
+    void violation(int op, const QString& what) { c_.violation(op, what); }
 
     // Bits the operation may change: under the masks of the rows it writes.
     void allowRow(Memory& allowed, const function_parameters& it, bool wholeBytes) {
@@ -163,8 +161,8 @@ private:
         ScenarioRig& rig = *p_.rig;
         ++c_.operations;
         rig.logView.clear();
+        ++c_.byFamily[kFamilyProduct];
         const std::size_t dialogsBefore = rig.dialogs.shown.size();
-        const int found = 0;
         Memory allowed{};
         const Memory before = memory();
         const int op = pick(kOpCount);
@@ -220,7 +218,6 @@ private:
                 violation(index, QStringLiteral("%1 ended silently with \"%2\"").arg(kOpNames[op], endText));
             }
         }
-        (void)found;
 
         // Quiet bench: the automatic connection has the product back (or the user reconnects).
         if (!rig.runFor(kSettleMs, [&] { return connectedAndRead(); })) {
@@ -300,10 +297,28 @@ QString SoakCounts::report() const {
     line("operations not ended", operationsNotEnded);
     line("silent failures", silentFailures);
     line("stranded wake-ups", strandedWakeups);
+    line("verified programmings compared with the module's flash", verifiedProgrammingsChecked);
+    line("verified upgrades compared with the adapter's flash", verifiedUpgradesChecked);
+    line("verified but not the image", verifiedButDiffers);
+    for (std::size_t f = 0; f < byFamily.size(); ++f)
+        out += QStringLiteral("%1 operations: %2\n").arg(QLatin1String(kSoakFamilies[f])).arg(byFamily[f]);
     for (const QString& v : firstViolations) out += QStringLiteral("violation: ") + v + QLatin1Char('\n');
     return out;
 }
 
-SoakCounts runSoak(std::uint64_t seed, int operations) { return Soak(seed).run(operations); }
+void SoakCounts::violation(int op, const QString& what) {
+    if (firstViolations.size() < 20) firstViolations << QStringLiteral("operation %1: %2").arg(op).arg(what);
+}
+
+SoakCounts runSoak(std::uint64_t seed, int operations) {
+    // Half on the product panel; the module families share a quarter, the firmware the rest.
+    const int product = (operations + 1) / 2;
+    const int module = (operations - product + 1) / 2;
+    const int firmware = operations - product - module;
+    SoakCounts counts = Soak(seed).run(product);
+    if (module > 0) soakModule(seed, module, counts);
+    if (firmware > 0) soakFirmware(seed, firmware, counts);
+    return counts;
+}
 
 }  // namespace dravik::test

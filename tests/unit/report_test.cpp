@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+#include <string>
+
 #include "link/Report.h"
 
 using namespace dravik;
@@ -32,7 +37,30 @@ INSTANTIATE_TEST_SUITE_P(
                       FrameCase{MBUS_SETUP, 0x837C, 1, "1.f1.2.a.40.1.83.7c.1.0.0.0.0.4b."},
                       FrameCase{MEMORY_READ, 0, 0, "1.f2.2.3.1.21.25."},
                       FrameCase{RESET_VRAK, 0, 0, "1.f2.2.6.8.1.0.0.1.10."},
-                      FrameCase{TEST_MODE, 0, 0, "1.f2.2.3.5.ee.f6."}));  // data byte 9 is the requester's
+                      FrameCase{TEST_MODE, 0, 0, "1.f2.2.3.5.ee.f6."}),  // data byte 9 is the requester's
+    [](const ::testing::TestParamInfo<FrameCase>& info) {
+        std::string name = commandLogName(info.param.cmd).toStdString();
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return name;
+    });
+
+// The password digits, their sum and the checksum that would give the sum away never show in a
+// dump; the frame itself keeps them for the wire.
+TEST(Report, ProtectionDumpMasksThePassword) {
+    dataBuffer tx;
+    const std::uint8_t data[] = {1, 0x12, 0x34, 0x56, 0x9C};
+    std::copy(std::begin(data), std::end(data), tx.bytes.begin() + kData);
+    ASSERT_TRUE(buildRequest(tx, MODULE_PROTECTION, 0, 0));
+    const std::string dump = byteDump(tx, kStart, requestFrameSize(tx)).toStdString();
+    EXPECT_EQ(dump, "1.f2.2.7.e.1.**.**.**.**.**.");
+    EXPECT_EQ(tx[kData + 1], 0x12);
+    // A dump that runs past the frame shows no stale digit either.
+    EXPECT_EQ(byteDump(tx, kStart, 20).toStdString().find("12."), std::string::npos);
+    // Other frames are dumped whole.
+    ASSERT_TRUE(buildRequest(tx, MEMORY_READ, 0, 0));
+    EXPECT_EQ(byteDump(tx, kStart, requestFrameSize(tx)).toStdString().find('*'), std::string::npos);
+}
 
 // The password digits, their sum and the checksum never show; a shorter frame built next over the
 // same record shows none of the stale password bytes beyond its own length.

@@ -15,14 +15,15 @@ struct ProgramRun {
     QString err;
 };
 
-ProgramRun runDravik(const QTemporaryDir& dir, const QStringList& args, int timeoutMs = 60000) {
+ProgramRun runDravik(const QTemporaryDir& dir, const QStringList& args, int timeoutMs = 60000,
+                     const QString& program = QStringLiteral(DRAVIK_BINARY)) {
     QProcess p;
     p.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("DRAVIK_DATA_DIR", dir.filePath("data"));
     p.setProcessEnvironment(env);
-    p.start(DRAVIK_BINARY, args);
+    p.start(program, args);
     ProgramRun r;
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
@@ -69,6 +70,20 @@ TEST(EndToEnd, ScriptedRunConnectsTheAdapter) {
     QFile saved(dir.filePath("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "Save log wrote nothing";
     EXPECT_TRUE(saved.readAll().contains("TX command: INTERFACE IDENTIFICATION. Data: 1.f1.2.2.0.2.\r\n"));
+}
+
+// Started from a folder without a database, the build's program uses the one built beside it.
+TEST(EndToEnd, BuildProgramFindsItsDatabaseFromAnyFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_FALSE(QFileInfo::exists(dir.filePath("VuzUvazuzuvar.db")));
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script",
+                                         writeScript(dir,
+                                                     "wait-log \"Found product\" 40000\n"
+                                                     "expect-contains label_Product text \"TAVIRON A37\"\n"
+                                                     "quit\n")});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Cannot find the product database")) << r.err.toStdString();
 }
 
 TEST(EndToEnd, FailedExpectationExitsWithOneAndTheLine) {
@@ -120,14 +135,21 @@ TEST(EndToEnd, ConfigurationBackupIsSavedOpenedAndDownloaded) {
 // and ends with status -1 when the first product operation needs the database.
 TEST(EndToEnd, MissingDatabaseIsToldAtStartAndEndsWithMinusOne) {
     QTemporaryDir dir;
-    const QString installed = QDir::cleanPath(QFileInfo(DRAVIK_BINARY).absolutePath() + "/../share/dravik");
-    const ProgramRun r = runDravik(dir, {"--simulate", "--script",
-                                         writeScript(dir,
-                                                     "expect-message \"Cannot find the product database\"\n"
-                                                     "expect-log \"Looked in:\"\n"
-                                                     "wait 60000\n")});
+    // A copy of the program in a folder of its own: the build folder holds the database it made.
+    const QString bin = dir.filePath("bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString program = bin + "/dravik";
+    ASSERT_TRUE(QFile::copy(DRAVIK_BINARY, program));
+    const QString installed = QDir::cleanPath(dir.path() + "/share/dravik");
+    const ProgramRun r = runDravik(dir,
+                                   {"--simulate", "--script",
+                                    writeScript(dir,
+                                                "expect-message \"Cannot find the product database\"\n"
+                                                "expect-log \"Looked in:\"\n"
+                                                "wait 60000\n")},
+                                   60000, program);
     EXPECT_EQ(r.exitCode, 255);  // -1 as the shell sees it
-    for (const QString& place : {QDir::cleanPath(dir.path()), installed}) {
+    for (const QString& place : {QDir::cleanPath(dir.path()), bin, installed}) {
         EXPECT_TRUE(r.err.contains(QDir::toNativeSeparators(place))) << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(QDir::toNativeSeparators(place))) << r.out.toStdString();
     }

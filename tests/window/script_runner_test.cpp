@@ -152,6 +152,32 @@ TEST(ScriptRunner, WaitLogWaitsForTextAppendedLaterAndMovesPastEachMatch) {
         << r.err.toStdString();
 }
 
+// A log emptied and refilled with a longer text (a page that starts its own log) is searched from
+// its start: the first "Starting" of the new log is the one matched, not a later one.
+TEST(ScriptRunner, WaitLogSearchesAReplacedLogFromItsStart) {
+    Fixture f;
+    QString log = QStringLiteral("old line\r\n").repeated(3);
+    quint64 generation = 0;
+    ScriptHooks hooks;
+    hooks.logText = [&] { return log; };
+    hooks.logGeneration = [&] { return generation; };
+    QTimer::singleShot(20, [&] {
+        log += QStringLiteral("Starting connection\r\n");
+        // The page replaces the log: its new text is longer than the old search position.
+        log = QStringLiteral("Starting upgrade\r\n") + QStringLiteral("block written\r\n").repeated(4) +
+              QStringLiteral("Starting application\r\n");
+        ++generation;
+    });
+    const RunResult r = run(f,
+                            QStringLiteral("wait 60\nwait-log \"Starting\" 500\nclick button\n"
+                                           "wait-log \"Starting\" 500\nclick button\n"
+                                           "wait-log \"Starting\" 50\nclick button\n"),
+                            hooks);
+    // "Starting upgrade", then "Starting application"; no third one.
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_EQ(f.clicks, 2);
+}
+
 // wait-idle goes on once no operation runs, and fails when one is still running at its limit.
 TEST(ScriptRunner, WaitIdleWaitsForTheOperationToEnd) {
     Fixture f;
