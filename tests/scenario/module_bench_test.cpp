@@ -363,3 +363,27 @@ TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
         if (c.progress != nullptr) EXPECT_EQ(rig->progress.text, QString::fromLatin1(c.progress));
     }
 }
+
+// The adapter unplugged in the middle of a programming: the run stops and the progress label says
+// the adapter is gone instead of keeping its last step.
+TEST_F(ModuleBenchTest, UnplugInTheMiddleOfProgrammingSaysTheAdapterIsGone) {
+    connect("vrak1-direct.json");
+    QComboBox* protocols = module().panel().combo(0);
+    ASSERT_NE(protocols, nullptr);
+    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+    ASSERT_GE(item, 0);
+    protocols->setCurrentIndex(item);
+    const std::size_t before = rig->frames().size();
+    module().button_SetProtocol_Click();
+    ASSERT_TRUE(rig->runFor(60000, [&] {
+        const auto frames = rig->frames();
+        int lines = 0;
+        for (std::size_t i = before; i < frames.size(); ++i) lines += frames[i].frame[4] == 0x7C ? 1 : 0;
+        return lines >= 10;
+    }));
+    rig->plug(false);
+    rig->runFor(10000);
+    EXPECT_EQ(rig->progress.text, QStringLiteral("Adapter unplugged: the operation was stopped."));
+    EXPECT_TRUE(rig->log().contains(QStringLiteral("The adapter was unplugged in the middle of an operation")));
+    EXPECT_FALSE(rig->controller->handler().ProcessIsInProgress(false));
+}
