@@ -7,7 +7,7 @@ Controller::Controller(ControllerDeps deps)
       handler_(s_.link, s_.machines, d_.lib, d_.dialogs, d_.progress),
       pump_(d_.makePump(d_.clock, handler_, d_.log)),
       iface_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, d_.lib, d_.view, d_.log,
-              d_.counter, d_.prepareDataFolders, nullptr, d_.currentFolder}),
+              d_.progress, d_.counter, d_.prepareDataFolders, nullptr, d_.currentFolder}),
       autoConn_({s_.link, s_.machines, s_.connection, s_.product, handler_, iface_, d_.timerHandler, d_.log,
                  d_.progress, d_.autoConnChecked}),
       product_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, *pump_, iface_, d_.view, d_.log,

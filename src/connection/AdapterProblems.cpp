@@ -28,4 +28,10 @@ AdapterProblem adapterSilentProblem() {
         QStringLiteral("The adapter does not answer its identification. Unplug and replug the adapter.\r\n")};
 }
 
+AdapterProblem adapterGoneProblem() {
+    return {QStringLiteral("Adapter unplugged: the operation was stopped."),
+            QStringLiteral("The adapter was unplugged in the middle of an operation, which was stopped. Plug the "
+                           "adapter in and start the operation again.\r\n")};
+}
+
 }  // namespace dravik

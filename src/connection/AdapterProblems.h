@@ -1,7 +1,8 @@
 #pragma once
 // Why the adapter cannot be used, told apart so that the technician knows what to do: an adapter
 // the user may not open (the access rule is missing), no adapter at all, an adapter the system
-// refuses for another reason, and an adapter that is open but does not answer.
+// refuses for another reason, an adapter that is open but does not answer, and an adapter unplugged
+// in the middle of an operation.
 
 #include <QString>
 
@@ -16,5 +17,8 @@ struct AdapterProblem {
 AdapterProblem adapterOpenProblem(int openResult);
 // The adapter was opened but did not answer its identification.
 AdapterProblem adapterSilentProblem();
+// The adapter went away while an operation ran. Its field goes to the progress label, where the
+// operation showed its progress: the status bar already says that no adapter is connected.
+AdapterProblem adapterGoneProblem();
 
 }  // namespace dravik

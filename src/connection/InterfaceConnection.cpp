@@ -64,6 +64,8 @@ void InterfaceConnection::startCount() {
 
 void InterfaceConnection::onCountDone(int count) {
     ConnectionState& cs = d_.cs;
+    // Asked before the reset below puts every machine at rest.
+    const bool operationCutOff = count <= 0 && cs.WorkingMode == 1 && d_.handler.panelOperationRunning();
     cs.numberOfUSBDevicesConnected = static_cast<std::uint32_t>(std::max(count, 0));
     lastCountEmpty_ = count <= 0;
     if (cs.WorkingMode == 1 || count <= 0) {
@@ -97,6 +99,7 @@ void InterfaceConnection::onCountDone(int count) {
         cs.Interface_connected = false;
         d_.ms.EnterInterface_state = INTERFACE_START;
         Reset_connection();
+        if (operationCutOff) showOperationCutOff();
         if (cs.WorkingMode == 1) {
             cs.myPID = fillId(QStringLiteral("0x200"));
             cs.WorkingMode = 0;
@@ -180,6 +183,13 @@ void InterfaceConnection::EnterInterface() {
 
 void InterfaceConnection::showProblem(const AdapterProblem& problem) {
     d_.view.setInterfaceField(problem.field, Tone::Red);
+    d_.log.appendLog(problem.log);
+}
+
+void InterfaceConnection::showOperationCutOff() {
+    const AdapterProblem problem = adapterGoneProblem();
+    d_.progress.setProgressValue(0);
+    d_.progress.setProgressText(problem.field, true);
     d_.log.appendLog(problem.log);
 }
 

@@ -32,6 +32,7 @@ public:
         InterfaceLibrary& lib;
         ConnectionView& view;
         LogView& log;
+        ProgressView& progress;
         AsyncRunner& counter;
         // First connection of a run: make sure the data folders exist (with their messages) and
         // return the language read from the settings file.
@@ -80,6 +81,8 @@ public:
 private:
     // Why the adapter cannot be used: status bar and status log.
     void showProblem(const AdapterProblem& problem);
+    // The adapter went away under an operation: progress label and status log say so.
+    void showOperationCutOff();
 
     Deps d_;
     std::function<void()> bootModeFound_;

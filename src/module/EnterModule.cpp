@@ -112,11 +112,15 @@ void EnterModule::request(int cmd) {
     d_.ms.EnterModule_state = MODULE_SEND;
 }
 
+// The reason stays in the progress label until the user starts something else: no operation
+// chained to the failed one (a set-all's or a first connection's next step) runs and replaces it.
 void EnterModule::fail(const QString& logLine, const QString& progressText) {
     if (!logLine.isEmpty()) d_.log.appendLog(logLine + kCrLf);
     d_.progress.setProgressText(progressText, true);
     d_.progress.setProgressValue(0);
-    d_.ms.EnterModule_state = MODULE_OPERATION_END;
+    dropChainedOperations(d_.fs);
+    d_.cs.startUp = 0;
+    d_.ms.EnterModule_state = MODULE_STOPPED;
 }
 
 void EnterModule::start() {
@@ -143,16 +147,14 @@ void EnterModule::startDirect() {
     } else if (cs.Actual_communication == 1) {
         request(ACTUAL_SLOT_CONFIGURATION);
     } else {
-        fail(QStringLiteral("Module: the link is set up for no known device (%1)")
-                 .arg(cs.Actual_communication),
-             kProcessTerminated);
+        fail(QStringLiteral("Module: the link is set up for no known device (%1)").arg(cs.Actual_communication));
     }
 }
 
 void EnterModule::startThroughProduct() {
     if (d_.cs.Actual_communication != 2) {
         // The link is set up for a module on the cable, not for the product that holds this one.
-        fail(QStringLiteral("Module: the link is not set up for the product"), kProcessTerminated);
+        fail(QStringLiteral("Module: the link is not set up for the product"));
         return;
     }
     switch (d_.st.Mdl_OperationToDo) {
@@ -160,8 +162,7 @@ void EnterModule::startThroughProduct() {
             if (d_.prd.Prd_Module_Info_Address_Length > d_.st.module_data.size()) {
                 fail(QStringLiteral("Module information of %1 bytes refused: at most %2 are read")
                          .arg(d_.prd.Prd_Module_Info_Address_Length)
-                         .arg(d_.st.module_data.size()),
-                     kProcessTerminated);
+                         .arg(d_.st.module_data.size()));
                 return;
             }
             d_.st.Read_ModuleInfo_index = 0;
@@ -202,7 +203,7 @@ void EnterModule::waitAnswer() {
                 (this->*action)();
             } else {
                 fail(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###"),
-                     kProcessTerminated);
+                     QStringLiteral("Module: no action for the answer to ") + commandLogName(cmd));
             }
             break;
         }
@@ -226,14 +227,13 @@ void EnterModule::onTimeout() {
                 d_.log.appendLog(QStringLiteral("Module rx timeout error !\r\n"));
                 d_.ms.EnterModule_state = MODULE_SEND_LINE;
             } else {
-                d_.progress.setProgressText(QStringLiteral("Module rx error !"), true);
+                const QString reason = QStringLiteral("Module rx error !");
+                d_.progress.setProgressText(reason, true);
                 d_.hs.release();
                 d_.cs.Reboot = 1;
                 d_.dialogs.message(QStringLiteral(" Rx error"), QStringLiteral("Send data slot"),
                                    Dialogs::Buttons::Ok, Dialogs::Icon::Error);
-                d_.progress.setProgressText(QString(), false);
-                d_.progress.setProgressValue(0);
-                d_.ms.EnterModule_state = MODULE_OPERATION_END;
+                fail(QString(), reason);
             }
             break;
         }
@@ -241,12 +241,14 @@ void EnterModule::onTimeout() {
             d_.cs.Reboot = 1;
             d_.log.appendLog(QStringLiteral("Module: RX err Setup_Request!\r\n"));
             break;
-        default:
-            d_.progress.setProgressText(QStringLiteral("Module rx timeout error !\r\n"), true);
+        default: {
+            const QString reason = QStringLiteral("Module rx timeout error !\r\n");
+            d_.progress.setProgressText(reason, true);
             d_.hs.release();
             d_.cs.Reboot = 1;
-            if (endsOnTimeout(d_.hs.SendingCmd)) d_.ms.EnterModule_state = MODULE_OPERATION_END;
+            if (endsOnTimeout(d_.hs.SendingCmd)) fail(QString(), reason);
             break;
+        }
     }
 }
 
@@ -257,7 +259,7 @@ void EnterModule::onSetupAnswer() {
     if (Mbus_setup_SM(d_.cs, d_.hs) == 1) {
         d_.ms.EnterModule_state = MODULE_SEND;
     } else {
-        fail(QStringLiteral("Module: nothing follows the link set-up"), kProcessTerminated);
+        fail(QStringLiteral("Module: nothing follows the link set-up"));
     }
 }
 
@@ -351,9 +353,7 @@ void EnterModule::onSlotConfiguration() {
             }
             break;
         default:
-            fail(QStringLiteral("Module: software type %1 is not a slot module")
-                     .arg(d_.mod.Mod_SoftwareType, 0, 16),
-                 kProcessTerminated);
+            fail(QStringLiteral("Module: software type %1 is not a slot module").arg(d_.mod.Mod_SoftwareType, 0, 16));
             break;
     }
 }

@@ -130,6 +130,7 @@ class EnterModule {
     void request(int cmd);
     // Ends the operation after a failure: the error line, the reason in the progress label.
     void fail(const QString& logLine, const QString& progressText);
+    void fail(const QString& reason) { fail(reason, reason); }
 
     // Slot reading and selection writing.
     void readWorking();
@@ -145,7 +146,6 @@ class EnterModule {
     void sendWriteSlots();
 
     // Programming and setup.
-    void failProgramming(const QString& logLine, const QString& step);
     void setProtocol();
     void loadFile();
     void unlockFlash();

@@ -84,7 +84,7 @@ void EnterModule::onClearLogs() {
         d_.ms.EnterModule_state = MODULE_OPERATION_END;
         return;
     }
-    fail(QStringLiteral("### CLEAR_MODULE_LOGS error! ###"), QStringLiteral("Process terminated"));
+    fail(QStringLiteral("### CLEAR_MODULE_LOGS error! ###"), QStringLiteral("Module refused to clear its log"));
 }
 
 }  // namespace dravik

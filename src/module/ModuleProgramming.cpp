@@ -2,8 +2,9 @@
 // verified by its checksum, then the module is told its slot or decoder and parameters; a module
 // behind the product is set up through the product. Also the reset of a direct module's selection.
 //
-// A negative answer or a lost line ends the run with its reason and asks for a new link set-up, so
-// nothing waits for ever and a new run starts again from the unlock, slot 0, line 0.
+// A negative answer or a lost line ends the run with its reason, so nothing waits for ever and a
+// new run starts again from the unlock, slot 0, line 0. A refusal is an answer: the link to the
+// module works and is kept; only a time-out asks for a new link set-up.
 
 #include <algorithm>
 
@@ -25,11 +26,6 @@ void putData(dataBuffer& tx, const std::array<std::uint8_t, N>& data) {
     std::copy(data.begin(), data.end(), tx.bytes.begin() + kData);
 }
 }  // namespace
-
-void EnterModule::failProgramming(const QString& logLine, const QString& step) {
-    d_.cs.Reboot = 1;
-    fail(logLine, step);
-}
 
 void EnterModule::setProtocol() {
     d_.ms.EnterModule_state =
@@ -81,7 +77,7 @@ void EnterModule::unlockFlash() {
 
 void EnterModule::onUnlockFlash() {
     if (d_.hs.RxBuffer_usb[kData] != 1) {
-        failProgramming(QStringLiteral("### UNLOCK_VRAK_FLASH error! ###"),
+        fail(QStringLiteral("### UNLOCK_VRAK_FLASH error! ###"),
                         QStringLiteral("UNLOCK_VRAK_FLASH failed"));
         return;
     }
@@ -129,7 +125,7 @@ void EnterModule::onSendDataSlot() {
                 QStringLiteral(") error! ###");
     }
     if (!error.isEmpty()) {
-        failProgramming(error, QStringLiteral("SEND_DATA_SLOT failed at slot %1 line %2")
+        fail(error, QStringLiteral("SEND_DATA_SLOT failed at slot %1 line %2")
                                    .arg(st.Tx_slot_counter)
                                    .arg(st.Tx_line_counter));
         return;
@@ -145,7 +141,7 @@ void EnterModule::onSendDataSlot() {
 
 void EnterModule::onVerifyFirmware() {
     if (d_.hs.RxBuffer_usb[kData] != 1) {
-        failProgramming(QStringLiteral("### VERIFY_FIRMWARE error! ###"),
+        fail(QStringLiteral("### VERIFY_FIRMWARE error! ###"),
                         QStringLiteral("VERIFY_FIRMWARE failed: the module's image differs"));
         return;
     }
@@ -194,7 +190,7 @@ void EnterModule::onSelectionSetup() {
     const QString name = cmd == INDEX_SLOT_SETUP    ? QStringLiteral("INDEX_SLOT_SETUP")
                          : cmd == DECODE_SLOT_SETUP ? QStringLiteral("DECODE_SLOT_SETUP")
                                                     : QStringLiteral("RESET_VRAK");
-    failProgramming(QStringLiteral("### ") + name + QStringLiteral(" error! ###"),
+    fail(QStringLiteral("### ") + name + QStringLiteral(" error! ###"),
                     name + QStringLiteral(" failed"));
 }
 
@@ -220,8 +216,7 @@ void EnterModule::resetSelection() {
         request(RESET_VRAK);
         return;
     }
-    fail(QStringLiteral("Module: the selection of a module behind the product is not reset"),
-         QStringLiteral("Process terminated"));
+    fail(QStringLiteral("Module: the selection of a module behind the product is not reset"));
 }
 
 // Commands whose time-out ends the operation at once: the next step would otherwise go on with

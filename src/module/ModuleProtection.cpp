@@ -24,8 +24,7 @@ void EnterModule::setProtection() {
         fail(state > 1 ? QStringLiteral(
                              "Module: the protection state of the module is unknown (%1): nothing is sent")
                              .arg(state)
-                       : QStringLiteral("Module: the password must contain 6 numbers: nothing is sent"),
-             QStringLiteral("Process terminated"));
+                       : QStringLiteral("Module: the password must contain 6 numbers: nothing is sent"));
         return;
     }
     std::copy(data->begin(), data->end(), d_.hs.TxBuffer_usb.bytes.begin() + kData);

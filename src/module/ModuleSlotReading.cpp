@@ -108,9 +108,7 @@ void EnterModule::nextSlotRequest(int cmd, const QString& progressText, std::uin
     if (d_.prd.RetryNum >= kSlotRetries) {
         d_.prd.RetryNum = 0;
         bothProgress(kTransmitError, 0);
-        d_.log.appendLog(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###") +
-                         kCrLf);
-        d_.ms.EnterModule_state = MODULE_OPERATION_END;
+        fail(QStringLiteral("### ") + commandLogName(cmd) + QStringLiteral(" error! ###"), kTransmitError);
         return;
     }
     d_.hs.TxBuffer_usb[kData] = d_.st.Slot_Num;
@@ -168,7 +166,7 @@ void EnterModule::checkProtection() {
         QStringLiteral("The module protection is active. Insert password and unlock the module first."),
         QStringLiteral("Module protection check"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
     controls().textBox_modue_password->clear();
-    d_.ms.EnterModule_state = MODULE_OPERATION_END;
+    fail(QString(), QStringLiteral("Module locked: the slots selection is not written"));
 }
 
 void EnterModule::writeSelection() {
@@ -191,7 +189,7 @@ void EnterModule::sendWriteSlots() {
     if (item == nullptr) {
         fail(QStringLiteral(
                  "### WRITE_SLOTS_SETTINGS error! ### The protocol list changed while it was written"),
-             kProcessTerminated);
+             QStringLiteral("The protocol list changed while it was written"));
         return;
     }
     const Programmer p = item->data(Qt::UserRole).value<Programmer>();

@@ -134,9 +134,7 @@ void EnterFunctions::fail(const QString& progressText) {
     verifyRow_ = -1;
     // A module operation waiting for this one's end does not start either.
     d_.ms.EnterModule_state = kEnterModuleWaiting;
-    d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
-    d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
-    d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+    dropChainedOperations(d_.fs);
     rest(progressText);
 }
 

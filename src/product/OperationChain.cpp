@@ -22,4 +22,10 @@ const std::function<void()>* takeChainedOperation(FunctionState& fs, const Modul
     return nullptr;
 }
 
+void dropChainedOperations(FunctionState& fs) {
+    fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
+    fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
+    fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
+}
+
 }  // namespace dravik

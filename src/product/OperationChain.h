@@ -20,4 +20,7 @@ struct ModuleOperationHooks {
 // The first pending operation of the chain, its flag cleared; nullptr when no flag asks for one.
 const std::function<void()>* takeChainedOperation(FunctionState& fs, const ModuleOperationHooks& hooks);
 
+// Forgets every pending step: after a failure nothing chained to the failed operation may run.
+void dropChainedOperations(FunctionState& fs);
+
 }  // namespace dravik

@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 
 #include "connection/AutoConnection.h"
+#include "product/OperationChain.h"
 #include "product/ValueEncoding.h"
 
 namespace dravik {
@@ -42,11 +43,7 @@ void PanelOperations::refuse(const QString& text) {
 
 // Without a product nothing runs: the chained steps the refused operation has set are dropped, or
 // a flag left pending would start a module write at the end of some later read.
-void PanelOperations::dropChainedSteps() {
-    d_.fs.loadConfiguration_Parameters_flag = CHAIN_NONE;
-    d_.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_NONE;
-    d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_NONE;
-}
+void PanelOperations::dropChainedSteps() { dropChainedOperations(d_.fs); }
 
 // Every panel operation starts here: only with a product to talk to, and with the machine's start
 // state set before the pump is woken.

@@ -208,7 +208,14 @@ TEST_F(ModuleBenchTest, LockedModuleIsUnlockedAndItsLogRead) {
     ASSERT_TRUE(rest());
     EXPECT_TRUE(c.pictureBox_padlock_unlock->isEnabled());
     EXPECT_FALSE(c.pictureBox_padlock_lock->isEnabled());
-    EXPECT_FALSE(rig->log().contains(QStringLiteral("123456")));
+    // A lock request with another password: neither shows in the status log, packed or not.
+    c.textBox_modue_password->setText(QStringLiteral("654321"));
+    module().button_lock_unlock_protection_Click();
+    ASSERT_TRUE(rest());
+    const QString log = rig->log();
+    EXPECT_TRUE(log.contains(QStringLiteral("**.**.**.**.**.")));
+    for (const char* secret : {"123456", "12.34.56", "654321", "65.43.21"})
+        EXPECT_FALSE(log.contains(QLatin1String(secret))) << secret;
 
     module().button_read_log_Click();
     ASSERT_TRUE(rest());
@@ -307,6 +314,38 @@ TEST_F(ModuleBenchTest, ARefusedClickLeavesTheRunningSetAllWhole) {
 
 }  // namespace
 
+// A refused verify is an answer over a working link: with "Auto conn" ticked nothing reboots the
+// product, and the failure stays in the progress label with the chosen protocol.
+TEST(ModuleBenchAutoConn, RefusedVerifyStaysOnScreen) {
+    std::string error;
+    auto bench = sim::loadBenchFile(DRAVIK_SOURCE_DIR "/data/benches/vrak1-direct.json", error);
+    ASSERT_TRUE(bench) << error;
+    bench->module.bytesPerSlot = 512;  // the module checks a bigger image than the one sent
+    ScenarioRig rig(*bench, true);
+    ASSERT_TRUE(rig.installSampleDatabase());
+    const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
+    const QDir target(QDir(rig.dataDir.path()).filePath(QStringLiteral("protocols")));
+    QDir().mkpath(target.path());
+    for (const QString& name : source.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
+    EnterModule& module = rig.controller->module();
+    ASSERT_TRUE(rig.runFor(60000, [&] {
+        return module.panel().combo(0) != nullptr && module.panel().combo(0)->count() > 0 &&
+               !rig.controller->handler().ProcessIsInProgress(false);
+    }));
+    QComboBox* protocols = module.panel().combo(0);
+    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+    ASSERT_GE(item, 0);
+    protocols->setCurrentIndex(item);
+    module.button_SetProtocol_Click();
+    ASSERT_TRUE(rig.runFor(60000, [&] { return rig.log().contains(QStringLiteral("### VERIFY_FIRMWARE error! ###")); }));
+    rig.runFor(10000);
+    EXPECT_EQ(rig.progress.text, QStringLiteral("VERIFY_FIRMWARE failed: the module's image differs"));
+    EXPECT_EQ(rig.log().count(QStringLiteral("AutoConn: Reboot product")), 0);
+    ASSERT_NE(module.panel().combo(0), nullptr);
+    EXPECT_TRUE(module.panel().combo(0)->currentText().contains(QStringLiteral("CAN DEMO 250")));
+}
+
 // A flash line answer that echoes another slot or line, or a module that loses power mid-image:
 // the run stops at that line with its own reason and the image is never verified.
 TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
@@ -347,4 +386,28 @@ TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
         EXPECT_EQ(verifies, 0);
         if (c.progress != nullptr) EXPECT_EQ(rig->progress.text, QString::fromLatin1(c.progress));
     }
+}
+
+// The adapter unplugged in the middle of a programming: the run stops and the progress label says
+// the adapter is gone instead of keeping its last step.
+TEST_F(ModuleBenchTest, UnplugInTheMiddleOfProgrammingSaysTheAdapterIsGone) {
+    connect("vrak1-direct.json");
+    QComboBox* protocols = module().panel().combo(0);
+    ASSERT_NE(protocols, nullptr);
+    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
+    ASSERT_GE(item, 0);
+    protocols->setCurrentIndex(item);
+    const std::size_t before = rig->frames().size();
+    module().button_SetProtocol_Click();
+    ASSERT_TRUE(rig->runFor(60000, [&] {
+        const auto frames = rig->frames();
+        int lines = 0;
+        for (std::size_t i = before; i < frames.size(); ++i) lines += frames[i].frame[4] == 0x7C ? 1 : 0;
+        return lines >= 10;
+    }));
+    rig->plug(false);
+    rig->runFor(10000);
+    EXPECT_EQ(rig->progress.text, QStringLiteral("Adapter unplugged: the operation was stopped."));
+    EXPECT_TRUE(rig->log().contains(QStringLiteral("The adapter was unplugged in the middle of an operation")));
+    EXPECT_FALSE(rig->controller->handler().ProcessIsInProgress(false));
 }

@@ -446,3 +446,42 @@ TEST_F(ModuleReadTest, NoSelectionIsWrittenWhenEmptyOrLocked) {
 }
 
 }  // namespace
+
+namespace {
+// A module operation that cannot start ends with its own reason in the progress label, never
+// with "Process terminated" written over it, and sends nothing.
+TEST_F(ModuleTest, FailuresBeforeAnyFrameKeepTheirOwnText) {
+    struct Case {
+        const char* name;
+        std::function<void(ModuleRig&)> setUp;
+        QString reason;
+    };
+    const std::vector<Case> cases = {
+        {"link not set up for the product",
+         [](ModuleRig& r) {
+             r.mod.Mod_SoftwareType = 31;
+             r.mod.Mod_index = 4;
+             r.cs.Actual_communication = 1;
+         },
+         QStringLiteral("Module: the link is not set up for the product")},
+        {"link set up for no known device",
+         [](ModuleRig& r) {
+             r.directModule(kModuleA1);
+             r.cs.Actual_communication = 3;
+             r.hs.Product_supply = 1;
+         },
+         QStringLiteral("Module: the link is set up for no known device (3)")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig.lib.sent.clear();
+        c.setUp(rig);
+        rig.module->Read_SELECTION_Protocols_fnc();
+        ASSERT_TRUE(rig.rest());
+        EXPECT_TRUE(rig.lib.sent.empty());
+        EXPECT_EQ(rig.progress.text, c.reason);
+        EXPECT_TRUE(rig.log.text().contains(c.reason)) << rig.log.text().toStdString();
+        EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
+    }
+}
+}  // namespace

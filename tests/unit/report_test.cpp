@@ -62,6 +62,25 @@ TEST(Report, ProtectionDumpMasksThePassword) {
     EXPECT_EQ(byteDump(tx, kStart, requestFrameSize(tx)).toStdString().find('*'), std::string::npos);
 }
 
+// The password digits, their sum and the checksum never show; a shorter frame built next over the
+// same record shows none of the stale password bytes beyond its own length.
+TEST(Report, ProtectionDumpMasksThePasswordAndLeavesNoStaleBytes) {
+    dataBuffer tx;
+    tx[kData] = 1;
+    tx[10] = 0x12;
+    tx[11] = 0x34;
+    tx[12] = 0x56;
+    tx[13] = 0x12 + 0x34 + 0x56;
+    ASSERT_TRUE(buildRequest(tx, MODULE_PROTECTION, 0, 0));
+    const QString dump = byteDump(tx, kStart, requestFrameSize(tx));
+    EXPECT_TRUE(dump.endsWith(QStringLiteral("1.**.**.**.**.**."))) << dump.toStdString();
+    EXPECT_FALSE(dump.contains(QStringLiteral("12.34.56"))) << dump.toStdString();
+    EXPECT_EQ(tx[10], 0x12);  // the wire keeps the digits
+
+    ASSERT_TRUE(buildRequest(tx, IDENTIFICATION, 0, 0));
+    EXPECT_EQ(byteDump(tx, kStart, requestFrameSize(tx)).toStdString(), "1.f2.2.2.0.2.");
+}
+
 TEST(Report, MbusSetupChecksumSitsAtOffset17AndWraps) {
     dataBuffer tx;
     ASSERT_TRUE(buildRequest(tx, MBUS_SETUP, 0x837C, 1));
