@@ -77,6 +77,9 @@ class FirmwareUpgrade {
     // A verified image restarts the adapter: its new application is connected once it is found,
     // whatever state the automatic connection reached while the adapter was off the bus.
     bool connectNewApplication_ = false;
+    // A boot-mode request reported as refused: a loader that shows up afterwards (a late answer)
+    // does not start a download the user was told would not happen.
+    bool bootRefused_ = false;
 };
 
 }  // namespace dravik
