@@ -68,7 +68,8 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
             d_.dialogs.message(why, kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         } else if (d_.id.WorkingMode == 1) {
             d_.view.setUpgradeEnabled(false);
-            if (d_.lib.BootMode_Request() == 0) {
+            bootRefused_ = d_.lib.BootMode_Request() != 0;
+            if (!bootRefused_) {
                 d_.id.myPID = padHexStringValue(kBootPid);
                 d_.id.WorkingMode = 0;
                 status = QStringLiteral("Wait while rebooting...");
@@ -93,6 +94,12 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
 }
 
 void FirmwareUpgrade::bootModeFound() {
+    if (bootRefused_) {
+        bootRefused_ = false;
+        d_.view.setUpgradeEnabled(true);
+        d_.log.appendLog(QStringLiteral("Select a firmware \r\n"));
+        return;
+    }
     // The loader needs a moment after it enumerates; the window keeps running meanwhile.
     d_.bootPause.start(kBootModePauseMs);
 }

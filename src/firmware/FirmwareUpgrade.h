@@ -83,6 +83,9 @@ class FirmwareUpgrade {
     // from: the download sends exactly these.
     QString imagePath_;
     QByteArray image_;
+    // A boot-mode request reported as refused: a loader that shows up afterwards (a late answer)
+    // does not start a download the user was told would not happen.
+    bool bootRefused_ = false;
 };
 
 }  // namespace dravik

@@ -324,6 +324,22 @@ TEST_F(FirmwareUpgradeTest, RefusedBootModeRequestShowsAMessageAndEnablesTheButt
     EXPECT_TRUE(rig->log().endsWith(" \r\n"));
 }
 
+// The adapter restarts after all, but answers after the request's time-out: the user was told the
+// restart was not accepted, so no download may start by itself when the loader shows up.
+TEST_F(FirmwareUpgradeTest, BootModeAnsweredLateIsReportedRefusedAndStartsNoDownload) {
+    open();
+    connectInterface();
+    rig->choose("good.fmd");
+    rig->lib->withBench([](sim::Bench& b) { b.config().faults.extraDelayUs = 600000; });
+    rig->firmware->button_UpgradeFirmware_Click();
+    ASSERT_FALSE(rig->dialogs.shown.empty());
+    EXPECT_TRUE(rig->dialogs.shown.back().text.contains("did not accept"));
+    rig->runFor(10000, [&] { return rig->worker.runs > 0 || rig->worker.isBusy(); });
+    EXPECT_EQ(rig->worker.runs, 0);
+    EXPECT_FALSE(rig->worker.isBusy());
+    EXPECT_TRUE(rig->fwView.upgradeEnabled);
+}
+
 }  // namespace
 }  // namespace dravik::test
 
