@@ -1,13 +1,16 @@
 #pragma once
-// The whole controller on virtual time against a simulated bench, for the benchmarks: the pump's
-// order with the 100 ms tick, views that count the bytes and note the time of every logged request
-// and answer, and the sample product database in a temporary folder. The device pauses the
-// machines ask for are summed apart, so they can be left out of a measured time.
+// The whole controller against a simulated bench, for the benchmarks: views that count the bytes
+// and note the time of every logged request and answer, and the sample product database in a
+// temporary folder. On virtual time it runs the pump's order with the 100 ms tick; on real time
+// it runs as the window does (the threaded pump, the event loop, a 100 ms timer). The device
+// pauses the machines ask for are summed apart, so they can be left out of a measured time.
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -16,6 +19,7 @@
 #include "app/Controller.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
+#include "link/ThreadedPump.h"
 #include "sim/Wire.h"
 
 namespace dravik::benchsupport {
@@ -23,15 +27,23 @@ namespace dravik::benchsupport {
 // Device pauses are long; the pump's own pacing of idle cycles asks for 1 ms.
 constexpr int kShortestDevicePauseMs = 100;
 
-class BenchPump final : public Pump {
+// A pump driver that sums the device pauses asked of it.
+template <typename Driver>
+class PauseCounting : public Driver {
   public:
-    using Pump::Pump;
-    std::optional<std::int64_t> pendingUs;
+    using Driver::Driver;
     std::int64_t pausesUs = 0;
     void hold(int ms) override {
         if (ms >= kShortestDevicePauseMs) pausesUs += std::int64_t{ms} * 1000;
-        Pump::hold(ms);
+        Driver::hold(ms);
     }
+};
+
+// The pump's order on virtual time: each run is made by ControllerBench::drive.
+class VirtualPump : public Pump {
+  public:
+    using Pump::Pump;
+    std::optional<std::int64_t> pendingUs;
     void runOnce() {
         pendingUs.reset();
         beginRun();
@@ -42,6 +54,9 @@ class BenchPump final : public Pump {
   protected:
     void scheduleRun(std::int64_t atUs) override { pendingUs = atUs; }
 };
+
+using BenchPump = PauseCounting<VirtualPump>;
+using RealTimePump = PauseCounting<ThreadedPump>;
 
 // One answered exchange as the status log shows it.
 struct Exchange {
@@ -107,19 +122,29 @@ struct NoTimer : OneShotTimer {
     bool isActive() const override { return false; }
 };
 
+enum class BenchTime { Virtual, Real };
+
 // The controller on the bench of a sample bench file, with its product connected.
 class ControllerBench {
+    // First: the views below take the clock.
+    BenchTime time_;
+    RealClock realClock_;
+
   public:
-    // Loads the bench file (a name in data/benches); false with a message on stderr.
-    bool load(const char* benchName) {
+    explicit ControllerBench(BenchTime time = BenchTime::Virtual) : time_(time) {}
+
+    // Loads the bench file (a name in data/benches), changed by adjust; false with a message on
+    // stderr.
+    bool load(const char* benchName, const std::function<void(sim::BenchConfig&)>& adjust = {}) {
         std::string error;
         bench_ = sim::loadBenchFile(std::string(DRAVIK_SOURCE_DIR "/data/benches/") + benchName, error);
         if (!bench_ || !folder.isValid() || !buildSampleDatabase(folder.path())) {
             std::fprintf(stderr, "setup failed: %s\n", error.c_str());
             return false;
         }
-        lib_ = std::make_unique<SimulatedInterfaceLibrary>(clock, *bench_);
-        ControllerDeps deps{clock,
+        if (adjust) adjust(*bench_);
+        lib_ = std::make_unique<SimulatedInterfaceLibrary>(clock(), *bench_);
+        ControllerDeps deps{clock(),
                             *lib_,
                             views,
                             views,
@@ -127,10 +152,15 @@ class ControllerBench {
                             views,
                             counter_,
                             watchdog_,
-                            [this](Clock& c, CommandHandler& h, LogView& l) {
+                            [this](Clock& c, CommandHandler& h, LogView& l) -> std::unique_ptr<Pump> {
+                                if (time_ == BenchTime::Real) {
+                                    auto p = std::make_unique<RealTimePump>(c, h, l);
+                                    realPump_ = p.get();
+                                    return p;
+                                }
                                 auto p = std::make_unique<BenchPump>(c, h, l);
                                 pump = p.get();
-                                return std::unique_ptr<Pump>(std::move(p));
+                                return p;
                             },
                             [] { return false; },
                             [] { return 1; },
@@ -147,18 +177,24 @@ class ControllerBench {
 
     QString protocolsFolder() const { return QDir(folder.path()).filePath(QStringLiteral("protocols")); }
     const sim::BenchConfig& bench() const { return *bench_; }
+    Clock& clock() { return time_ == BenchTime::Real ? static_cast<Clock&>(realClock_) : virtualClock; }
 
-    // Runs the pump's order on virtual time until done holds (at most two minutes).
+    // The device pauses asked for so far.
+    std::int64_t pausesUs() const { return realPump_ != nullptr ? realPump_->pausesUs : pump->pausesUs; }
+
+    // Runs until done holds (at most two minutes): on virtual time the pump's order, on real time
+    // the event loop.
     bool drive(const std::function<bool()>& done) {
-        const std::int64_t limit = clock.nowUs() + 120'000'000;
-        while (!done() && clock.nowUs() < limit) {
+        if (time_ == BenchTime::Real) return driveRealTime(done);
+        const std::int64_t limit = virtualClock.nowUs() + 120'000'000;
+        while (!done() && virtualClock.nowUs() < limit) {
             if (pump->pendingUs) {
-                clock.advanceTo(*pump->pendingUs);
+                virtualClock.advanceTo(*pump->pendingUs);
                 pump->runOnce();
             } else {
-                clock.advanceTo(nextTickUs_);
+                virtualClock.advanceTo(nextTickUs_);
             }
-            for (; nextTickUs_ <= clock.nowUs(); nextTickUs_ += 100000) controller->timer1Tick();
+            for (; nextTickUs_ <= virtualClock.nowUs(); nextTickUs_ += 100000) controller->timer1Tick();
         }
         return done();
     }
@@ -180,12 +216,30 @@ class ControllerBench {
     }
 
     QTemporaryDir folder;
-    VirtualClock clock;
-    CountingViews views{clock};
+    VirtualClock virtualClock;
+    CountingViews views{clock()};
     BenchPump* pump = nullptr;
     std::unique_ptr<Controller> controller;
 
   private:
+    // The window's 100 ms tick, and a look at done every few milliseconds (the event loop is
+    // otherwise left to the pump).
+    bool driveRealTime(const std::function<bool()>& done) {
+        QEventLoop loop;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [this] { controller->timer1Tick(); });
+        tick.start(100);
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (done()) loop.quit();
+        });
+        look.start(5);
+        QTimer::singleShot(120'000, &loop, &QEventLoop::quit);
+        if (!done()) loop.exec();
+        return done();
+    }
+
+    RealTimePump* realPump_ = nullptr;
     std::optional<sim::BenchConfig> bench_;
     std::unique_ptr<SimulatedInterfaceLibrary> lib_;
     NoRunner counter_;
