@@ -138,7 +138,8 @@ class ControllerBench {
     bool load(const char* benchName, const std::function<void(sim::BenchConfig&)>& adjust = {}) {
         std::string error;
         bench_ = sim::loadBenchFile(std::string(DRAVIK_SOURCE_DIR "/data/benches/") + benchName, error);
-        if (!bench_ || !folder.isValid() || !buildSampleDatabase(folder.path())) {
+        if (!bench_ || !folder.isValid() || !buildSampleDatabase(folder.path()) ||
+            (prepareDatabase && !prepareDatabase(folder.path()))) {
             std::fprintf(stderr, "setup failed: %s\n", error.c_str());
             return false;
         }
@@ -215,6 +216,8 @@ class ControllerBench {
         return ok;
     }
 
+    // Changes the sample database in the folder before the controller opens it.
+    std::function<bool(const QString& folder)> prepareDatabase;
     QTemporaryDir folder;
     VirtualClock virtualClock;
     CountingViews views{clock()};

@@ -136,10 +136,14 @@ void CommandHandler::startOperation(const std::function<void()>& setStartState) 
     wakeup();
 }
 
-bool CommandHandler::machineAwaitsPump() const {
+bool CommandHandler::handlerHasWork() const {
     const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
-    const bool handlerWorking = st == HANDLER_SEND || st == HANDLER_RECEIVE ||
-                                (st == HANDLER_READY && s_.TxRequest.load() == 1 && s_.RequestCmd.load() != 0);
+    return st == HANDLER_SEND || st == HANDLER_RECEIVE ||
+           (st == HANDLER_READY && s_.TxRequest.load() == 1 && s_.RequestCmd.load() != 0);
+}
+
+bool CommandHandler::machineAwaitsPump() const {
+    const bool handlerWorking = handlerHasWork();
     const bool interfaceWorking = m_.EnterInterface_state == 1 || m_.EnterInterface_state == 2;
     const bool productWorking = m_.EnterProduct_state != kEnterProductIdle && m_.EnterProduct_state != kEnterProductWaitAnswer;
     // State 0 of the functions machine is its state before the first product connection.

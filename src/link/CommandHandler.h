@@ -38,6 +38,8 @@ public:
     // wake-up, and it must find the machine started, or the operation would be lost.
     void startOperation(const std::function<void()>& setStartState);
 
+    // The next handler step has something to do: build, send or poll.
+    bool handlerHasWork() const;
     // Some machine waits for its next step, or the handler for its next run. The pump must not
     // rest in this condition (the controller's tick wakes a pump found resting in it).
     bool machineAwaitsPump() const;

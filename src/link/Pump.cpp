@@ -22,7 +22,8 @@ Pump::Pump(Clock& clock, CommandHandler& handler, LogView& log) : clock_(clock),
 void Pump::wakeup() {
     if (running_ || scheduled_) return;
     scheduled_ = true;
-    if (idleRuns_ >= kIdleRunsBeforePacing) hold(kIdlePaceMs);
+    // A machine that has just handed the handler its request is not waiting: the request leaves now.
+    if (idleRuns_ >= kIdleRunsBeforePacing && !handler_.handlerHasWork()) hold(kIdlePaceMs);
     scheduleRun(std::max(clock_.nowUs(), holdUntilUs_));
 }
 
@@ -36,6 +37,13 @@ void Pump::beginRun() {
 void Pump::runOnWorker() {
     texts_.clear();
     lastRunIdle_ = !handler_.step(texts_);
+}
+
+bool Pump::nextRunIsIdle() const { return !handler_.handlerHasWork(); }
+
+void Pump::runIdle() {
+    texts_.clear();
+    lastRunIdle_ = true;
 }
 
 void Pump::afterRun() {

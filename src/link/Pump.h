@@ -36,6 +36,10 @@ protected:
     // Driver hooks. runOnWorker() runs on the worker; afterRun() on the UI thread afterwards.
     void beginRun();
     void runOnWorker();
+    // The handler step of the next run would do nothing (no request to build, nothing to send or
+    // poll): a driver may make that run with runIdle() on the UI thread instead, without a hand-over.
+    bool nextRunIsIdle() const;
+    void runIdle();
     void afterRun();
 
     Clock& clock_;

@@ -2,6 +2,10 @@
 
 #include <chrono>
 
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
+
 #include "link/Clock.h"
 
 namespace dravik {
@@ -14,6 +18,10 @@ constexpr auto kSpin = std::chrono::microseconds(25);
 constexpr auto kFastRun = std::chrono::microseconds(200);
 // The longest stretch of directly chained cycles before the event loop gets its turn.
 constexpr auto kDirectSlice = std::chrono::milliseconds(2);
+// A hold at least this long (a device pause) is timed to the microsecond: the event loop's timer
+// (whole milliseconds, and late under load) fires this much early, and the worker waits the rest.
+constexpr std::int64_t kPreciseHoldUs = 5000;
+constexpr std::int64_t kTimerEarlyUs = 2000;
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -44,6 +52,8 @@ void ThreadedPump::scheduleRun(std::int64_t atUs) {
     const std::int64_t delayUs = atUs - clock_.nowUs();
     if (delayUs <= 0) {
         startNow();
+    } else if (delayUs >= kPreciseHoldUs) {
+        holdTimer_.start(static_cast<int>((delayUs - kTimerEarlyUs) / 1000));
     } else {
         holdTimer_.start(static_cast<int>((delayUs + 999) / 1000));
     }
@@ -59,8 +69,18 @@ void ThreadedPump::startNow() {
     const auto sliceEnd = SteadyClock::now() + kDirectSlice;
     do {
         startPending_ = false;
-        launch();
-        if (!waitBriefly()) break;  // the result comes through the event queue
+        if (clock_.nowUs() < holdUntilUs()) {
+            // The hold's timer fired early on purpose: the worker waits out the rest of the hold.
+            launch(holdUntilUs());
+            if (!waitBriefly()) break;
+        } else if (nextRunIsIdle()) {
+            // Nothing for the worker to do: the run is made here, without waking it.
+            beginRun();
+            runIdle();
+        } else {
+            launch(0);
+            if (!waitBriefly()) break;  // the result comes through the event queue
+        }
         afterRun();
         if (startPending_ && SteadyClock::now() >= sliceEnd) {
             // Let timers and the user in before the next run.
@@ -71,11 +91,12 @@ void ThreadedPump::startNow() {
     inDirectLoop_ = false;
 }
 
-void ThreadedPump::launch() {
+void ThreadedPump::launch(std::int64_t notBeforeUs) {
     beginRun();
     phase_.store(kRunning, std::memory_order_release);
     {
         std::lock_guard lock(mutex_);
+        notBeforeUs_ = notBeforeUs;
         go_.store(true, std::memory_order_release);
     }
     cv_.notify_one();
@@ -99,6 +120,11 @@ bool ThreadedPump::waitBriefly() {
 }
 
 void ThreadedPump::workerLoop() {
+#if defined(__linux__)
+    // The waits here (a hold's last milliseconds, the simulated bench's receive poll) end when
+    // they are due, not up to the default 50 us later.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
     for (;;) {
         if (lastRunFast_.load(std::memory_order_relaxed)) {
             const auto until = SteadyClock::now() + kSpin;
@@ -109,6 +135,10 @@ void ThreadedPump::workerLoop() {
             cv_.wait(lock, [this] { return go_.load(std::memory_order_acquire) || quit_; });
             if (quit_) return;
             go_.store(false, std::memory_order_relaxed);
+            const std::int64_t waitUs = notBeforeUs_ - clock_.nowUs();
+            if (waitUs > 0 &&
+                cv_.wait_for(lock, std::chrono::microseconds(waitUs), [this] { return quit_; }))
+                return;
         }
         const auto t0 = SteadyClock::now();
         runOnWorker();

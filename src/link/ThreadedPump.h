@@ -8,6 +8,10 @@
 // once instead of through its event queue. Runs that waited for the device (a receive poll) skip
 // this, so a wait for a slow device costs no CPU. The UI thread returns to its event loop at least
 // every couple of milliseconds, so the window never stops answering.
+//
+// A run whose handler step would do nothing (the machine steps between an answer and the next
+// request) is made on the UI thread without waking the worker. A device pause ends on time: the
+// worker waits out its last milliseconds, which the event loop's timers cannot time.
 
 #include <QObject>
 #include <QTimer>
@@ -38,7 +42,8 @@ private:
 
     void startNow();
     void takeHandedOverRun();
-    void launch();
+    // Starts a worker run, which waits until notBeforeUs (clock time) before its handler step.
+    void launch(std::int64_t notBeforeUs);
     bool waitBriefly();
     void workerLoop();
 
@@ -48,6 +53,7 @@ private:
     std::condition_variable cv_;
     std::atomic<bool> go_{false};
     bool quit_ = false;
+    std::int64_t notBeforeUs_ = 0;  // under mutex_
     std::atomic<int> phase_{kIdle};
     std::atomic<bool> lastRunFast_{false};
     bool inDirectLoop_ = false;

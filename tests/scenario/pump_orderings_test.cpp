@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/Wire.h"
 #include "support/PanelRig.h"
 
 using namespace dravik;
@@ -80,6 +81,31 @@ TEST_F(PumpOrderingTest, StartersTakeOverFromAPendingCheck) {
         const int checks = rig->log().count("AutoConn: Identification");
         EXPECT_TRUE(rig->runFor(30000, [&] { return rig->log().count("AutoConn: Identification") > checks + 1; }));
         EXPECT_EQ(rig->controller->strandedWakeups(), 0);
+    }
+}
+
+// A request leaves as soon as the machine has taken the previous answer: no pacing of the
+// handler's idle cycles comes between them, so on virtual time each memory read of a read pass
+// follows the previous one by exactly the bench's time for one exchange.
+TEST_F(PumpOrderingTest, EachRequestLeavesWhenThePreviousAnswerIsTaken) {
+    ASSERT_TRUE(connect(false));
+    mark();
+    ops().button_ReadParameters_Click();
+    ASSERT_TRUE(rest());
+    const sim::BenchConfig bench = standardBenchConfig();
+    const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
+    constexpr std::size_t kMemoryAnswerBytes = 8;  // address and value
+    const std::vector<sim::ReceivedFrame> frames = rig->frames();
+    std::vector<sim::ReceivedFrame> reads;
+    for (std::size_t i = framesBefore; i < frames.size(); ++i)
+        if (frames[i].frame.size() > 4 && frames[i].frame[1] == kDestProduct && frames[i].frame[4] == 0x01)
+            reads.push_back(frames[i]);
+    ASSERT_GT(reads.size(), 2u);
+    for (std::size_t i = 1; i < reads.size(); ++i) {
+        const std::int64_t exchangeUs = 2 * std::int64_t{bench.timing.usbFrameUs} +
+                                        sim::wireTimeUs(reads[i - 1].frame.size(), baud) +
+                                        bench.timing.productTurnaroundUs + sim::wireTimeUs(kMemoryAnswerBytes, baud);
+        EXPECT_EQ(reads[i].timeUs - reads[i - 1].timeUs, exchangeUs) << "read " << i;
     }
 }
 

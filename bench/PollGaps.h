@@ -1,0 +1,20 @@
+#pragma once
+// Times a thread from poll to poll: the benchmark's own definitions of poll() and ppoll() stand in
+// front of the C library's (the way a preloaded library would), so every wait of the thread's event
+// loop passes through them, whatever the event dispatcher. A gap is the time from one return to
+// the next call: how long the thread did not look at its input (a busy slot, a sleep, a blocking
+// call). Only the thread that called watchThisThread() is timed.
+
+#include <cstdint>
+
+namespace dravik::benchsupport::pollgaps {
+
+void watchThisThread();
+// Starts a new measurement: the next gap counts from the next return from a poll.
+void reset();
+// The longest gap since reset(), in ms.
+double maxGapMs();
+// Polls of the watched thread since reset().
+std::int64_t polls();
+
+}  // namespace dravik::benchsupport::pollgaps
