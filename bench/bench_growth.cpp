@@ -20,8 +20,8 @@ using namespace dravik::benchsupport;
 
 namespace {
 
-const std::vector<int> kRows = {8, 16, 32, 64, 128, 255};
-const std::vector<int> kFileTimes = {1, 2, 4, 8, 14};
+const std::vector<int> kRows = {8, 32, 128, 255};
+const std::vector<int> kFileTimes = {1, 4, 8, 14};
 
 double heapKb() {
     const struct mallinfo2 m = mallinfo2();
