@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 
 #include "config/ConfigReader.h"
+#include "database/FunctionParameters.h"
 #include "support/BackupRig.h"
 #include "support/Soak.h"
 
@@ -266,12 +267,27 @@ private:
         });
     }
 
+    // Someone set the module otherwise since the backup was made, so the download has it to set.
+    void moveModule() {
+        b().rig->lib->withBench([&](sim::Bench& bench) {
+            if (direct()) {
+                bench.config().module.selection.slot = static_cast<std::uint8_t>(1 + pick(8));
+            } else {
+                bench.config().product.memory[0x30] = static_cast<std::uint8_t>(1 + 2 * pick(2));  // protocol 1 or 3
+                bench.config().product.memory[0x31] = static_cast<std::uint8_t>(pick(2));
+            }
+        });
+    }
+
     void download(int index) {
         BackupRig& r = b();
+        // Mostly this bench's own backup; sometimes whatever was opened last.
+        if (r.cfg->fileName() != file() && QFile::exists(file()) && chance(80)) r.open(file());
         if (r.cfg->fileName().isEmpty() || !QFile::exists(r.cfg->fileName())) {
             r.save(file());
             if (r.cfg->fileName().isEmpty()) return;
         }
+        if (chance(50)) moveModule();
         const SoakMemory before = memory();
         const ModuleSetting moduleBefore = moduleSetting();
         const std::size_t dialogs = r.rig->dialogs.shown.size();
@@ -327,10 +343,13 @@ private:
                                     .arg(wanted[0])
                                     .arg(wanted[1]));
         }
-        bool allBlack = true;
+        QStringList red;
         ProductPanel& panel = r.panel();
         for (int row = 0; row < panel.rowCount(); ++row)
-            if (panel.selectedIndex(row) >= 0 && panel.listColour(row) == QColor(Qt::red)) allBlack = false;
+            if (!panel.row(row).items.empty() && isListKind(panel.row(row).items.front().func_id) &&
+                panel.selectedIndex(row) >= 0 && panel.listColour(row) == QColor(Qt::red))
+                red << QStringLiteral("%1 (%2)").arg(panel.row(row).name, panel.row(row).combo->currentText());
+        const bool allBlack = red.isEmpty();
         const bool reportedDone = started && r.rig->progress.text == QStringLiteral("Process terminated") &&
                                   !log.contains(QStringLiteral("error")) && !log.contains(QStringLiteral("failed"));
         if (reportedDone && allBlack) {
@@ -343,12 +362,17 @@ private:
                                         .arg(wanted[1]));
             }
             ++c_.succeeded;
-        } else if (!allBlack || newDialog(dialogs) || !reportedDone) {
+        } else if (!allBlack || newDialog(dialogs) || log.contains(QStringLiteral("error")) ||
+                   log.contains(QStringLiteral("failed")) ||
+                   (!r.rig->progress.text.isEmpty() && r.rig->progress.text != QStringLiteral("Process terminated"))) {
             ++c_.failedVisibly;
+        } else {
+            ++c_.silentFailures;
+            c_.violation(index, QStringLiteral("a download that did not end done said nothing: %1").arg(log.right(600)));
         }
         if (reportedDone && !allBlack && !fault) {
             ++c_.silentFailures;
-            c_.violation(index, QStringLiteral("a download without a fault left red rows: %1").arg(log.right(600)));
+            c_.violation(index, QStringLiteral("a download without a fault left rows red: %1").arg(red.join(u',')));
         }
     }
 
