@@ -19,6 +19,11 @@ thread_local bool tWatched = false;
 std::int64_t gLastReturnNs = 0;
 std::int64_t gMaxGapNs = 0;
 std::int64_t gPolls = 0;
+std::int64_t gResetNs = 0;
+constexpr std::int64_t kLongGapNs = 8'000'000;
+constexpr int kMaxLongGaps = 64;
+Gap gLong[kMaxLongGaps];
+int gLongCount = 0;
 
 std::int64_t nowNs() {
     timespec t{};
@@ -28,7 +33,12 @@ std::int64_t nowNs() {
 
 void entering() {
     const std::int64_t now = nowNs();
-    if (gLastReturnNs != 0 && now - gLastReturnNs > gMaxGapNs) gMaxGapNs = now - gLastReturnNs;
+    if (gLastReturnNs != 0) {
+        const std::int64_t gap = now - gLastReturnNs;
+        if (gap > gMaxGapNs) gMaxGapNs = gap;
+        if (gap >= kLongGapNs && gLongCount < kMaxLongGaps)
+            gLong[gLongCount++] = {static_cast<double>(gLastReturnNs - gResetNs) / 1e6, static_cast<double>(gap) / 1e6};
+    }
     ++gPolls;
 }
 
@@ -47,11 +57,15 @@ void reset() {
     gLastReturnNs = 0;
     gMaxGapNs = 0;
     gPolls = 0;
+    gLongCount = 0;
+    gResetNs = nowNs();
 }
 
 double maxGapMs() { return static_cast<double>(gMaxGapNs) / 1e6; }
 
 std::int64_t polls() { return gPolls; }
+
+std::vector<Gap> longGaps() { return std::vector<Gap>(gLong, gLong + gLongCount); }
 
 }  // namespace dravik::benchsupport::pollgaps
 

@@ -6,6 +6,7 @@
 // call). Only the thread that called watchThisThread() is timed.
 
 #include <cstdint>
+#include <vector>
 
 namespace dravik::benchsupport::pollgaps {
 
@@ -16,5 +17,13 @@ void reset();
 double maxGapMs();
 // Polls of the watched thread since reset().
 std::int64_t polls();
+
+// The gaps of at least 8 ms since reset() (the first 64), as the ms since reset() at which each
+// began and its length in ms.
+struct Gap {
+    double atMs;
+    double lengthMs;
+};
+std::vector<Gap> longGaps();
 
 }  // namespace dravik::benchsupport::pollgaps

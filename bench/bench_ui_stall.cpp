@@ -105,9 +105,15 @@ class Runner {
         hooks.setPlugged = [&lib](bool on) { lib.setPlugged(on); };
         hooks.switchBench = [&lib](const QString& name) { return benchChange(lib, name); };
         ScriptRunner runner(&window, hooks);
-        runner.setPrinters([&s](const QString& t) { if (qEnvironmentVariableIsSet("DRAVIK_STALL_VERBOSE")) std::fprintf(stderr, "%s> %s", s.name, qPrintable(t)); }, [&s](const QString& t) {
-            std::fprintf(stderr, "%s: %s", s.name, qPrintable(t));
-        });
+        const bool verbose = qEnvironmentVariableIsSet("DRAVIK_STALL_VERBOSE");
+        QElapsedTimer sessionClock;
+        runner.setPrinters(
+            [&](const QString& t) {
+                if (verbose && sessionClock.isValid())
+                    std::fprintf(stderr, "%s %.1f> %s", s.name, static_cast<double>(sessionClock.nsecsElapsed()) / 1e6,
+                                 qPrintable(t));
+            },
+            [&s](const QString& t) { std::fprintf(stderr, "%s: %s", s.name, qPrintable(t)); });
         window.setScriptRunner(&runner);
 
         QElapsedTimer shown;
@@ -131,12 +137,16 @@ class Runner {
         }
 
         pollgaps::reset();
+        sessionClock.start();
         if (plant) QTimer::singleShot(50, plant);
         QEventLoop loop;
         QObject::connect(&runner, &ScriptRunner::finished, &loop, &QEventLoop::exit);
         runner.startText(s.script);
         const int code = loop.exec();
         f.sessionGapMs = pollgaps::maxGapMs();
+        if (verbose)
+            for (const pollgaps::Gap& g : pollgaps::longGaps())
+                std::fprintf(stderr, "%s: a gap of %.1f ms at %.1f ms\n", s.name, g.lengthMs, g.atMs);
         window.setScriptRunner(nullptr);
         if (pollgaps::polls() == 0) {
             std::fprintf(stderr, "%s: the window's thread was never seen polling\n", s.name);
