@@ -35,8 +35,7 @@ void DownloadView::wireFirmware() {
                                loadFirmwareResources()};
     firmware_ = std::make_unique<FirmwareUpgrade>(std::move(deps));
     firmware_->InitializeVidPidFirmware();
-    c.iface().setFirmwareHooks([this] { return firmware_->busy(); },
-                               [this] { firmware_->bootModeFound(); },
+    c.iface().setFirmwareHooks([this] { return firmware_->busy(); }, [this] { firmware_->bootModeFound(); },
                                [this] { firmware_->standardModeFound(); });
     connect(&firmwareBootPause_.timer, &QTimer::timeout, this, [this] { firmware_->bootPauseElapsed(); });
     // "&Browse" opens the dialog from the keyboard as well as by mouse.

@@ -32,8 +32,8 @@ void TestPageRequests::button_Mbus_ID_Request_Click() {
                 }
                 const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
                 d_.view.setProductLabel(QStringLiteral("Product ID: ") + dec(rx[9]) + dec(rx[10]) +
-                                            QStringLiteral(", ver. ") + dec(rx[11]) + QStringLiteral(", subver. ") +
-                                            dec(rx[12]),
+                                            QStringLiteral(", ver. ") + dec(rx[11]) +
+                                            QStringLiteral(", subver. ") + dec(rx[12]),
                                         Tone::Green);
             });
 }
@@ -43,8 +43,9 @@ void TestPageRequests::button_Send_Mbus_Setup_Req_Click() {
     const std::uint16_t output = d_.hs.Output_value;
     const std::uint8_t baud = d_.hs.Baudrate_value;
     const QString sent = QStringLiteral("Set mode: ") + dec(d_.cs.OperativeMode_value) + kCrLf +
-                         QStringLiteral("Set Output: 0x") + QString::number(output, 16) + QStringLiteral(" ") +
-                         kCrLf + QStringLiteral("Set baudrate: ") + dec(baud) + kCrLf + kCrLf;
+                         QStringLiteral("Set Output: 0x") + QString::number(output, 16) +
+                         QStringLiteral(" ") + kCrLf + QStringLiteral("Set baudrate: ") + dec(baud) + kCrLf +
+                         kCrLf;
     request([output, baud](InterfaceLibrary& lib) { return lib.Mbus_Setup_Request(output, baud); },
             [this, sent](int rc) {
                 d_.log.appendLog(sent);
@@ -52,9 +53,11 @@ void TestPageRequests::button_Send_Mbus_Setup_Req_Click() {
                 if (rc == 0) {
                     const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
                     text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf;
-                    text += (rx[10] & 0x01) ? QStringLiteral("Input '1' > 4V ") : QStringLiteral("Input '1' = 0V ");
+                    text += (rx[10] & 0x01) ? QStringLiteral("Input '1' > 4V ")
+                                            : QStringLiteral("Input '1' = 0V ");
                     text += kCrLf;
-                    text += (rx[10] & 0x02) ? QStringLiteral("Input '2' > 4V ") : QStringLiteral("Input '2' = 0V ");
+                    text += (rx[10] & 0x02) ? QStringLiteral("Input '2' > 4V ")
+                                            : QStringLiteral("Input '2' = 0V ");
                     text += kCrLf;
                 } else {
                     text = rxError(rc);
@@ -81,16 +84,18 @@ void TestPageRequests::button_Wi_ID_Request_Click(const QString& destAddressText
             caption);
         return;
     }
-    request([address = *dest, type = *sysType](InterfaceLibrary& lib) { return lib.Wi_ID_Request(address, type); },
+    request([address = *dest,
+             type = *sysType](InterfaceLibrary& lib) { return lib.Wi_ID_Request(address, type); },
             [this](int rc) {
                 QString text;
                 if (rc == 0) {
                     const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
-                    static const char* const kNames[] = {"Device type: ", "Hw type: ",   "Hw version: ",
-                                                         "Sw type: ",     "Sw version: ", "Library version: ",
-                                                         "Logic number: "};
+                    static const char* const kNames[] = {
+                        "Device type: ", "Hw type: ",         "Hw version: ",  "Sw type: ",
+                        "Sw version: ",  "Library version: ", "Logic number: "};
                     int offset = kData;
-                    for (const char* name : kNames) text += QString::fromLatin1(name) + dec(rx[offset++]) + kCrLf;
+                    for (const char* name : kNames)
+                        text += QString::fromLatin1(name) + dec(rx[offset++]) + kCrLf;
                 } else {
                     text = rxError(rc);
                 }
@@ -103,22 +108,24 @@ void TestPageRequests::button_Send_Wi_Setup_Req_Click() {
     const std::uint8_t mode = d_.cs.OperativeMode_value;
     const std::uint8_t group = d_.cs.ChannelGroup_value;
     const std::uint8_t channel = d_.cs.Channel_value;
-    const QString sent = QStringLiteral("Set mode: ") + dec(mode) + kCrLf + QStringLiteral("Set channel group: ") +
-                         dec(group) + kCrLf + QStringLiteral("Set channel: ") + dec(channel) + kCrLf + kCrLf;
-    request([mode, group, channel](InterfaceLibrary& lib) { return lib.Wi_Setup_Request(mode, group, channel); },
-            [this, sent](int rc) {
-                d_.log.appendLog(sent);
-                QString text;
-                if (rc == 0) {
-                    const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
-                    text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf +
-                           QStringLiteral("Channel group: ") + dec(rx[10]) + kCrLf + QStringLiteral("Channel: ") +
-                           dec(rx[11]) + kCrLf;
-                } else {
-                    text = rxError(rc);
-                }
-                appendResult(text);
-            });
+    const QString sent = QStringLiteral("Set mode: ") + dec(mode) + kCrLf +
+                         QStringLiteral("Set channel group: ") + dec(group) + kCrLf +
+                         QStringLiteral("Set channel: ") + dec(channel) + kCrLf + kCrLf;
+    request(
+        [mode, group, channel](InterfaceLibrary& lib) { return lib.Wi_Setup_Request(mode, group, channel); },
+        [this, sent](int rc) {
+            d_.log.appendLog(sent);
+            QString text;
+            if (rc == 0) {
+                const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
+                text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf +
+                       QStringLiteral("Channel group: ") + dec(rx[10]) + kCrLf + QStringLiteral("Channel: ") +
+                       dec(rx[11]) + kCrLf;
+            } else {
+                text = rxError(rc);
+            }
+            appendResult(text);
+        });
 }
 
 std::optional<std::uint32_t> TestPageRequests::parseDestAddress(const QString& text) {

@@ -58,7 +58,8 @@ QByteArray ProductDatabase::contentStamp() const {
     QFile file(info.filePath());
     if (file.open(QIODevice::ReadOnly)) stamp += file.read(kHeaderBytes);
     // A database in write-ahead mode keeps recent writes beside it.
-    if (const QFileInfo wal(info.filePath() + QStringLiteral("-wal")); wal.isFile()) stamp += ' ' + fileStamp(wal);
+    if (const QFileInfo wal(info.filePath() + QStringLiteral("-wal")); wal.isFile())
+        stamp += ' ' + fileStamp(wal);
     return stamp;
 }
 

@@ -100,8 +100,8 @@ void FirmwareUpgrade::bootModeAnswered(int result) {
     } else {
         // No download follows a refused request: the button must not stay dead.
         d_.view.setUpgradeEnabled(true);
-        d_.dialogs.message(QStringLiteral("The interface did not accept the restart into its loader."), kCaption,
-                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        d_.dialogs.message(QStringLiteral("The interface did not accept the restart into its loader."),
+                           kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
     d_.log.appendLog(status + QStringLiteral(" \r\n"));
     // A device change that came while the request was on the wire is counted in the mode it set.

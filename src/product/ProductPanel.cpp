@@ -96,13 +96,12 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
     buildRows(container, functions, static_cast<int>(functions.rows.size()));
 }
 
-void ProductPanel::beginBuild(QWidget* container) {
-    clear(container);
-}
+void ProductPanel::beginBuild(QWidget* container) { clear(container); }
 
 bool ProductPanel::buildRows(QWidget* container, const ProductFunctions& functions, int count) {
     prune();  // the window may have cleared the container between two slices: start again
-    const std::size_t end = std::min(functions.rows.size(), rows_.size() + static_cast<std::size_t>(std::max(count, 0)));
+    const std::size_t end =
+        std::min(functions.rows.size(), rows_.size() + static_cast<std::size_t>(std::max(count, 0)));
     rows_.reserve(functions.rows.size());
     for (std::size_t next = rows_.size(); next < end; ++next) {
         const FunctionRow& f = functions.rows[next];

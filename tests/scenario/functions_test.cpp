@@ -356,7 +356,7 @@ TEST_F(FunctionsTest, ReadPassRefreshesTheValuesInTheControlsBuiltAtConnection) 
         b.config().product.memory[0x10] = 0x02 | 0x08;  // siren "Chirp only", mode "Parking"
         b.config().product.memory[0x20] = 5;            // entry code 5234
     });
-    choose(kDelay, 3);  // chosen, not written
+    choose(kDelay, 3);              // chosen, not written
     text(kSerial)->setText("abc");  // typed, not written
     ASSERT_EQ(listColour(kDelay), QColor(Qt::red));
     ASSERT_EQ(textColour(kSerial), QColor(Qt::red));
@@ -408,7 +408,8 @@ TEST_F(FunctionsTest, ChangedDatabaseOrLanguageBuildsThePanelAgain) {
         std::function<void(FunctionsTest&)> change;
         const char* sirenLabel;
     } cases[] = {
-        {"database", [](FunctionsTest& t) { t.execSql("UPDATE Fnc_Name SET Name_EN = 'Horn' WHERE FncName_ID = 1"); },
+        {"database",
+         [](FunctionsTest& t) { t.execSql("UPDATE Fnc_Name SET Name_EN = 'Horn' WHERE FncName_ID = 1"); },
          "01 - Horn"},
         {"language", [](FunctionsTest& t) { t.s().connection.Language_type = 2; }, "01 - Sirena"},
     };
@@ -433,10 +434,12 @@ TEST_F(FunctionsTest, LongPanelIsBuiltInSlicesAndNotBuiltAgainForARead) {
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kExtra) +
             ") INSERT INTO Programmer_Quillomark SELECT 1, 1, NULL, 1000 + i, 5000 + i FROM n",
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kExtra) +
-            ") INSERT INTO Fnc_Name SELECT 'Extra ' || i, 'Extra ' || i, 1000 + i, 'Extra ' || i, NULL, NULL, "
+            ") INSERT INTO Fnc_Name SELECT 'Extra ' || i, 'Extra ' || i, 1000 + i, 'Extra ' || i, NULL, "
+            "NULL, "
             "NULL, NULL, '', '', '' FROM n",
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kExtra) +
-            ") INSERT INTO Parameters_Addr SELECT 100 + i, 5000 + i, 0, 0, 0, 1, 0x03, 0x30 + i % 0xC0, NULL, 1, "
+            ") INSERT INTO Parameters_Addr SELECT 100 + i, 5000 + i, 0, 0, 0, 1, 0x03, 0x30 + i % 0xC0, "
+            "NULL, 1, "
             "1001 FROM n",
     };
     // The panel's size seen at each machine step of the connection.
@@ -450,7 +453,8 @@ TEST_F(FunctionsTest, LongPanelIsBuiltInSlicesAndNotBuiltAgainForARead) {
     connect();
     ASSERT_EQ(panel().rowCount(), 255);
     int largestStep = 0;
-    for (std::size_t i = 1; i < sizes.size(); ++i) largestStep = std::max(largestStep, sizes[i] - sizes[i - 1]);
+    for (std::size_t i = 1; i < sizes.size(); ++i)
+        largestStep = std::max(largestStep, sizes[i] - sizes[i - 1]);
     EXPECT_GT(largestStep, 0);
     EXPECT_LE(largestStep, EnterFunctions::kRowsPerBuildStep);
     const char* const names[] = {"Off", "On", "Chirp only", ""};

@@ -127,7 +127,8 @@ struct TestPageTest : ::testing::Test {
     QString log() const { return rig.log.text(); }
     // Runs virtual time until the request started by the last click has shown its outcome.
     bool settle() {
-        return rig.scheduler.runFor(5000, [this] { return !rig.pump.isBusy() && !rig.handler.ProcessIsInProgress(false); });
+        return rig.scheduler.runFor(
+            5000, [this] { return !rig.pump.isBusy() && !rig.handler.ProcessIsInProgress(false); });
     }
 };
 
@@ -260,7 +261,8 @@ TEST_F(TestPageTest, HandlerCommandWaitsForTheRequest) {
     page.button_Send_Mbus_Setup_Req_Click();
     ASSERT_EQ(rig.handler.WatchBus(IDENTIFICATION, true), RESULT_ACCEPTED);
     rig.hs.Rx_timeout_val = 3;
-    ASSERT_TRUE(rig.scheduler.runFor(5000, [this] { return rig.handler.WatchBus(0, false) == RESULT_TIMEOUT; }));
+    ASSERT_TRUE(
+        rig.scheduler.runFor(5000, [this] { return rig.handler.WatchBus(0, false) == RESULT_TIMEOUT; }));
     ASSERT_EQ(rig.lib.sent.size(), 2u);
     EXPECT_EQ(rig.lib.sent[0][kCode], 0x40);
     EXPECT_GE(rig.lib.sentAtUs[1], rig.lib.sentAtUs[0] + 200000);

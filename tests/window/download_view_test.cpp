@@ -19,9 +19,9 @@
 
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
-#include "script/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
+#include "script/ScriptRunner.h"
 
 using namespace dravik;
 
