@@ -125,7 +125,8 @@ class ProductDatabase {
     // 0, 1 or 2: the column offset of the current language.
     int languageIndex();
     void warn(const QString& message) const;
-    void loadLocations(DatabaseConnection& db, FunctionRow& row);
+    struct NestedStatements;
+    void loadLocations(NestedStatements& statements, FunctionRow& row);
 
     QString mainDirectory_;
     int& languageType_;
