@@ -114,6 +114,17 @@ inline void at115200(sim::BenchConfig& c) {
     c.module.baudCode = 3;
 }
 
+// Runs measure on virtual time with the bench as it is (figures without suffix), then on real time
+// at 115200 (figures with the suffix "_realtime_115200"); the exit status of a benchmark.
+inline int measureBothTimings(
+    int argc, char** argv,
+    const std::function<bool(BenchTime, const char* suffix, const std::function<void(sim::BenchConfig&)>&)>& measure) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const bool ok = measure(BenchTime::Virtual, "", {}) && measure(BenchTime::Real, "_realtime_115200", at115200);
+    return ok ? 0 : 1;
+}
+
 // Connects the bench's product, starting at the speed it answers at (where its last connection
 // found it).
 inline bool connectAtItsSpeed(ControllerBench& b) {

@@ -3,14 +3,11 @@
 // kFirstIdentification + i has rows[i] list rows, row r a three-value list over memory byte r mod 256
 // (the sample's siren values), so a read pass makes one exchange per row.
 
-#include <sqlite3.h>
-
-#include <QDir>
 #include <QString>
 #include <string>
 #include <vector>
 
-#include "database/ProductDatabase.h"
+#include "SampleDatabase.h"
 
 namespace dravik::benchsupport {
 
@@ -32,12 +29,7 @@ inline bool addProductsWithRows(const QString& folder, const std::vector<int>& r
         }
     }
     sql += "COMMIT;";
-    const QByteArray path = QDir(folder).filePath(QString::fromLatin1(kProductDatabaseFileName)).toUtf8();
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(path.constData(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
+    return runOnDatabase(folder, sql.c_str());
 }
 
 }  // namespace dravik::benchsupport

@@ -8,7 +8,6 @@
 // given beside the time, since the time is mostly the wire's.
 
 #include <malloc.h>
-#include <sqlite3.h>
 
 #include <QTextStream>
 
@@ -81,13 +80,8 @@ bool writeLongerFile(const QString& path, int times) {
 }
 
 bool setBytesPerSlot(const QString& folder, int bytes) {
-    const QByteArray path = QDir(folder).filePath(QString::fromLatin1(kProductDatabaseFileName)).toUtf8();
     const std::string sql = "UPDATE Modules SET BytesPerSlot = " + std::to_string(bytes) + " WHERE Name = 'VRAK-1';";
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(path.constData(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
+    return runOnDatabase(folder, sql.c_str());
 }
 
 bool programming() {

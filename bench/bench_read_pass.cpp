@@ -27,9 +27,4 @@ bool measure(BenchTime time, const char* suffix, const std::function<void(sim::B
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const bool ok = measure(BenchTime::Virtual, "", {}) && measure(BenchTime::Real, "_realtime_115200", at115200);
-    return ok ? 0 : 1;
-}
+int main(int argc, char** argv) { return measureBothTimings(argc, argv, measure); }
