@@ -27,14 +27,23 @@ QString fieldTable(const ReportContent::Fields& fields) {
     return html + QStringLiteral("</table>");
 }
 
+// A ruled table whose header row (thead) is repeated on every page it reaches; widths in percent.
+QString gridStart(const std::vector<std::pair<QString, int>>& columns) {
+    QString html = QStringLiteral(
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse: collapse;\">"
+        "<thead><tr bgcolor=\"#d9d9d9\">");
+    for (const auto& [caption, width] : columns)
+        html += QStringLiteral("<th align=\"left\" width=\"%1%\">").arg(width) + esc(caption) + QStringLiteral("</th>");
+    return html + QStringLiteral("</tr></thead><tbody>");
+}
+
 // Red alone would be lost on a black-and-white print: the state is also said in words and a
 // changed row is bold.
 QString functionTable(const std::vector<ReportContent::Row>& rows) {
-    QString html = QStringLiteral(
-        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse: collapse;\">"
-        "<thead><tr bgcolor=\"#d9d9d9\"><th align=\"left\" width=\"38%\">Function</th>"
-        "<th align=\"left\" width=\"20%\">At connection</th><th align=\"left\" width=\"20%\">Now</th>"
-        "<th align=\"left\" width=\"22%\">Change</th></tr></thead><tbody>");
+    QString html = gridStart({{QStringLiteral("Function"), 38},
+                              {QStringLiteral("At connection"), 20},
+                              {QStringLiteral("Now"), 20},
+                              {QStringLiteral("Change"), 22}});
     for (const ReportContent::Row& r : rows) {
         QString state;
         QString open;
@@ -82,11 +91,10 @@ QString protocolTable(const QStringList& protocols) {
 
 QString operationTable(const std::vector<ReportContent::Operation>& operations) {
     if (operations.empty()) return QStringLiteral("<p>Nothing was changed in this session.</p>");
-    QString html = QStringLiteral(
-        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse: collapse;\">"
-        "<thead><tr bgcolor=\"#d9d9d9\"><th align=\"left\" width=\"11%\">Time</th>"
-        "<th align=\"left\" width=\"24%\">Operation</th><th align=\"left\" width=\"10%\">Result</th>"
-        "<th align=\"left\" width=\"55%\">Details</th></tr></thead><tbody>");
+    QString html = gridStart({{QStringLiteral("Time"), 11},
+                              {QStringLiteral("Operation"), 24},
+                              {QStringLiteral("Result"), 10},
+                              {QStringLiteral("Details"), 55}});
     for (const ReportContent::Operation& o : operations) {
         const QString result = o.ok ? QStringLiteral("done") : QStringLiteral("<b><font color=\"#d00000\">FAILED</font></b>");
         html += QStringLiteral("<tr><td style=\"white-space: nowrap;\">") + esc(o.time) + QStringLiteral("</td><td>") +

@@ -96,7 +96,8 @@ struct FirmwareRig : ScenarioRig {
                                    [this] { controller->autoConn().AutoConnStat = AUTOCONN_INIT; },
                                    [this] { controller->iface().countIfPending(); },
                                    [this] { return dataDir.filePath(QStringLiteral("Firmware")); },
-                                   std::move(res)};
+                                   std::move(res),
+                                   journal};
         firmware = std::make_unique<FirmwareUpgrade>(std::move(deps));
         firmware->InitializeVidPidFirmware();
         controller->iface().setFirmwareHooks([this] { return worker.isBusy(); },
@@ -121,6 +122,7 @@ struct FirmwareRig : ScenarioRig {
     RecordingFirmwareView fwView;
     VirtualFirmwareRunner worker{scheduler};
     VirtualTimer* bootPause = nullptr;
+    RecordingJournal journal;
     std::unique_ptr<FirmwareUpgrade> firmware;
 };
 
