@@ -37,7 +37,8 @@ INSERT INTO Products VALUES
     (0, 0x00, 0, 0x0100, 0x02FF, 0, 'No product menu', 100, 'TAVIRON 12', 0, 12, 4),
     (0, 0x00, 0, 0x0200, 0x02FF, 0, 'Overlaps the row above from version 2.0: this later row wins', 100, 'TAVIRON 12 Plus', 0, 12, 5),
     (3, 0x30, 1, 0x0100, 0x01FF, 1, 'Slot module VRAK-1 wired to the cable', 100, 'TAVIRON D51', 0, 51, 6),
-    (3, 0x30, 1, 0x0100, 0x01FF, 1, 'Slot module VRAK-2 wired to the cable', 100, 'TAVIRON D52', 0, 52, 7);
+    (3, 0x30, 1, 0x0100, 0x01FF, 1, 'Slot module VRAK-2 wired to the cable', 100, 'TAVIRON D52', 0, 52, 7),
+    (3, 0x30, 1, 0x0400, 0x04FF, 1, 'Configuration menu, slot module VRAK-2 wired to the cable', 100, 'TAVIRON ZED 63 D', 0, 63, 8);
 
 -- One row per module software type.
 CREATE TABLE Modules (
@@ -152,7 +153,12 @@ INSERT INTO Programmer_Quillomark VALUES
     (5, 1, NULL, 3, 502),
     -- TAVIRON D51 and TAVIRON D52 (slot modules wired to the cable): the siren list of TAVIRON 12
     (6, 1, NULL, 1, 401),
-    (7, 1, NULL, 1, 401);
+    (7, 1, NULL, 1, 401),
+    -- TAVIRON ZED 63 D (version 4, the slot module VRAK-2 wired to the cable): the functions of TAVIRON ZED 63
+    (8, 1, NULL, 1, 201),
+    (8, 1, NULL, 3, 202),
+    (8, 1, NULL, 9, 203),
+    (8, 1, NULL, 5, 204);
 
 -- One row per function name, in three languages, with the tool tips.
 CREATE TABLE Fnc_Name (

@@ -11,6 +11,7 @@ const QString kWaitPrevious = QStringLiteral("Wait until the previous command is
 
 // Every module operation starts here, through the handler's one start place. An operation on a
 // module that was not identified would never be stepped: it is not started and the machine rests.
+// The operation that chained it (the first read after a connection shows "Waiting...") has ended.
 void EnterModule::startOperation(std::uint8_t operation, bool idleCheck) {
     if (idleCheck && d_.handler.WatchBus(0, true) != RESULT_IDLE) {
         d_.log.appendLog(kWaitPrevious);
@@ -19,6 +20,7 @@ void EnterModule::startOperation(std::uint8_t operation, bool idleCheck) {
     if (d_.mod.Mod_connected != 1) {
         d_.ms.EnterModule_state = MODULE_STOPPED;
         d_.log.appendLog(QStringLiteral("No module identified: the module operation is not started") + kCrLf);
+        d_.progress.setProgressText(QStringLiteral("Process terminated"), true);
         return;
     }
     d_.handler.startOperation([&] {

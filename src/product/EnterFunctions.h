@@ -95,6 +95,7 @@ class EnterFunctions {
     void onTextByte();
     void onListByteWritten();
     void onActionRead();
+    void forgetListRowsAt(std::uint16_t address);
     void onTextOrActionWritten();
 
     void request(int cmd, std::uint16_t address);

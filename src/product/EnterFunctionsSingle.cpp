@@ -1,6 +1,9 @@
 // Writing one text or action function with its own button, and the end of a read pass that hands
 // over to the module operations the chaining flags ask for.
 
+#include <QColor>
+#include <algorithm>
+
 #include "product/EnterFunctions.h"
 
 namespace dravik {
@@ -71,7 +74,26 @@ void EnterFunctions::onActionRead() {
     function_parameters& it = item(row, itemIndex());
     it.set_ActualValue(d_.hs.RxBuffer_usb[10]);
     it.set_ValueToWrite((it.actual_value & ~it.mask) | it.value);
+    forgetListRowsAt(it.address);
     requestWrite(MEMORY_WRITE_2, it.address, static_cast<std::uint8_t>(it.valueToWrite & 0xFF));
+}
+
+// A list row that shows bits of a byte about to change no longer knows what the product holds:
+// red until the read pass that follows reads it back.
+void EnterFunctions::forgetListRowsAt(std::uint16_t address) {
+    const std::uint8_t byte = static_cast<std::uint8_t>(address & 0xFF);
+    for (int row = 0; row < panel_.rowCount(); ++row) {
+        const auto& items = panel_.row(row).items;
+        const bool shares = std::any_of(items.begin(), items.end(), [&](const function_parameters& other) {
+            if (!isListKind(other.func_id)) return false;
+            for (int k = 0; k < other.length; ++k)
+                if (((other.address + k) & 0xFF) == byte) return true;
+            return false;
+        });
+        if (!shares) continue;
+        panel_.row(row).known = false;
+        panel_.setListColour(row, Qt::red);
+    }
 }
 
 void EnterFunctions::onTextOrActionWritten() {

@@ -49,7 +49,9 @@ std::optional<QString> widgetProperty(QWidget* w, const QString& property) {
     if (property == QLatin1String("text")) {
         if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
         if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
-        if (auto* line = qobject_cast<QLineEdit*>(w)) return line->text();
+        // A hidden entry (the module password) reads as shown, so it never reaches an output.
+        if (auto* line = qobject_cast<QLineEdit*>(w))
+            return line->echoMode() == QLineEdit::Normal ? line->text() : line->displayText();
         if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) return plain->toPlainText();
         if (auto* rich = qobject_cast<QTextEdit*>(w)) return rich->toPlainText();
         if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) return spin->text();

@@ -12,6 +12,7 @@
 
 #include "config/ConfigReader.h"
 #include "config/ConfigurationFile.h"
+#include "support/BackupRig.h"
 #include "support/SmallTmpfs.h"
 #include "support/ScenarioRig.h"
 
@@ -22,41 +23,6 @@ namespace {
 
 // Rows of the sample product 63, in screen order.
 enum Row { kSiren, kDelay, kFlashes, kSerial, kRows };
-
-class FakeFiles : public FileDialogs {
-  public:
-    QString chooseFile(const FileDialogRequest& request) override {
-        asked.push_back(request);
-        if (whileOpen) std::exchange(whileOpen, nullptr)();
-        if (answers.empty()) return {};
-        const QString a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<QString> answers;
-    std::vector<FileDialogRequest> asked;
-    std::function<void()> whileOpen;  // what happens while the next dialog is open
-};
-
-class FakeConfigView : public ConfigFileView {
-  public:
-    FakeConfigView(ProductPanel& panel, QWidget& container) : panel_(panel), container_(container) {}
-    void setConfigGroupVisible(bool visible) override { groupVisible = visible; }
-    void showConfigFileName(const QString& fullPath, const QString& shownName) override {
-        title = fullPath;
-        name = shownName;
-    }
-    void clearProductPanel() override { panel_.clear(&container_); }
-    void clearModulePanel() override { ++moduleClears; }
-    bool groupVisible = false;
-    QString title;
-    QString name;
-    int moduleClears = 0;
-
-  private:
-    ProductPanel& panel_;
-    QWidget& container_;
-};
 
 // The module side: a protocol selection list of entries with their checks.
 class FakeModulePort : public ConfigModulePort {

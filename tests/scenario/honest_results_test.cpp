@@ -108,6 +108,33 @@ TEST_F(HonestResultsTest, SetKeepsAnEditedTextRowRedAndSaysWhy) {
     EXPECT_EQ(framesWithCode(kDestProduct, kWriteCode), 1);
 }
 
+// An action that changes bits of a byte a list row also shows: that row is black afterwards only
+// with the value the product now holds, and stays red when its read-back is lost.
+TEST_F(HonestResultsTest, AnActionOnAListRowsByteLeavesThatRowTrue) {
+    for (const bool readBackLost : {false, true}) {
+        SCOPED_TRACE(readBackLost ? "read-back lost" : "read back");
+        sim::BenchConfig bench = standardBenchConfig();
+        bench.product.memory[0x10] = 0x02;  // siren "Chirp only"
+        // "Clear remote controls" moved onto the siren's bits: it sets them to 01, "On".
+        ASSERT_TRUE(
+            connect(false, bench, "UPDATE Parameters_Addr SET Address = 16, Mask = 3 WHERE Location_key = 7"));
+        ASSERT_EQ(panel().row(kRowSiren).combo->currentText(), "Chirp only");
+        ops().FunctionButton_Click(kRowClear);
+        if (readBackLost) {
+            ASSERT_TRUE(rig->runFor(10000, [&] { return framesWithCode(kDestProduct, kWriteCode) > 0; }));
+            faults([](sim::Faults& f) { f.dropNext = 1; });  // the answer to the siren's read
+        }
+        ASSERT_TRUE(rest());
+        EXPECT_EQ(memory(0x10), 0x01);
+        if (readBackLost) {
+            EXPECT_EQ(listColour(kRowSiren), QColor(Qt::red));
+        } else {
+            EXPECT_EQ(panel().row(kRowSiren).combo->currentText(), "On");
+            EXPECT_EQ(listColour(kRowSiren), QColor(Qt::black));
+        }
+    }
+}
+
 // Without a product, "Set" and "Read" say so and start nothing.
 TEST_F(HonestResultsTest, OperationsWithoutAProductAreRefused) {
     ASSERT_TRUE(connect(false));

@@ -17,6 +17,10 @@ using namespace dravik::test;
 namespace {
 
 constexpr std::uint8_t kReadCode = 0x01;
+constexpr std::uint8_t kModuleInfoCode = 0x08;
+constexpr std::uint8_t kSendLineCode = 0x7C;
+constexpr std::uint8_t kVerifyCode = 0x7F;
+const QString kDemoProtocol = QStringLiteral("CAN DEMO 250");
 
 struct ModuleBenchTest : ::testing::Test {
     std::unique_ptr<ScenarioRig> rig;
@@ -85,6 +89,29 @@ TEST_F(ModuleBenchTest, ModuleThroughTheProductShowsItsParameters) {
     ASSERT_GE(module().panel().count(), 1);
     EXPECT_EQ(module().panel().combo(0)->currentText(), QStringLiteral("Protocol 1"));
     EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+}
+
+// Product 63 whose module does not answer its identification: the connection goes on without a
+// module, and the settings of a module nobody identified are not read from the product.
+TEST_F(ModuleBenchTest, ASilentModuleBehindTheProductIsNotRead) {
+    std::string error;
+    auto bench = sim::loadBenchFile(DRAVIK_SOURCE_DIR "/data/benches/aux31-through-product.json", error);
+    ASSERT_TRUE(bench) << error;
+    bench->faults.dropCommand.push_back({kModuleInfoCode, 0, 1000});
+    rig = connectModuleBench(*bench, error);
+    ASSERT_TRUE(rig) << error;
+    ASSERT_GE(first(kDestProduct, kModuleInfoCode), 0);
+    EXPECT_EQ(rig->s().module.Mod_timeout, 1);
+    EXPECT_EQ(rig->s().module.Mod_connected, 0);
+    EXPECT_GT(rig->controller->functions().panel().rowCount(), 0);
+    for (const auto& f : rig->frames()) {
+        const bool moduleBytes = f.frame.size() > 5 && f.frame[4] == kReadCode && f.frame[5] >= 0x30 && f.frame[5] <= 0x32;
+        EXPECT_FALSE(moduleBytes) << "MEMORY_READ at 0x" << std::hex << int{f.frame[5]};
+    }
+    EXPECT_EQ(rig->log().count(QStringLiteral("No module identified: the module operation is not started\r\n")), 1);
+    EXPECT_EQ(rig->progress.text, QStringLiteral("Process terminated"));
+    EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+    EXPECT_FALSE(rig->controller->handler().ProcessIsInProgress(false));
 }
 
 // The list leaves out version 3 of CAN PASSENGER (slot 1) for version 4 (slot 2): each written item
@@ -176,18 +203,11 @@ TEST_F(ModuleBenchTest, LockedModuleRefusesTheSelection) {
 // programmed slot, which the read-back shows as the module's own protocol.
 TEST_F(ModuleBenchTest, FileProtocolIsProgrammedAndReadBack) {
     connect("vrak1-direct.json");
-    QComboBox* protocols = module().panel().combo(0);
-    ASSERT_NE(protocols, nullptr);
-    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
-    ASSERT_GE(item, 0);
-    protocols->setCurrentIndex(item);
+    ASSERT_TRUE(chooseProtocol(module(), kDemoProtocol));
     const std::size_t before = rig->frames().size();
     module().button_SetProtocol_Click();
     ASSERT_TRUE(rest());
-    const auto frames = rig->frames();
-    int lines = 0;
-    for (std::size_t i = before; i < frames.size(); ++i) lines += frames[i].frame[4] == 0x7C ? 1 : 0;
-    EXPECT_EQ(lines, 64);
+    EXPECT_EQ(framesWithCode(*rig, before, kSendLineCode), 64);
     EXPECT_FALSE(rig->log().contains(QStringLiteral("error!"))) << rig->log().toStdString();
     EXPECT_TRUE(module().panel().combo(0)->currentText().contains(QStringLiteral("CAN DEMO 250")))
         << module().panel().combo(0)->currentText().toStdString();
@@ -322,21 +342,13 @@ TEST(ModuleBenchAutoConn, RefusedVerifyStaysOnScreen) {
     ASSERT_TRUE(bench) << error;
     bench->module.bytesPerSlot = 512;  // the module checks a bigger image than the one sent
     ScenarioRig rig(*bench, true);
-    ASSERT_TRUE(rig.installSampleDatabase());
-    const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
-    const QDir target(QDir(rig.dataDir.path()).filePath(QStringLiteral("protocols")));
-    QDir().mkpath(target.path());
-    for (const QString& name : source.entryList(QDir::Files))
-        ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
+    ASSERT_TRUE(installSampleData(rig, error)) << error;
     EnterModule& module = rig.controller->module();
     ASSERT_TRUE(rig.runFor(60000, [&] {
         return module.panel().combo(0) != nullptr && module.panel().combo(0)->count() > 0 &&
                !rig.controller->handler().ProcessIsInProgress(false);
     }));
-    QComboBox* protocols = module.panel().combo(0);
-    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
-    ASSERT_GE(item, 0);
-    protocols->setCurrentIndex(item);
+    ASSERT_TRUE(chooseProtocol(module, kDemoProtocol));
     module.button_SetProtocol_Click();
     ASSERT_TRUE(rig.runFor(60000, [&] { return rig.log().contains(QStringLiteral("### VERIFY_FIRMWARE error! ###")); }));
     rig.runFor(10000);
@@ -366,24 +378,15 @@ TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
         SCOPED_TRACE(c.name);
         connect("vrak1-direct.json");
         rig->lib->withBench([&](sim::Bench& b) { c.fault(b.config().faults); });
-        QComboBox* protocols = module().panel().combo(0);
-        ASSERT_NE(protocols, nullptr);
-        const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
-        ASSERT_GE(item, 0);
-        protocols->setCurrentIndex(item);
+        ASSERT_TRUE(chooseProtocol(module(), kDemoProtocol));
         const std::size_t before = rig->frames().size();
         module().button_SetProtocol_Click();
         ASSERT_TRUE(rest());
         const QString log = rig->log();
         EXPECT_TRUE(log.contains(QString::fromLatin1(c.logLine))) << log.toStdString();
-        const auto frames = rig->frames();
-        int lines = 0, verifies = 0;
-        for (std::size_t i = before; i < frames.size(); ++i) {
-            lines += frames[i].frame[4] == 0x7C ? 1 : 0;
-            verifies += frames[i].frame[4] == 0x7F ? 1 : 0;
-        }
-        EXPECT_LE(lines, 8);  // the faulty line, and for a silent module its two resends
-        EXPECT_EQ(verifies, 0);
+        // The faulty line, and for a silent module its two resends.
+        EXPECT_LE(framesWithCode(*rig, before, kSendLineCode), 8);
+        EXPECT_EQ(framesWithCode(*rig, before, kVerifyCode), 0);
         if (c.progress != nullptr) EXPECT_EQ(rig->progress.text, QString::fromLatin1(c.progress));
     }
 }
@@ -392,19 +395,10 @@ TEST_F(ModuleBenchTest, AWrongLineAnswerStopsTheProgrammingAtThatLine) {
 // the adapter is gone instead of keeping its last step.
 TEST_F(ModuleBenchTest, UnplugInTheMiddleOfProgrammingSaysTheAdapterIsGone) {
     connect("vrak1-direct.json");
-    QComboBox* protocols = module().panel().combo(0);
-    ASSERT_NE(protocols, nullptr);
-    const int item = protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains);
-    ASSERT_GE(item, 0);
-    protocols->setCurrentIndex(item);
+    ASSERT_TRUE(chooseProtocol(module(), kDemoProtocol));
     const std::size_t before = rig->frames().size();
     module().button_SetProtocol_Click();
-    ASSERT_TRUE(rig->runFor(60000, [&] {
-        const auto frames = rig->frames();
-        int lines = 0;
-        for (std::size_t i = before; i < frames.size(); ++i) lines += frames[i].frame[4] == 0x7C ? 1 : 0;
-        return lines >= 10;
-    }));
+    ASSERT_TRUE(rig->runFor(60000, [&] { return framesWithCode(*rig, before, kSendLineCode) >= 10; }));
     rig->plug(false);
     rig->runFor(10000);
     EXPECT_EQ(rig->progress.text, QStringLiteral("Adapter unplugged: the operation was stopped."));

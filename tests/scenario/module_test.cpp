@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <algorithm>
 
 #include "connection/MbusSetup.h"
 #include "module/Programmer.h"
@@ -41,6 +42,7 @@ struct SlotModule {
     std::uint16_t lines = 0x00FF;
     std::uint8_t baud = 0;
     int silentSlotAnswers = 0;
+    bool refusesWrites = false;  // answers a selection write with 0 though it reports no protection
     std::vector<std::vector<std::uint8_t>> writes;
 
     bool listening() const { return (lines & 0x0400) != 0 && (lines & 0x0002) != 0 && baud == speed; }
@@ -75,7 +77,7 @@ struct SlotModule {
             }
             case 0x0D:
                 writes.emplace_back(rq.bytes.begin() + 9, rq.bytes.begin() + 14);
-                return std::vector<std::uint8_t>{static_cast<std::uint8_t>(protection == 0 ? 1 : 0)};
+                return std::vector<std::uint8_t>{static_cast<std::uint8_t>(protection == 0 && !refusesWrites ? 1 : 0)};
             default:
                 return std::nullopt;
         }
@@ -425,6 +427,68 @@ TEST_F(ModuleReadTest, WritingTheSelection) {
     EXPECT_EQ(device.writes[2], (std::vector<std::uint8_t>{3, 0, 0, 0, 0}));
 }
 
+// A refused slot write ends the selection write there with its own text: the later slots are not
+// written and the protocol is not set over a selection the module did not take.
+TEST_F(ModuleReadTest, ARefusedSlotWriteEndsTheSelectionWrite) {
+    rig.module->Read_ALL_Protocol_fnc();
+    ASSERT_TRUE(rig.rest());
+    device.refusesWrites = true;
+    rig.lib.sent.clear();
+    rig.module->Write_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    EXPECT_EQ(device.writes.size(), 1u);
+    EXPECT_EQ(rig.progress.text, QStringLiteral("Module refused the slots selection"));
+    EXPECT_TRUE(rig.log.text().contains(QStringLiteral("### WRITE_SLOTS_SETTINGS error! ###\r\n")));
+    EXPECT_EQ(codes().back(), 0x0D);  // nothing after the refused write
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
+}
+
+// The slot tables hold 250 slots: a module that reports more is refused before any slot is asked
+// for, whichever list is read; 250 are read.
+TEST_F(ModuleReadTest, MoreSlotsThanTheTablesHoldAreRefusedBeforeAnySlotIsRead) {
+    struct Case {
+        const char* name;
+        int reported;
+        bool all;  // the all-slots read, else the working slots of the selection read
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"251 working slots", 251, false,
+         "### SLOT_SETTINGS_INFO error! ### The module reports 251 slots; at most 250 can be read"},
+        {"255 slots in all", 255, true,
+         "### ALL_SLOT_SETTINGS_INFO error! ### The module reports 255 slots; at most 250 can be read"},
+        {"250 working slots", 250, false, nullptr},
+        {"250 slots in all", 250, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        device.all.clear();
+        for (int n = 1; n <= c.reported; ++n)
+            device.all.push_back(slot("SLOT", static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n), 1, 1));
+        device.selection[4] = static_cast<std::uint8_t>(c.reported);
+        rig.log.clear();
+        rig.lib.sent.clear();
+        if (c.all) {
+            rig.module->Read_ALL_Protocol_fnc();
+        } else {
+            rig.module->Read_SELECTION_Protocols_fnc();
+        }
+        ASSERT_TRUE(rig.rest(600000));
+        const int slotCode = c.all ? 0x0C : 0x0B;
+        const std::vector<int> sent = codes();
+        const auto asked = std::count(sent.begin(), sent.end(), slotCode);
+        if (c.refusal != nullptr) {
+            EXPECT_EQ(asked, 0);
+            EXPECT_TRUE(rig.log.text().contains(QLatin1String(c.refusal))) << rig.log.text().toStdString();
+            EXPECT_EQ(rig.progress.text, QStringLiteral("Transmit error !"));
+        } else {
+            EXPECT_EQ(asked, c.reported);
+            EXPECT_FALSE(rig.log.text().contains(QStringLiteral("error!"))) << rig.log.text().toStdString();
+        }
+        EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
+    }
+}
+
 TEST_F(ModuleReadTest, NoSelectionIsWrittenWhenEmptyOrLocked) {
     rig.module->controls().textBox_modue_password->setText(QStringLiteral("123456"));
     rig.module->Write_SELECTION_Protocols_fnc();
@@ -449,12 +513,14 @@ TEST_F(ModuleReadTest, NoSelectionIsWrittenWhenEmptyOrLocked) {
 
 namespace {
 // A module operation that cannot start ends with its own reason in the progress label, never
-// with "Process terminated" written over it, and sends nothing.
+// with "Process terminated" written over it, and sends nothing. Without an identified module the
+// status log says why, and the label does not stay on the chaining read's "Waiting...".
 TEST_F(ModuleTest, FailuresBeforeAnyFrameKeepTheirOwnText) {
     struct Case {
         const char* name;
         std::function<void(ModuleRig&)> setUp;
-        QString reason;
+        QString reason;  // in the status log
+        QString label;
     };
     const std::vector<Case> cases = {
         {"link not set up for the product",
@@ -463,6 +529,7 @@ TEST_F(ModuleTest, FailuresBeforeAnyFrameKeepTheirOwnText) {
              r.mod.Mod_index = 4;
              r.cs.Actual_communication = 1;
          },
+         QStringLiteral("Module: the link is not set up for the product"),
          QStringLiteral("Module: the link is not set up for the product")},
         {"link set up for no known device",
          [](ModuleRig& r) {
@@ -470,18 +537,46 @@ TEST_F(ModuleTest, FailuresBeforeAnyFrameKeepTheirOwnText) {
              r.cs.Actual_communication = 3;
              r.hs.Product_supply = 1;
          },
+         QStringLiteral("Module: the link is set up for no known device (3)"),
          QStringLiteral("Module: the link is set up for no known device (3)")},
+        // A module that did not answer its identification is never stepped: an operation started
+        // on it would stay in progress for ever.
+        {"no module identified",
+         [](ModuleRig& r) {
+             r.mod = ModuleState{};
+             r.mod.Mod_timeout = 1;
+             r.cs.Actual_communication = 2;
+             r.ms.EnterModule_state = MODULE_STOPPED;
+         },
+         QStringLiteral("No module identified: the module operation is not started\r\n"),
+         QStringLiteral("Process terminated")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         rig.lib.sent.clear();
+        rig.progress.text = QStringLiteral("Waiting...");
         c.setUp(rig);
         rig.module->Read_SELECTION_Protocols_fnc();
         ASSERT_TRUE(rig.rest());
         EXPECT_TRUE(rig.lib.sent.empty());
-        EXPECT_EQ(rig.progress.text, c.reason);
+        EXPECT_EQ(rig.progress.text, c.label);
         EXPECT_TRUE(rig.log.text().contains(c.reason)) << rig.log.text().toStdString();
         EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
     }
+}
+
+// A module on the cable of a type without slots (type 47 may be wired directly) answers its
+// selection; the operation then ends with its reason instead of staying in progress.
+TEST_F(ModuleTest, ADirectModuleWithoutSlotsEndsWithItsReason) {
+    rig.directModule(kModuleA2);
+    rig.mod.Mod_SoftwareType = 47;
+    rig.module->Read_SELECTION_Protocols_fnc();
+    ASSERT_TRUE(rig.rest());
+    ASSERT_FALSE(codes().empty());
+    EXPECT_EQ(codes().back(), 0x09);  // ACTUAL_SLOT_CONFIGURATION, and nothing after it
+    EXPECT_EQ(rig.progress.text, QStringLiteral("Module: software type 2f is not a slot module"));
+    EXPECT_TRUE(rig.log.text().contains(QStringLiteral("Module: software type 2f is not a slot module\r\n")));
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
+    EXPECT_FALSE(rig.handler.ProcessIsInProgress(false));
 }
 }  // namespace

@@ -16,6 +16,7 @@
 #include "link/RecordingLibrary.h"
 #include "link/ReplayInterfaceLibrary.h"
 #include "support/FirmwareRig.h"
+#include "support/ModuleBench.h"
 
 namespace dravik::test {
 namespace {
@@ -93,12 +94,8 @@ QString readAll(const QString& path) {
 }
 
 void installData(ScenarioRig& rig) {
-    ASSERT_TRUE(rig.installSampleDatabase());
-    const QDir source(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
-    const QDir target(QDir(rig.dataDir.path()).filePath(QStringLiteral("protocols")));
-    QDir().mkpath(target.path());
-    for (const QString& name : source.entryList(QDir::Files))
-        ASSERT_TRUE(QFile::copy(source.filePath(name), target.filePath(name)));
+    std::string error;
+    ASSERT_TRUE(installSampleData(rig, error)) << error;
 }
 
 // Runs the steps on a rig whose library is recorded into file; with a recording to replay, the
@@ -163,9 +160,7 @@ void connectReadSet(Context& c, int sirenItem) {
 
 void programModule(Context& c) {
     c.connectAll();
-    QComboBox* protocols = c.module().panel().combo(0);
-    ASSERT_NE(protocols, nullptr);
-    protocols->setCurrentIndex(protocols->findText(QStringLiteral("CAN DEMO 250"), Qt::MatchContains));
+    ASSERT_TRUE(chooseProtocol(c.module(), QStringLiteral("CAN DEMO 250")));
     c.module().button_SetProtocol_Click();
     c.rig.rest(120000);
 }

@@ -8,9 +8,10 @@ sim::BenchConfig standardBenchConfig() {
     return bench ? *bench : sim::BenchConfig{};
 }
 
-bool PanelRig::connect(bool autoConn, sim::BenchConfig bench) {
+bool PanelRig::connect(bool autoConn, sim::BenchConfig bench, const char* databaseChange) {
     rig = std::make_unique<ScenarioRig>(std::move(bench), autoConn);
     if (!rig->installSampleDatabase()) return false;
+    if (databaseChange != nullptr && !rig->changeDatabase(databaseChange)) return false;
     rig->controller->functions().setContainer(&container);
     bool ok = false;
     if (autoConn) {

@@ -21,8 +21,9 @@ struct PanelRig {
     QWidget container;
     std::size_t framesBefore = 0;
 
-    // Connects and reads the panel; with the automatic connection, until its checks run.
-    bool connect(bool autoConn, sim::BenchConfig bench = standardBenchConfig());
+    // Connects and reads the panel; with the automatic connection, until its checks run. A
+    // database change, when given, is made to the sample database before the product is found.
+    bool connect(bool autoConn, sim::BenchConfig bench = standardBenchConfig(), const char* databaseChange = nullptr);
 
     Session& s() { return rig->s(); }
     VirtualPump& pump() { return static_cast<VirtualPump&>(rig->controller->pump()); }

@@ -17,12 +17,20 @@ enum Op { kRead, kSet, kSetOne, kDefaults, kReadAll, kSetAll, kReconnect, kReplu
 const char* const kOpNames[kOpCount] = {"read", "set", "set one", "defaults", "read all", "set all", "reconnect",
                                         "replug"};
 
-using Memory = std::array<std::uint8_t, 256>;
+using Memory = SoakMemory;
 
 // How long a quiet bench may take to bring every machine to rest (a product reboot included).
 constexpr int kSettleMs = 60000;
 
 bool isPanelOperation(int op) { return op != kReconnect && op != kReplug; }
+
+// Bits the operation may change: under the masks of the rows it writes.
+void allowRow(Memory& allowed, const function_parameters& it, bool wholeBytes) {
+    for (int k = 0; k < it.length && k < 4; ++k) {
+        const auto mask = wholeBytes ? 0xFFu : (it.mask >> (8 * k)) & 0xFFu;
+        allowed[static_cast<std::size_t>((it.address + k) & 0xFF)] |= static_cast<std::uint8_t>(mask);
+    }
+}
 
 class Soak {
 public:
@@ -60,14 +68,6 @@ private:
 
     void violation(int op, const QString& what) { c_.violation(op, what); }
 
-    // Bits the operation may change: under the masks of the rows it writes.
-    void allowRow(Memory& allowed, const function_parameters& it, bool wholeBytes) {
-        for (int k = 0; k < it.length && k < 4; ++k) {
-            const auto mask = wholeBytes ? 0xFFu : (it.mask >> (8 * k)) & 0xFFu;
-            allowed[static_cast<std::size_t>((it.address + k) & 0xFF)] |= static_cast<std::uint8_t>(mask);
-        }
-    }
-
     // The user changes one or two list rows; every red list row is written by a set.
     void chooseLists(Memory& allowed) {
         ProductPanel& panel = p_.panel();
@@ -78,12 +78,7 @@ private:
             if (items.empty() || !isListKind(items.front().func_id)) continue;
             p_.choose(row, pick(static_cast<int>(items.size())));
         }
-        for (int row = 0; row < panel.rowCount(); ++row) {
-            const auto& items = panel.row(row).items;
-            const int sel = panel.selectedIndex(row);
-            if (sel >= 0 && isListKind(items.front().func_id) && panel.listColour(row) == QColor(Qt::red))
-                allowRow(allowed, items[static_cast<std::size_t>(sel)], false);
-        }
+        allowRedListRows(panel, allowed);
     }
 
     // The user types a value into a text row and presses its button.
@@ -233,47 +228,19 @@ private:
     }
 
     void checkMemory(int index, int op, const Memory& before, const Memory& allowed) {
-        const Memory after = memory();
-        for (std::size_t a = 0; a < after.size(); ++a) {
-            const auto outside = static_cast<std::uint8_t>((before[a] ^ after[a]) & ~allowed[a]);
-            if (outside == 0) continue;
-            for (int bit = 0; bit < 8; ++bit) c_.bitsChangedOutsideMasks += (outside >> bit) & 1;
-            violation(index, QStringLiteral("%1 changed 0x%2 from 0x%3 to 0x%4")
-                                 .arg(kOpNames[op])
-                                 .arg(a, 2, 16, QLatin1Char('0'))
-                                 .arg(before[a], 2, 16, QLatin1Char('0'))
-                                 .arg(after[a], 2, 16, QLatin1Char('0')));
-        }
+        QString first;
+        const int bits = bitsChangedOutside(before, memory(), allowed, first);
+        if (bits == 0) return;
+        c_.bitsChangedOutsideMasks += bits;
+        violation(index, QStringLiteral("%1 changed %2").arg(kOpNames[op], first));
     }
 
     void checkBlackRows(int index, int op) {
-        const Memory m = memory();
-        ProductPanel& panel = p_.panel();
-        for (int row = 0; row < panel.rowCount(); ++row) {
-            const auto& items = panel.row(row).items;
-            if (items.empty()) continue;
-            const function_parameters& first = items.front();
-            const auto at = [&](int k) { return m[static_cast<std::size_t>((first.address + k) & 0xFF)]; };
-            bool wrong = false;
-            if (isListKind(first.func_id)) {
-                const int sel = panel.selectedIndex(row);
-                if (sel < 0 || panel.listColour(row) != QColor(Qt::black)) continue;
-                std::uint32_t value = 0;
-                for (int k = 0; k < first.length && k < 4; ++k) value |= std::uint32_t{at(k)} << (8 * k);
-                const function_parameters& it = items[static_cast<std::size_t>(sel)];
-                wrong = (it.mask & value) != it.value;
-            } else if (isTextKind(first.func_id)) {
-                if (panel.text(row).isEmpty() || panel.textColour(row) != QColor(Qt::black)) continue;
-                std::vector<std::uint8_t> bytes;
-                for (int k = 0; k < first.length && k < 10; ++k) bytes.push_back(at(k));
-                wrong = textFromBytes(first.func_id, bytes) != panel.text(row);
-            }
-            if (wrong) {
-                ++c_.blackRowsNotInMemory;
-                violation(index, QStringLiteral("after %1 row %2 is black but the product holds another value")
-                                     .arg(kOpNames[op])
-                                     .arg(row + 1));
-            }
+        for (const int row : blackRowsNotIn(p_.panel(), memory())) {
+            ++c_.blackRowsNotInMemory;
+            violation(index, QStringLiteral("after %1 row %2 is black but the product holds another value")
+                                 .arg(kOpNames[op])
+                                 .arg(row));
         }
     }
 
@@ -283,6 +250,57 @@ private:
 };
 
 }  // namespace
+
+void allowRedListRows(ProductPanel& panel, SoakMemory& allowed) {
+    for (int row = 0; row < panel.rowCount(); ++row) {
+        const auto& items = panel.row(row).items;
+        const int sel = panel.selectedIndex(row);
+        if (sel >= 0 && isListKind(items.front().func_id) && panel.listColour(row) == QColor(Qt::red))
+            allowRow(allowed, items[static_cast<std::size_t>(sel)], false);
+    }
+}
+
+int bitsChangedOutside(const SoakMemory& before, const SoakMemory& after, const SoakMemory& allowed,
+                       QString& first) {
+    int bits = 0;
+    for (std::size_t a = 0; a < after.size(); ++a) {
+        const auto outside = static_cast<std::uint8_t>((before[a] ^ after[a]) & ~allowed[a]);
+        if (outside == 0) continue;
+        for (int bit = 0; bit < 8; ++bit) bits += (outside >> bit) & 1;
+        if (first.isEmpty())
+            first = QStringLiteral("0x%1 from 0x%2 to 0x%3")
+                        .arg(a, 2, 16, QLatin1Char('0'))
+                        .arg(before[a], 2, 16, QLatin1Char('0'))
+                        .arg(after[a], 2, 16, QLatin1Char('0'));
+    }
+    return bits;
+}
+
+std::vector<int> blackRowsNotIn(ProductPanel& panel, const SoakMemory& m) {
+    std::vector<int> rows;
+    for (int row = 0; row < panel.rowCount(); ++row) {
+        const auto& items = panel.row(row).items;
+        if (items.empty()) continue;
+        const function_parameters& first = items.front();
+        const auto at = [&](int k) { return m[static_cast<std::size_t>((first.address + k) & 0xFF)]; };
+        bool wrong = false;
+        if (isListKind(first.func_id)) {
+            const int sel = panel.selectedIndex(row);
+            if (sel < 0 || panel.listColour(row) != QColor(Qt::black)) continue;
+            std::uint32_t value = 0;
+            for (int k = 0; k < first.length && k < 4; ++k) value |= std::uint32_t{at(k)} << (8 * k);
+            const function_parameters& it = items[static_cast<std::size_t>(sel)];
+            wrong = (it.mask & value) != it.value;
+        } else if (isTextKind(first.func_id)) {
+            if (panel.text(row).isEmpty() || panel.textColour(row) != QColor(Qt::black)) continue;
+            std::vector<std::uint8_t> bytes;
+            for (int k = 0; k < first.length && k < 10; ++k) bytes.push_back(at(k));
+            wrong = textFromBytes(first.func_id, bytes) != panel.text(row);
+        }
+        if (wrong) rows.push_back(row + 1);
+    }
+    return rows;
+}
 
 QString SoakCounts::report() const {
     QString out;
@@ -300,6 +318,8 @@ QString SoakCounts::report() const {
     line("verified programmings compared with the module's flash", verifiedProgrammingsChecked);
     line("verified upgrades compared with the adapter's flash", verifiedUpgradesChecked);
     line("verified but not the image", verifiedButDiffers);
+    line("backups half-applied", halfAppliedBackups);
+    line("backup files neither old nor new", damagedBackupFiles);
     for (std::size_t f = 0; f < byFamily.size(); ++f)
         out += QStringLiteral("%1 operations: %2\n").arg(QLatin1String(kSoakFamilies[f])).arg(byFamily[f]);
     for (const QString& v : firstViolations) out += QStringLiteral("violation: ") + v + QLatin1Char('\n');
@@ -311,12 +331,15 @@ void SoakCounts::violation(int op, const QString& what) {
 }
 
 SoakCounts runSoak(std::uint64_t seed, int operations) {
-    // Half on the product panel; the module families share a quarter, the firmware the rest.
+    // Half on the product panel; of the rest, the module families and the backups a third each,
+    // the firmware what remains.
     const int product = (operations + 1) / 2;
-    const int module = (operations - product + 1) / 2;
-    const int firmware = operations - product - module;
+    const int module = (operations - product + 2) / 3;
+    const int backup = (operations - product - module + 1) / 2;
+    const int firmware = operations - product - module - backup;
     SoakCounts counts = Soak(seed).run(product);
     if (module > 0) soakModule(seed, module, counts);
+    if (backup > 0) soakBackup(seed, backup, counts);
     if (firmware > 0) soakFirmware(seed, firmware, counts);
     return counts;
 }

@@ -101,6 +101,17 @@ TEST(ScriptRunner, AFailedExpectationStopsWithStatus1AndTheLine) {
     EXPECT_EQ(f.clicks, 0);
 }
 
+// A password box is read as shown: a failed expectation cannot print what was typed into it.
+TEST(ScriptRunner, AHiddenEntryIsReadAsShown) {
+    Fixture f;
+    f.edit->setEchoMode(QLineEdit::Password);
+    f.edit->setText(QStringLiteral("123456"));
+    const RunResult r = run(f, QStringLiteral("expect edit text \"000000\"\n"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.err.contains(QStringLiteral("123456"))) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("123456"))) << r.out.toStdString();
+}
+
 TEST(ScriptRunner, ScriptErrorsStopWithStatus2AndTheLine) {
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("click button\nclick nothing\n"),
