@@ -36,7 +36,8 @@ void DownloadView::saveReport() {
     Controller& c = *controller_;
     const auto refusedWhileBusy = [this, &c] {
         if (!c.handler().panelOperationRunning() && !backgroundWorker1_.isBusy()) return false;
-        message(QStringLiteral("There is another process in progress"), QStringLiteral("Command"), Buttons::Ok, Icon::Warning);
+        message(QStringLiteral("There is another process in progress"), QStringLiteral("Command"),
+                Buttons::Ok, Icon::Warning);
         return true;
     };
     if (refusedWhileBusy()) return;
@@ -54,11 +55,12 @@ void DownloadView::saveReport() {
     if (path.isEmpty() || refusedWhileBusy()) return;
     const QByteArray pdf =
         reportPdf(report.content(c.functions().panel(), c.module().panel(), appName().simplified()));
-    const QString reason = pdf.isEmpty() ? QStringLiteral("the PDF could not be made") : writeFileSafely(path, pdf);
+    const QString reason =
+        pdf.isEmpty() ? QStringLiteral("the PDF could not be made") : writeFileSafely(path, pdf);
     const QString shown = displayPath(path);
     if (!reason.isEmpty()) {
-        message(QStringLiteral("The report %1 cannot be written: %2").arg(shown, reason), kCaption, Buttons::Ok,
-                Icon::Error);
+        message(QStringLiteral("The report %1 cannot be written: %2").arg(shown, reason), kCaption,
+                Buttons::Ok, Icon::Error);
         appendLog(QStringLiteral("Report not saved: %1: %2").arg(shown, reason) + kCrLf);
         return;
     }

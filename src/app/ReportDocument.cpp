@@ -22,18 +22,20 @@ QString heading(const QString& text) {
 QString fieldTable(const ReportContent::Fields& fields) {
     QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">");
     for (const auto& [label, value] : fields)
-        html += QStringLiteral("<tr><td width=\"160\">") + esc(label) + QStringLiteral(":</td><td><b>") + esc(value) +
-                QStringLiteral("</b></td></tr>");
+        html += QStringLiteral("<tr><td width=\"160\">") + esc(label) + QStringLiteral(":</td><td><b>") +
+                esc(value) + QStringLiteral("</b></td></tr>");
     return html + QStringLiteral("</table>");
 }
 
 // A ruled table whose header row (thead) is repeated on every page it reaches; widths in percent.
 QString gridStart(const std::vector<std::pair<QString, int>>& columns) {
     QString html = QStringLiteral(
-        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse: collapse;\">"
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse: "
+        "collapse;\">"
         "<thead><tr bgcolor=\"#d9d9d9\">");
     for (const auto& [caption, width] : columns)
-        html += QStringLiteral("<th align=\"left\" width=\"%1%\">").arg(width) + esc(caption) + QStringLiteral("</th>");
+        html += QStringLiteral("<th align=\"left\" width=\"%1%\">").arg(width) + esc(caption) +
+                QStringLiteral("</th>");
     return html + QStringLiteral("</tr></thead><tbody>");
 }
 
@@ -81,8 +83,8 @@ QString protocolTable(const QStringList& protocols) {
         // Down the columns, as a list is read.
         for (int column = 0; column < kColumns; ++column) {
             const int i = column * lines + line;
-            html += QStringLiteral("<td width=\"33%\"><small>") + (i < count ? esc(protocols[i]) : QString()) +
-                    QStringLiteral("</small></td>");
+            html += QStringLiteral("<td width=\"33%\"><small>") +
+                    (i < count ? esc(protocols[i]) : QString()) + QStringLiteral("</small></td>");
         }
         html += QStringLiteral("</tr>");
     }
@@ -96,10 +98,12 @@ QString operationTable(const std::vector<ReportContent::Operation>& operations) 
                               {QStringLiteral("Result"), 10},
                               {QStringLiteral("Details"), 55}});
     for (const ReportContent::Operation& o : operations) {
-        const QString result = o.ok ? QStringLiteral("done") : QStringLiteral("<b><font color=\"#d00000\">FAILED</font></b>");
-        html += QStringLiteral("<tr><td style=\"white-space: nowrap;\">") + esc(o.time) + QStringLiteral("</td><td>") +
-                esc(o.name) + QStringLiteral("</td><td style=\"white-space: nowrap;\">") + result + QStringLiteral("</td><td>") + esc(o.detail) +
-                QStringLiteral("</td></tr>");
+        const QString result =
+            o.ok ? QStringLiteral("done") : QStringLiteral("<b><font color=\"#d00000\">FAILED</font></b>");
+        html += QStringLiteral("<tr><td style=\"white-space: nowrap;\">") + esc(o.time) +
+                QStringLiteral("</td><td>") + esc(o.name) +
+                QStringLiteral("</td><td style=\"white-space: nowrap;\">") + result +
+                QStringLiteral("</td><td>") + esc(o.detail) + QStringLiteral("</td></tr>");
     }
     return html + QStringLiteral("</tbody></table>");
 }
@@ -110,14 +114,16 @@ QString reportHtml(const ReportContent& c) {
     QString html = QStringLiteral("<html><head><meta charset=\"utf-8\"><title>") + esc(c.title) +
                    QStringLiteral("</title></head><body>");
     html += QStringLiteral("<h1>") + esc(c.title) + QStringLiteral("</h1>");
-    html += QStringLiteral("<p>Vehicle report made on ") + esc(c.created) + QStringLiteral(" by ") + esc(c.program) +
-            QStringLiteral(".<br>Session started on ") + esc(c.sessionStart) + QStringLiteral(".</p>");
+    html += QStringLiteral("<p>Vehicle report made on ") + esc(c.created) + QStringLiteral(" by ") +
+            esc(c.program) + QStringLiteral(".<br>Session started on ") + esc(c.sessionStart) +
+            QStringLiteral(".</p>");
     html += heading(QStringLiteral("Adapter")) + fieldTable(c.adapter);
     html += heading(QStringLiteral("Product")) + fieldTable(c.product);
     if (!c.module.empty()) {
         html += heading(QStringLiteral("Module")) + fieldTable(c.module);
         if (!c.moduleProtocols.isEmpty())
-            html += QStringLiteral("<p>Protocols in the module's slots:</p>") + protocolTable(c.moduleProtocols);
+            html +=
+                QStringLiteral("<p>Protocols in the module's slots:</p>") + protocolTable(c.moduleProtocols);
     }
     html += heading(QStringLiteral("Functions")) + functionTable(c.rows);
     html += heading(QStringLiteral("Operations")) + operationTable(c.operations);
@@ -131,8 +137,8 @@ QByteArray reportPdf(const ReportContent& c) {
     {
         QPdfWriter writer(&buffer);
         // The document adds 2 cm of its own on every side, and the page number in the bottom one.
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(4, 4, 4, 4),
-                                         QPageLayout::Millimeter));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(4, 4, 4, 4), QPageLayout::Millimeter));
         writer.setResolution(300);
         writer.setTitle(c.title);
         writer.setCreator(c.program);

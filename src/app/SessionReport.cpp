@@ -47,6 +47,7 @@ void SessionReport::productFound() {
     baselineTaken_ = false;
     baseline_.clear();
     entries_.clear();
+    keptRows_.clear();
 }
 
 void SessionReport::moduleFound() {
@@ -59,23 +60,34 @@ void SessionReport::moduleFound() {
 // reads (a language change builds the panel again) keep it.
 void SessionReport::parametersRead(bool atConnection) {
     (void)atConnection;
-    if (!started_ || baselineTaken_ || !s_.productPanel) return;
+    if (!started_ || !s_.productPanel) return;
     ProductPanel& panel = s_.productPanel();
-    baselineTaken_ = true;
-    baseline_.clear();
-    for (int i = 0; i < panel.rowCount(); ++i) {
-        ProductPanel::Row& row = panel.row(i);
-        Baseline b;
-        b.known = row.known;
-        if (isListKind(row.kind())) b.item = panel.selectedIndex(i);
-        if (isTextKind(row.kind())) b.text = panel.text(i);
-        baseline_.push_back(b);
+    if (!baselineTaken_) {
+        baselineTaken_ = true;
+        baseline_.clear();
+        for (int i = 0; i < panel.rowCount(); ++i) {
+            ProductPanel::Row& row = panel.row(i);
+            Baseline b;
+            b.known = row.known;
+            if (isListKind(row.kind())) b.item = panel.selectedIndex(i);
+            if (isTextKind(row.kind())) b.text = panel.text(i);
+            baseline_.push_back(b);
+        }
     }
+    keepRows(panel);
 }
 
 void SessionReport::operationEnded(const OperationOutcome& outcome) {
     if (!started_) return;
     entries_.push_back({s_.now(), outcome});
+    if (s_.productPanel) keepRows(s_.productPanel());
+}
+
+// "Power off" empties the panel: the report then shows the rows as the last operation left them.
+void SessionReport::keepRows(ProductPanel& panel) {
+    if (panel.rowCount() == 0) return;
+    keptRows_.clear();
+    addFunctionRows(keptRows_, panel);
 }
 
 ReportContent SessionReport::content(ProductPanel& panel, ModulePanel& modulePanel, const QString& program) {
@@ -85,18 +97,25 @@ ReportContent SessionReport::content(ProductPanel& panel, ModulePanel& modulePan
     r.program = program;
     r.sessionStart = start_.toString(kTimeFormat);
     const ConnectionState& cs = s_.cs;
-    r.adapter = {{QStringLiteral("Identification"), cs.Interface_Id.isEmpty() ? QStringLiteral("not identified") : cs.Interface_Id},
+    r.adapter = {{QStringLiteral("Identification"),
+                  cs.Interface_Id.isEmpty() ? QStringLiteral("not identified") : cs.Interface_Id},
                  {QStringLiteral("Firmware version"),
-                  cs.Interface_Id.isEmpty() ? QString() : dec(cs.Interface_Version) + QLatin1Char('.') + dec(cs.Interface_Subversion)}};
+                  cs.Interface_Id.isEmpty()
+                      ? QString()
+                      : dec(cs.Interface_Version) + QLatin1Char('.') + dec(cs.Interface_Subversion)}};
     r.product = {{QStringLiteral("Name"), product_.Prd_Name},
                  {QStringLiteral("Identification"), dec(product_.Prd_Id1)},
                  {QStringLiteral("Version"), dec(product_.Prd_Version)},
                  {QStringLiteral("Sub-version"), dec(product_.Prd_Subversion)}};
     if (hasModule_) addModule(r, modulePanel);
-    addFunctionRows(r, panel);
+    if (panel.rowCount() > 0) {
+        addFunctionRows(r.rows, panel);
+    } else {
+        r.rows = keptRows_;
+    }
     for (const Entry& e : entries_)
-        r.operations.push_back({e.at.toString(QStringLiteral("HH:mm:ss")), e.outcome.operation, e.outcome.ok,
-                                e.outcome.detail});
+        r.operations.push_back(
+            {e.at.toString(QStringLiteral("HH:mm:ss")), e.outcome.operation, e.outcome.ok, e.outcome.detail});
     return r;
 }
 
@@ -106,7 +125,8 @@ void SessionReport::addModule(ReportContent& r, ModulePanel& modulePanel) const 
     const ModuleState& m = module_;
     QString protection = QStringLiteral("not reported by this module");
     if (m.Mod_SoftwareType == kModuleA2 && s_.st.Mdl_VRAK_Slots_Protection <= 1)
-        protection = s_.st.Mdl_VRAK_Slots_Protection == 1 ? QStringLiteral("locked") : QStringLiteral("unlocked");
+        protection =
+            s_.st.Mdl_VRAK_Slots_Protection == 1 ? QStringLiteral("locked") : QStringLiteral("unlocked");
     r.module = {{QStringLiteral("Name"), m.Mod_Name},
                 {QStringLiteral("Type"), QString::number(m.Mod_SoftwareType, 16).toUpper()},
                 {QStringLiteral("Hardware version"), dec(m.Mod_HardwareVersion)},
@@ -127,12 +147,13 @@ void SessionReport::addModule(ReportContent& r, ModulePanel& modulePanel) const 
     for (int i = first; i < combos; ++i)
         if (QComboBox* c = modulePanel.combo(i); c != nullptr && !c->currentText().isEmpty())
             settings.append(c->currentText().trimmed());
-    if (!settings.isEmpty()) r.module.emplace_back(QStringLiteral("Protocol settings"), settings.join(QStringLiteral(", ")));
+    if (!settings.isEmpty())
+        r.module.emplace_back(QStringLiteral("Protocol settings"), settings.join(QStringLiteral(", ")));
 }
 
 // Changed means the row now shows another value than it did at connection. Red is a value the
 // product has not confirmed: chosen and not written, or written and read back otherwise.
-void SessionReport::addFunctionRows(ReportContent& r, ProductPanel& panel) const {
+void SessionReport::addFunctionRows(std::vector<ReportContent::Row>& rows, ProductPanel& panel) const {
     for (int i = 0; i < panel.rowCount(); ++i) {
         ProductPanel::Row& row = panel.row(i);
         ReportContent::Row out;
@@ -143,22 +164,24 @@ void SessionReport::addFunctionRows(ReportContent& r, ProductPanel& panel) const
         if (static_cast<std::size_t>(i) < baseline_.size()) {
             const Baseline& b = baseline_[static_cast<std::size_t>(i)];
             if (list) {
-                out.atConnection = b.item >= 0 && static_cast<std::size_t>(b.item) < row.items.size()
-                                       ? row.items[static_cast<std::size_t>(b.item)].name
-                                       : (b.known ? QString::fromLatin1(ProductPanel::kUnexpectedValue) : QString());
+                out.atConnection =
+                    b.item >= 0 && static_cast<std::size_t>(b.item) < row.items.size()
+                        ? row.items[static_cast<std::size_t>(b.item)].name
+                        : (b.known ? QString::fromLatin1(ProductPanel::kUnexpectedValue) : QString());
                 changed = panel.selectedIndex(i) != b.item;
             } else if (isTextKind(row.kind())) {
                 out.atConnection = b.text;
                 changed = out.now != b.text;
             }
         }
-        const bool red = list ? isRed(panel.listColour(i)) : isTextKind(row.kind()) && isRed(panel.textColour(i));
+        const bool red =
+            list ? isRed(panel.listColour(i)) : isTextKind(row.kind()) && isRed(panel.textColour(i));
         if (red || (changed && list && !row.known)) {
             out.state = ReportContent::Row::State::Unconfirmed;
         } else if (changed) {
             out.state = ReportContent::Row::State::Confirmed;
         }
-        r.rows.push_back(out);
+        rows.push_back(out);
     }
 }
 

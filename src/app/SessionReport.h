@@ -64,7 +64,8 @@ class SessionReport final : public OperationJournal {
         OperationOutcome outcome;
     };
 
-    void addFunctionRows(ReportContent& r, ProductPanel& panel) const;
+    void addFunctionRows(std::vector<ReportContent::Row>& rows, ProductPanel& panel) const;
+    void keepRows(ProductPanel& panel);
     void addModule(ReportContent& r, ModulePanel& modulePanel) const;
 
     Sources s_;
@@ -77,6 +78,7 @@ class SessionReport final : public OperationJournal {
     bool baselineTaken_ = false;
     std::vector<Baseline> baseline_;
     std::vector<Entry> entries_;
+    std::vector<ReportContent::Row> keptRows_;
 };
 
 }  // namespace dravik

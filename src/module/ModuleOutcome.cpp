@@ -12,7 +12,9 @@ namespace dravik {
 namespace {
 
 QString protectionWord(std::uint8_t state) {
-    return state == 1 ? QStringLiteral("locked") : state == 0 ? QStringLiteral("unlocked") : QStringLiteral("unknown");
+    return state == 1   ? QStringLiteral("locked")
+           : state == 0 ? QStringLiteral("unlocked")
+                        : QStringLiteral("unknown");
 }
 
 }  // namespace
@@ -34,7 +36,8 @@ void EnterModule::journalBegin(std::uint8_t operation) {
             const QString place = d_.mod.Mod_SoftwareType == kModuleA2
                                       ? QStringLiteral("decoder %1").arg(d_.st.Decode_toSet)
                                       : QStringLiteral("slot %1").arg(d_.st.Slot_toSet);
-            o.operation = file.isEmpty() ? QStringLiteral("Protocol selected") : QStringLiteral("Protocol programmed");
+            o.operation =
+                file.isEmpty() ? QStringLiteral("Protocol selected") : QStringLiteral("Protocol programmed");
             o.detail = file.isEmpty() ? QStringLiteral("%1, %2").arg(name, place)
                                       : QStringLiteral("file %1 (%2), %3").arg(file, name, place);
             break;
@@ -44,10 +47,12 @@ void EnterModule::journalBegin(std::uint8_t operation) {
             break;
         case OP_WRITE_SELECTION:
             o.operation = QStringLiteral("Slots selection written");
-            o.detail = QStringLiteral("%1 protocols in the list").arg(controls().checkedListBox_ProtocolSelection->count());
+            o.detail = QStringLiteral("%1 protocols in the list")
+                           .arg(controls().checkedListBox_ProtocolSelection->count());
             break;
         case OP_PROTECTION:
-            o.operation = protectionBefore_ == 1 ? QStringLiteral("Module unlocked") : QStringLiteral("Module locked");
+            o.operation =
+                protectionBefore_ == 1 ? QStringLiteral("Module unlocked") : QStringLiteral("Module locked");
             break;
         case OP_READ_LOGS:
             o.operation = QStringLiteral("Event log read");
@@ -98,7 +103,9 @@ QString EnterModule::failureWords(const QString& logLine, const QString& progres
                 refusal = QStringLiteral("the module refused");
                 break;
             case SEND_DATA_SLOT:
-                step = QStringLiteral("sending slot %1, line %2 of the file").arg(st.Tx_slot_counter).arg(st.Tx_line_counter);
+                step = QStringLiteral("sending slot %1, line %2 of the file")
+                           .arg(st.Tx_slot_counter)
+                           .arg(st.Tx_line_counter);
                 refusal = QStringLiteral("the module did not take the line");
                 break;
             case VERIFY_FIRMWARE:

@@ -82,8 +82,10 @@ void EnterFunctions::journalEnd(bool ok, const QString& why) {
     if (!ok) detail.append(why);
     if (op == OP_SET) {
         const QString rows = writtenRows(ok, &outcome.ok);
-        if (!rows.isEmpty()) detail.append(rows);
-        else if (ok) detail.append(QStringLiteral("no value differed from the product's: nothing written"));
+        if (!rows.isEmpty())
+            detail.append(rows);
+        else if (ok)
+            detail.append(QStringLiteral("no value differed from the product's: nothing written"));
     } else if (op == OP_SET_ONE && ok) {
         detail.append(singleWrite());
         if (detail.back().endsWith(QStringLiteral("NOT confirmed"))) outcome.ok = false;

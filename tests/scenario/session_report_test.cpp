@@ -123,6 +123,23 @@ TEST_F(SessionReportTest, AFailedWriteIsToldInWords) {
     EXPECT_EQ(c.rows[kSiren].state, State::Unconfirmed);
 }
 
+// "Power off" empties the panel; the report keeps the rows as the write left them.
+TEST_F(SessionReportTest, PowerOffKeepsTheRowsOfTheSession) {
+    connect();
+    chooseSirenOff();
+    set();
+    rig->controller->product().closeToolStripMenuItem_Click();
+    ASSERT_TRUE(rig->rest());
+    // The window's clearForm deletes the panel's controls.
+    qDeleteAll(container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    ASSERT_EQ(panel().rowCount(), 0);
+    const ReportContent c = content();
+    ASSERT_FALSE(c.rows.empty());
+    EXPECT_EQ(c.rows[kSiren].atConnection, QStringLiteral("On"));
+    EXPECT_EQ(c.rows[kSiren].now, QStringLiteral("Off"));
+    EXPECT_EQ(c.rows[kSiren].state, State::Confirmed);
+}
+
 // The same product identified again (a language change, a reboot) keeps its session; another
 // product starts a new one.
 TEST_F(SessionReportTest, AnotherProductStartsANewSession) {

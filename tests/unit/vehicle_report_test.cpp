@@ -21,8 +21,8 @@ ReportContent sample(int rows) {
     c.adapter = {{QStringLiteral("Identification"), QStringLiteral("12")}};
     c.product = {{QStringLiteral("Name"), c.title}};
     for (int i = 1; i <= rows; ++i)
-        c.rows.push_back({QStringLiteral("%1 - Function").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("On"),
-                          QStringLiteral("On"), State::Unchanged});
+        c.rows.push_back({QStringLiteral("%1 - Function").arg(i, 3, 10, QLatin1Char('0')),
+                          QStringLiteral("On"), QStringLiteral("On"), State::Unchanged});
     return c;
 }
 
@@ -60,8 +60,10 @@ int pageCount(const QByteArray& pdf) {
 TEST(VehicleReport, TextsAreShownLiterallyAndStatesInWords) {
     ReportContent c = sample(0);
     c.title = QStringLiteral("<b>TAVIRON</b> & \"Co\"");
-    c.rows = {{QStringLiteral("Sir\u00e8ne <i>"), QStringLiteral("Marche"), QStringLiteral("Arr\u00eat"), State::Confirmed},
-              {QStringLiteral("Modalit\u00e0"), QStringLiteral("Standard"), QStringLiteral("Parcheggio"), State::Unconfirmed}};
+    c.rows = {{QStringLiteral("Sir\u00e8ne <i>"), QStringLiteral("Marche"), QStringLiteral("Arr\u00eat"),
+               State::Confirmed},
+              {QStringLiteral("Modalit\u00e0"), QStringLiteral("Standard"), QStringLiteral("Parcheggio"),
+               State::Unconfirmed}};
     c.operations = {{QStringLiteral("09:20:00"), QStringLiteral("Backup opened"), false,
                      QStringLiteral("file <script>.bkd\nthe file cannot be opened")}};
     const QString html = reportHtml(c);
@@ -69,9 +71,10 @@ TEST(VehicleReport, TextsAreShownLiterallyAndStatesInWords) {
     EXPECT_FALSE(html.contains(QStringLiteral("<script>")));
     const QString text = pdfText(reportPdf(c));
     for (const QString& shown :
-         {QStringLiteral("<b>TAVIRON</b> & \"Co\""), QStringLiteral("Sir\u00e8ne <i>"), QStringLiteral("Arr\u00eat"),
-          QStringLiteral("changed, confirmed"), QStringLiteral("NOT confirmed"), QStringLiteral("FAILED"),
-          QStringLiteral("file <script>.bkd"), QStringLiteral("the file cannot be opened")})
+         {QStringLiteral("<b>TAVIRON</b> & \"Co\""), QStringLiteral("Sir\u00e8ne <i>"),
+          QStringLiteral("Arr\u00eat"), QStringLiteral("changed, confirmed"), QStringLiteral("NOT confirmed"),
+          QStringLiteral("FAILED"), QStringLiteral("file <script>.bkd"),
+          QStringLiteral("the file cannot be opened")})
         EXPECT_TRUE(text.contains(shown)) << shown.toStdString() << "\n" << text.toStdString();
 }
 
