@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "app/DataFolder.h"
@@ -53,6 +54,8 @@ void DownloadView::saveReport() {
                                      proposedName(c.session().product.Prd_Name, QDateTime::currentDateTime()),
                                      QStringLiteral("pdf"), QStringLiteral("PDF files (*.pdf)"), folder});
     if (path.isEmpty() || refusedWhileBusy()) return;
+    // A folder named but not there yet (typed in the dialog, given by a script) is made.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray pdf =
         reportPdf(report.content(c.functions().panel(), c.module().panel(), appName().simplified()));
     const QString reason =
