@@ -31,6 +31,12 @@ Controller::Controller(ControllerDeps deps)
 
 void Controller::start() { iface_.registerAndCount(); }
 
+ReportContent Controller::reportContent(const QString& program) {
+    functions_.journalUnfinished();
+    module_.journalUnfinished();
+    return report_.content(functions_.panel(), module_.panel(), program);
+}
+
 void Controller::timer1Tick() {
     handler_.tick100ms();
     iface_.testPageReconnect();

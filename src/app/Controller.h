@@ -71,6 +71,9 @@ public:
     EnterModule& module() { return module_; }
     // The record of the vehicle session: the machines report their outcomes to it.
     SessionReport& report() { return report_; }
+    // The report as it stands, with the panels as they show now. Asked only while no operation
+    // runs: a change left half-way (stopped, unplugged) is recorded first as not finished.
+    ReportContent reportContent(const QString& program);
     // Times the tick found the pump resting while a machine waited for it (a starter that woke
     // the pump before starting its machine). Stays 0 when every start goes through the one place.
     int strandedWakeups() const { return strandedWakeups_; }

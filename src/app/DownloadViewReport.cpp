@@ -56,8 +56,7 @@ void DownloadView::saveReport() {
     if (path.isEmpty() || refusedWhileBusy()) return;
     // A folder named but not there yet (typed in the dialog, given by a script) is made.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const QByteArray pdf =
-        reportPdf(report.content(c.functions().panel(), c.module().panel(), appName().simplified()));
+    const QByteArray pdf = reportPdf(c.reportContent(appName().simplified()));
     const QString reason =
         pdf.isEmpty() ? QStringLiteral("the PDF could not be made") : writeFileSafely(path, pdf);
     const QString shown = displayPath(path);

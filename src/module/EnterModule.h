@@ -106,6 +106,10 @@ class EnterModule {
     void SelectDeselect_slots(bool select);
 
     ModulePanel& panel() { return panel_; }
+    // A change stopped before its end goes to the journal as not finished (before a report).
+    void journalUnfinished() {
+        if (pending_) journalEnd(false, QStringLiteral("stopped before its end"));
+    }
     bool directRoute() const;
 
   private:

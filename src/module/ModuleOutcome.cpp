@@ -23,7 +23,7 @@ QString protectionWord(std::uint8_t state) {
 // belongs to that change, which has already ended.
 void EnterModule::journalBegin(std::uint8_t operation) {
     if (operation == OP_READ_SELECTION || operation == OP_READ_ALL) return;
-    if (pending_) journalEnd(false, QStringLiteral("stopped before its end"));
+    journalUnfinished();
     verified_ = false;
     pendingOperation_ = operation;
     protectionBefore_ = d_.st.Mdl_VRAK_Slots_Protection;

@@ -75,7 +75,7 @@ void EnterFunctions::start() {
     p.baudrate = 0;
     p.RetryNum = 0;
     keptTextRows_ = 0;
-    written_.clear();
+    journalUnfinished();
     if (cs.Actual_communication == 1 || cs.Reboot == 1 || d_.hs.Product_supply.load() == 0) {
         cs.Reboot = 0;
         cs.Actual_communication = 2;

@@ -72,6 +72,9 @@ class EnterFunctions {
     ModuleOperationHooks& moduleHooks() { return hooks_; }
 
     ProductPanel& panel() { return panel_; }
+    // A write stopped before its end (Stop process, a lost adapter) goes to the journal as not
+    // finished; when it starts again, or before a report.
+    void journalUnfinished();
     FunctionState& state() { return d_.fs; }
 
   private:

@@ -95,4 +95,11 @@ void EnterFunctions::journalEnd(bool ok, const QString& why) {
     written_.clear();
 }
 
+void EnterFunctions::journalUnfinished() {
+    if (written_.empty()) return;
+    const QString rows = writtenRows(false, nullptr);
+    d_.journal.operationEnded({operationName(OP_SET), false, QStringLiteral("stopped before its end\n") + rows});
+    written_.clear();
+}
+
 }  // namespace dravik

@@ -49,8 +49,7 @@ struct SessionReportTest : ::testing::Test {
         ASSERT_TRUE(rig->rest());
     }
     ReportContent content() {
-        return rig->controller->report().content(panel(), rig->controller->module().panel(),
-                                                 QStringLiteral("Dravik  10.0.0"));
+        return rig->controller->reportContent(QStringLiteral("Dravik  10.0.0"));
     }
 };
 
@@ -121,6 +120,23 @@ TEST_F(SessionReportTest, AFailedWriteIsToldInWords) {
     EXPECT_TRUE(c.operations[0].detail.contains(kOnToOff + QStringLiteral(", NOT confirmed")));
     EXPECT_FALSE(c.operations[0].detail.contains(QStringLiteral("MEMORY")));
     EXPECT_EQ(c.rows[kSiren].state, State::Unconfirmed);
+}
+
+// A write stopped half-way is in the report as not finished, with what it had sent.
+TEST_F(SessionReportTest, AWriteStoppedHalfWayIsNotFinished) {
+    connect();
+    chooseSirenOff();
+    rig->controller->panelOperations().button_SetParameters_Click();
+    ASSERT_TRUE(rig->runFor(10000, [&] { return rig->log().contains("TX command: MEMORY_WRITE_write"); }));
+    rig->controller->handler().StopProcess();
+    ASSERT_TRUE(rig->rest());
+    const ReportContent c = content();
+    ASSERT_EQ(c.operations.size(), 1u);
+    EXPECT_EQ(c.operations[0].name, QStringLiteral("Parameters written"));
+    EXPECT_FALSE(c.operations[0].ok);
+    EXPECT_EQ(c.operations[0].detail, QStringLiteral("stopped before its end\n") + kOnToOff + QStringLiteral(", NOT confirmed"));
+    // Recorded once: the next report does not add it again.
+    EXPECT_EQ(content().operations.size(), 1u);
 }
 
 // "Power off" empties the panel; the report keeps the rows as the write left them.
