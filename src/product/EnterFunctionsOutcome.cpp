@@ -98,7 +98,8 @@ void EnterFunctions::journalEnd(bool ok, const QString& why) {
 void EnterFunctions::journalUnfinished() {
     if (written_.empty()) return;
     const QString rows = writtenRows(false, nullptr);
-    d_.journal.operationEnded({operationName(OP_SET), false, QStringLiteral("stopped before its end\n") + rows});
+    d_.journal.operationEnded(
+        {operationName(OP_SET), false, QStringLiteral("stopped before its end\n") + rows});
     written_.clear();
 }
 
