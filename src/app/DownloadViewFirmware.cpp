@@ -20,6 +20,7 @@ void DownloadView::wireFirmware() {
     FirmwareUpgrade::Deps deps{{cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode,
                                 cs.numberOfUSBDevicesConnected, cs.Interface_connected},
                                lib_,
+                               c.handler(),
                                clock_,
                                *this,
                                *this,
@@ -35,8 +36,7 @@ void DownloadView::wireFirmware() {
                                c.report()};
     firmware_ = std::make_unique<FirmwareUpgrade>(std::move(deps));
     firmware_->InitializeVidPidFirmware();
-    c.iface().setFirmwareHooks([this] { return backgroundWorker1_.isBusy(); },
-                               [this] { firmware_->bootModeFound(); },
+    c.iface().setFirmwareHooks([this] { return firmware_->busy(); }, [this] { firmware_->bootModeFound(); },
                                [this] { firmware_->standardModeFound(); });
     connect(&firmwareBootPause_.timer, &QTimer::timeout, this, [this] { firmware_->bootPauseElapsed(); });
     // "&Browse" opens the dialog from the keyboard as well as by mouse.

@@ -1,5 +1,7 @@
 #include "connection/TestPage.h"
 
+#include <utility>
+
 namespace dravik {
 
 namespace {
@@ -12,42 +14,56 @@ void TestPageRequests::Fill_SetupPacket(const TestPageControls& controls) {
 
 bool TestPageRequests::refused() { return d_.handler.ProcessIsInProgress(true); }
 
+void TestPageRequests::request(std::function<int(InterfaceLibrary&)> send, std::function<void(int)> show) {
+    d_.handler.startLibraryRequest(std::move(send), std::move(show));
+}
+
 QString TestPageRequests::rxError(int code) { return QStringLiteral("RX error ") + QString::number(code) + "!" + kCrLf; }
 
 void TestPageRequests::appendResult(const QString& text) { d_.log.appendLog(text + QStringLiteral(" ") + kCrLf + kCrLf); }
 
 void TestPageRequests::button_Mbus_ID_Request_Click() {
     if (refused()) return;
-    if (const int rc = d_.lib.ID_Request(kDestProduct); rc != 0) {
-        appendResult(QStringLiteral("Product ID request: ") + rxError(rc));
-        return;
-    }
-    const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
-    d_.view.setProductLabel(QStringLiteral("Product ID: ") + dec(rx[9]) + dec(rx[10]) + QStringLiteral(", ver. ") +
-                                dec(rx[11]) + QStringLiteral(", subver. ") + dec(rx[12]),
-                            Tone::Green);
+    request([](InterfaceLibrary& lib) { return lib.ID_Request(kDestProduct); },
+            [this](int rc) {
+                if (rc != 0) {
+                    appendResult(QStringLiteral("Product ID request: ") + rxError(rc));
+                    return;
+                }
+                const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
+                d_.view.setProductLabel(QStringLiteral("Product ID: ") + dec(rx[9]) + dec(rx[10]) +
+                                            QStringLiteral(", ver. ") + dec(rx[11]) +
+                                            QStringLiteral(", subver. ") + dec(rx[12]),
+                                        Tone::Green);
+            });
 }
 
 void TestPageRequests::button_Send_Mbus_Setup_Req_Click() {
     if (refused()) return;
     const std::uint16_t output = d_.hs.Output_value;
     const std::uint8_t baud = d_.hs.Baudrate_value;
-    const int rc = d_.lib.Mbus_Setup_Request(output, baud);
-    d_.log.appendLog(QStringLiteral("Set mode: ") + dec(d_.cs.OperativeMode_value) + kCrLf +
-                     QStringLiteral("Set Output: 0x") + QString::number(output, 16) + QStringLiteral(" ") + kCrLf +
-                     QStringLiteral("Set baudrate: ") + dec(baud) + kCrLf + kCrLf);
-    QString text;
-    if (rc == 0) {
-        const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
-        text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf;
-        text += (rx[10] & 0x01) ? QStringLiteral("Input '1' > 4V ") : QStringLiteral("Input '1' = 0V ");
-        text += kCrLf;
-        text += (rx[10] & 0x02) ? QStringLiteral("Input '2' > 4V ") : QStringLiteral("Input '2' = 0V ");
-        text += kCrLf;
-    } else {
-        text = rxError(rc);
-    }
-    appendResult(text);
+    const QString sent = QStringLiteral("Set mode: ") + dec(d_.cs.OperativeMode_value) + kCrLf +
+                         QStringLiteral("Set Output: 0x") + QString::number(output, 16) +
+                         QStringLiteral(" ") + kCrLf + QStringLiteral("Set baudrate: ") + dec(baud) + kCrLf +
+                         kCrLf;
+    request([output, baud](InterfaceLibrary& lib) { return lib.Mbus_Setup_Request(output, baud); },
+            [this, sent](int rc) {
+                d_.log.appendLog(sent);
+                QString text;
+                if (rc == 0) {
+                    const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
+                    text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf;
+                    text += (rx[10] & 0x01) ? QStringLiteral("Input '1' > 4V ")
+                                            : QStringLiteral("Input '1' = 0V ");
+                    text += kCrLf;
+                    text += (rx[10] & 0x02) ? QStringLiteral("Input '2' > 4V ")
+                                            : QStringLiteral("Input '2' = 0V ");
+                    text += kCrLf;
+                } else {
+                    text = rxError(rc);
+                }
+                appendResult(text);
+            });
 }
 
 void TestPageRequests::button_Wi_ID_Request_Click(const QString& destAddressText, const QString& sysTypeText) {
@@ -68,18 +84,23 @@ void TestPageRequests::button_Wi_ID_Request_Click(const QString& destAddressText
             caption);
         return;
     }
-    const int rc = d_.lib.Wi_ID_Request(*dest, *sysType);
-    QString text;
-    if (rc == 0) {
-        const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
-        static const char* const kNames[] = {"Device type: ", "Hw type: ",         "Hw version: ",  "Sw type: ",
-                                             "Sw version: ",  "Library version: ", "Logic number: "};
-        int offset = kData;
-        for (const char* name : kNames) text += QString::fromLatin1(name) + dec(rx[offset++]) + kCrLf;
-    } else {
-        text = rxError(rc);
-    }
-    appendResult(text);
+    request([address = *dest,
+             type = *sysType](InterfaceLibrary& lib) { return lib.Wi_ID_Request(address, type); },
+            [this](int rc) {
+                QString text;
+                if (rc == 0) {
+                    const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
+                    static const char* const kNames[] = {
+                        "Device type: ", "Hw type: ",         "Hw version: ",  "Sw type: ",
+                        "Sw version: ",  "Library version: ", "Logic number: "};
+                    int offset = kData;
+                    for (const char* name : kNames)
+                        text += QString::fromLatin1(name) + dec(rx[offset++]) + kCrLf;
+                } else {
+                    text = rxError(rc);
+                }
+                appendResult(text);
+            });
 }
 
 void TestPageRequests::button_Send_Wi_Setup_Req_Click() {
@@ -87,18 +108,24 @@ void TestPageRequests::button_Send_Wi_Setup_Req_Click() {
     const std::uint8_t mode = d_.cs.OperativeMode_value;
     const std::uint8_t group = d_.cs.ChannelGroup_value;
     const std::uint8_t channel = d_.cs.Channel_value;
-    const int rc = d_.lib.Wi_Setup_Request(mode, group, channel);
-    d_.log.appendLog(QStringLiteral("Set mode: ") + dec(mode) + kCrLf + QStringLiteral("Set channel group: ") +
-                     dec(group) + kCrLf + QStringLiteral("Set channel: ") + dec(channel) + kCrLf + kCrLf);
-    QString text;
-    if (rc == 0) {
-        const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
-        text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf + QStringLiteral("Channel group: ") +
-               dec(rx[10]) + kCrLf + QStringLiteral("Channel: ") + dec(rx[11]) + kCrLf;
-    } else {
-        text = rxError(rc);
-    }
-    appendResult(text);
+    const QString sent = QStringLiteral("Set mode: ") + dec(mode) + kCrLf +
+                         QStringLiteral("Set channel group: ") + dec(group) + kCrLf +
+                         QStringLiteral("Set channel: ") + dec(channel) + kCrLf + kCrLf;
+    request(
+        [mode, group, channel](InterfaceLibrary& lib) { return lib.Wi_Setup_Request(mode, group, channel); },
+        [this, sent](int rc) {
+            d_.log.appendLog(sent);
+            QString text;
+            if (rc == 0) {
+                const dataBuffer rx = d_.lib.BSL_get_RX_Buffer();
+                text = QStringLiteral("Operative mode: ") + dec(rx[9]) + kCrLf +
+                       QStringLiteral("Channel group: ") + dec(rx[10]) + kCrLf + QStringLiteral("Channel: ") +
+                       dec(rx[11]) + kCrLf;
+            } else {
+                text = rxError(rc);
+            }
+            appendResult(text);
+        });
 }
 
 std::optional<std::uint32_t> TestPageRequests::parseDestAddress(const QString& text) {

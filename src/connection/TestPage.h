@@ -1,10 +1,12 @@
 #pragma once
 // The test page's direct requests to the adapter: M-Bus identification and setup, wireless
 // identification and setup. Each is one complete exchange inside the interface library, refused
-// while any process is in progress.
+// while any process is in progress. The exchange runs on the pump's worker; the click returns at
+// once and the outcome is shown when the answer (or the library's time-out) has come.
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "connection/ConnectionState.h"
@@ -48,6 +50,8 @@ public:
 
 private:
     bool refused();
+    // Starts the exchange; show gets its result on the UI thread.
+    void request(std::function<int(InterfaceLibrary&)> send, std::function<void(int)> show);
     // "RX error <code>!" line for a failed exchange.
     static QString rxError(int code);
     void appendResult(const QString& text);

@@ -1,6 +1,8 @@
 #include "database/ProductDatabase.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <limits>
 #include <utility>
 
@@ -41,6 +43,24 @@ ProductDatabase::ProductDatabase(QString mainDirectory, int& languageType, Fatal
 // Opened by its full path inside the main data folder; the process's current folder is left alone.
 QString ProductDatabase::path() const {
     return QDir(mainDirectory_).filePath(QString::fromLatin1(kProductDatabaseFileName));
+}
+
+QByteArray ProductDatabase::contentStamp() const {
+    constexpr qint64 kHeaderBytes = 100;
+    const auto fileStamp = [](const QFileInfo& info) {
+        return QByteArray::number(info.size()) + ' ' +
+               QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' ' +
+               QByteArray::number(info.metadataChangeTime().toMSecsSinceEpoch());
+    };
+    const QFileInfo info(path());
+    if (!info.isFile()) return {};
+    QByteArray stamp = fileStamp(info);
+    QFile file(info.filePath());
+    if (file.open(QIODevice::ReadOnly)) stamp += file.read(kHeaderBytes);
+    // A database in write-ahead mode keeps recent writes beside it.
+    if (const QFileInfo wal(info.filePath() + QStringLiteral("-wal")); wal.isFile())
+        stamp += ' ' + fileStamp(wal);
+    return stamp;
 }
 
 int ProductDatabase::languageIndex() {

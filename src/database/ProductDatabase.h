@@ -91,6 +91,10 @@ class ProductDatabase {
     ProductDatabase(QString mainDirectory, int& languageType, FatalHandler onFatal, WarnHandler onWarn = {});
 
     QString path() const;
+    // Changes whenever the file's content may have changed: size, times, and SQLite's header,
+    // whose change counter moves with every committed write (a write within the file system's
+    // time granularity included). Empty when there is no such regular file.
+    QByteArray contentStamp() const;
 
     // Products rows for the identification byte whose version range holds verSubver. Every
     // accepted row sets Prd_connected = 1 and the product fields; the last row's values remain.
@@ -121,7 +125,8 @@ class ProductDatabase {
     // 0, 1 or 2: the column offset of the current language.
     int languageIndex();
     void warn(const QString& message) const;
-    void loadLocations(DatabaseConnection& db, FunctionRow& row);
+    struct NestedStatements;
+    void loadLocations(NestedStatements& statements, FunctionRow& row);
 
     QString mainDirectory_;
     int& languageType_;

@@ -43,6 +43,15 @@ bool DatabaseStatement::next() {
     return false;
 }
 
+void DatabaseStatement::restart() {
+    if (statement_) {
+        sqlite3_reset(statement_.get());
+        sqlite3_clear_bindings(statement_.get());
+    }
+    bindFailed_ = false;
+    done_ = false;
+}
+
 std::int64_t DatabaseStatement::integer(int column) const {
     return statement_ ? sqlite3_column_int64(statement_.get(), column) : 0;
 }

@@ -25,6 +25,8 @@ class DatabaseStatement {
     void bind(const char* name, std::int32_t value);
     // Steps to the next row; false when the rows are exhausted or stepping failed.
     bool next();
+    // Back to before the first row with no parameter bound, to be bound and run again.
+    void restart();
 
     // The full stored value: a value beyond 32 bits is never cut before it is checked.
     std::int64_t integer(int column) const;

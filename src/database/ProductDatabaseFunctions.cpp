@@ -2,6 +2,7 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "database/BoundedColumns.h"
@@ -96,6 +97,24 @@ bool valueIsMerged(std::uint16_t kind) { return kind == FN_LIST || kind == FN_AC
 
 }  // namespace
 
+// The statements run once per function, location or parameter key: each is prepared when first
+// needed and run again from the start for every further key, not prepared anew each time.
+struct ProductDatabase::NestedStatements {
+    DatabaseConnection& db;
+    std::optional<DatabaseStatement> names;
+    std::optional<DatabaseStatement> locations;
+    std::optional<DatabaseStatement> values;
+
+    DatabaseStatement& fresh(std::optional<DatabaseStatement>& statement, const char* text) {
+        if (statement) {
+            statement->restart();
+        } else {
+            statement = db.prepare(text);
+        }
+        return *statement;
+    }
+};
+
 ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
     ProductFunctions result;
     DatabaseConnection db(path(), onFatal_, onWarn_);
@@ -108,6 +127,7 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
         return {};
     }
     functions.bind(":num", static_cast<std::int32_t>(productKey));
+    NestedStatements nested{db, {}, {}, {}};
     bool first = true;
     bool full = false;
     while (!full && functions.next()) {
@@ -125,7 +145,7 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
             result.baseNameKey = nameKey;
             first = false;
         }
-        DatabaseStatement names = db.prepare(kNameQuery);
+        DatabaseStatement& names = nested.fresh(nested.names, kNameQuery);
         if (const QString problem = names.columnProblem("Fnc_Name", kNameColumns); !problem.isEmpty()) {
             warn(QStringLiteral("Product database: function names refused: %1").arg(problem));
             return {};
@@ -146,7 +166,7 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
             row.name = names.latin1(kFunctionNameColumns[static_cast<std::size_t>(languageIndex())]);
             row.description =
                 names.latin1(kFunctionDescriptionColumns[static_cast<std::size_t>(languageIndex())]);
-            loadLocations(db, row);
+            loadLocations(nested, row);
             result.rows.push_back(std::move(row));
         }
     }
@@ -154,8 +174,8 @@ ProductFunctions ProductDatabase::loadFunctions(std::uint32_t productKey) {
     return result;
 }
 
-void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
-    DatabaseStatement locations = db.prepare(kLocationQuery);
+void ProductDatabase::loadLocations(NestedStatements& statements, FunctionRow& row) {
+    DatabaseStatement& locations = statements.fresh(statements.locations, kLocationQuery);
     row.unusableReason = locations.columnProblem("Parameters_Addr", kLocationColumns);
     locations.bind(":num", row.functionKey);
     while (row.usable() && locations.next()) {
@@ -169,7 +189,7 @@ void ProductDatabase::loadLocations(DatabaseConnection& db, FunctionRow& row) {
         }
         row.location = loc;
 
-        DatabaseStatement values = db.prepare(kValueQuery);
+        DatabaseStatement& values = statements.fresh(statements.values, kValueQuery);
         if (const QString problem = values.columnProblem("Parameter_Value", kValueColumns);
             !problem.isEmpty()) {
             row.unusableReason = problem;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "firmware/ImageCheck.h"
+#include "link/ExchangeLibrary.h"
 #include "link/FileAccess.h"
 #include "link/DeviceText.h"
 
@@ -67,19 +68,14 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
             status = why;
             d_.dialogs.message(why, kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         } else if (d_.id.WorkingMode == 1) {
+            if (bootRequestPending_) return;
             d_.view.setUpgradeEnabled(false);
-            bootRefused_ = d_.lib.BootMode_Request() != 0;
-            if (!bootRefused_) {
-                d_.id.myPID = padHexStringValue(kBootPid);
-                d_.id.WorkingMode = 0;
-                status = QStringLiteral("Wait while rebooting...");
-            } else {
-                // No download follows a refused request: the button must not stay dead.
-                d_.view.setUpgradeEnabled(true);
-                d_.dialogs.message(
-                    QStringLiteral("The interface did not accept the restart into its loader."), kCaption,
-                    Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-            }
+            // The status line follows when the adapter has answered (or the request timed out).
+            bootRequestPending_ = true;
+            if (!d_.handler.startLibraryRequest([](InterfaceLibrary& lib) { return lib.BootMode_Request(); },
+                                                [this](int result) { bootModeAnswered(result); }))
+                bootModeAnswered(ExchangeLibrary::kNoAnswer);
+            return;
         } else {
             d_.view.selectTab(1);
             status = QStringLiteral("Starting\r\n");
@@ -91,6 +87,25 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
                            Dialogs::Icon::Warning);
     }
     d_.log.appendLog(status + QStringLiteral(" \r\n"));
+}
+
+void FirmwareUpgrade::bootModeAnswered(int result) {
+    bootRequestPending_ = false;
+    bootRefused_ = result != 0;
+    QString status;
+    if (!bootRefused_) {
+        d_.id.myPID = padHexStringValue(kBootPid);
+        d_.id.WorkingMode = 0;
+        status = QStringLiteral("Wait while rebooting...");
+    } else {
+        // No download follows a refused request: the button must not stay dead.
+        d_.view.setUpgradeEnabled(true);
+        d_.dialogs.message(QStringLiteral("The interface did not accept the restart into its loader."),
+                           kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+    d_.log.appendLog(status + QStringLiteral(" \r\n"));
+    // A device change that came while the request was on the wire is counted in the mode it set.
+    if (d_.countIfPending) d_.countIfPending();
 }
 
 void FirmwareUpgrade::bootModeFound() {

@@ -13,6 +13,7 @@
 #include "firmware/FirmwareResources.h"
 #include "firmware/FirmwareView.h"
 #include "link/Clock.h"
+#include "link/CommandHandler.h"
 #include "link/FileDialogs.h"
 #include "link/InterfaceLibrary.h"
 #include "link/OneShotTimer.h"
@@ -37,6 +38,8 @@ class FirmwareUpgrade {
     struct Deps {
         Identity id;
         InterfaceLibrary& lib;
+        // Carries the boot-mode request, which waits for the adapter's answer, off the UI thread.
+        CommandHandler& handler;
         Clock& clock;
         LogView& log;
         Dialogs& dialogs;
@@ -66,7 +69,8 @@ class FirmwareUpgrade {
     // Device count found devices in standard mode.
     void standardModeFound();
 
-    bool busy() const { return d_.worker.isBusy(); }
+    // The download runs, or the boot-mode request awaits its answer: a device change then waits.
+    bool busy() const { return bootRequestPending_ || d_.worker.isBusy(); }
     // The RAM loader the download will start: the backend's own, or the built-in image.
     QString ramLoaderText() const;
 
@@ -74,6 +78,7 @@ class FirmwareUpgrade {
     // Reads and checks the image at path once; on success it is kept for the next download.
     QString loadImage(const QString& path);
     void startDownload();
+    void bootModeAnswered(int result);
     void backgroundWorker1_ProgressChanged(int percent, const QString& text);
     void backgroundWorker1_RunWorkerCompleted(bool completed, bool result, bool verified);
 
@@ -91,6 +96,7 @@ class FirmwareUpgrade {
     // A boot-mode request reported as refused: a loader that shows up afterwards (a late answer)
     // does not start a download the user was told would not happen.
     bool bootRefused_ = false;
+    bool bootRequestPending_ = false;
 };
 
 }  // namespace dravik

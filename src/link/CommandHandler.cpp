@@ -1,5 +1,7 @@
 #include "link/CommandHandler.h"
 
+#include <utility>
+
 #include "link/InterfaceLibrary.h"
 
 namespace dravik {
@@ -14,6 +16,11 @@ CommandHandler::CommandHandler(HandlerState& state, MachineStates& machines, Int
 // handler was freed meanwhile, the step's outcome is dropped instead of undoing the reset.
 bool CommandHandler::step(std::vector<QString>& out) {
     if (halted_) return false;
+    if (libraryPhase_.load() == kLibraryQueued) {
+        libraryResult_ = libraryRequest_(lib_);
+        libraryPhase_ = kLibraryDone;
+        return true;
+    }
     switch (s_.CmdHandler_state.load()) {
         case HANDLER_READY: {
             const int cmd = s_.RequestCmd.load();
@@ -136,6 +143,26 @@ void CommandHandler::startOperation(const std::function<void()>& setStartState) 
     wakeup();
 }
 
+bool CommandHandler::startLibraryRequest(std::function<int(InterfaceLibrary&)> request,
+                                         std::function<void(int)> done) {
+    if (halted_ || libraryPhase_.load() != kLibraryNone) return false;
+    startOperation([&] {
+        libraryRequest_ = std::move(request);
+        libraryDone_ = std::move(done);
+        libraryPhase_ = kLibraryQueued;
+    });
+    return true;
+}
+
+bool CommandHandler::takeLibraryResult() {
+    if (libraryPhase_.load() != kLibraryDone) return false;
+    const std::function<void(int)> done = std::exchange(libraryDone_, nullptr);
+    libraryRequest_ = nullptr;
+    libraryPhase_ = kLibraryNone;
+    if (done) done(libraryResult_);
+    return true;
+}
+
 bool CommandHandler::machineAwaitsPump() const {
     const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
     const bool handlerWorking = st == HANDLER_SEND || st == HANDLER_RECEIVE ||
@@ -146,7 +173,7 @@ bool CommandHandler::machineAwaitsPump() const {
     const bool functionsWorking =
         m_.EnterFunctions_state != 0 && m_.EnterFunctions_state != kEnterFunctionsWaiting;
     return handlerWorking || interfaceWorking || productWorking || functionsWorking ||
-           m_.EnterModule_state != kEnterModuleWaiting;
+           m_.EnterModule_state != kEnterModuleWaiting || libraryPhase_.load() != kLibraryNone;
 }
 
 bool CommandHandler::panelOperationRunning() const {
@@ -164,7 +191,7 @@ bool CommandHandler::ProcessIsInProgress(bool showMessage) {
                          (m_.EnterProduct_state == 0 || m_.EnterProduct_state == 3) &&
                          m_.EnterModule_state == kEnterModuleWaiting &&
                          m_.EnterFunctions_state == kEnterFunctionsWaiting && s_.Rx_timeout_cnt.load() == 0 &&
-                         handlerIdle;
+                         handlerIdle && libraryPhase_.load() == kLibraryNone;
     if (!resting && showMessage)
         dialogs_.message(QStringLiteral("There is another process in progress"), QStringLiteral("Command"));
     return !resting;

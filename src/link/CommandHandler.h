@@ -38,6 +38,16 @@ public:
     // wake-up, and it must find the machine started, or the operation would be lost.
     void startOperation(const std::function<void()>& setStartState);
 
+    // A request the library performs whole, with its own time-out (the test page's). It runs on
+    // the worker in place of a handler step, so it never meets a handler exchange on the wire,
+    // and done gets its result on the UI thread after that run. Until then a process is in
+    // progress. Started through startOperation; false (nothing started) after a halt or while
+    // another library request is under way.
+    bool startLibraryRequest(std::function<int(InterfaceLibrary&)> request, std::function<void(int)> done);
+    // UI side, after each worker run: hands a finished library request's result to its done.
+    // True when it did (that run was the library request's, not a handler step).
+    bool takeLibraryResult();
+
     // Some machine waits for its next step, or the handler for its next run. The pump must not
     // rest in this condition (the controller's tick wakes a pump found resting in it).
     bool machineAwaitsPump() const;
@@ -73,6 +83,14 @@ private:
     ProgressView& progress_;
     PumpControl* pump_ = nullptr;
     std::atomic<bool> halted_{false};
+    // The library request: queued on the UI thread, run on the worker, finished on the UI thread.
+    // The pump's alternation hands the function and the result over; the phase tells the gating
+    // tests, which the UI thread may run while the request is on the wire.
+    enum LibraryPhase : int { kLibraryNone, kLibraryQueued, kLibraryDone };
+    std::atomic<int> libraryPhase_{kLibraryNone};
+    std::function<int(InterfaceLibrary&)> libraryRequest_;
+    std::function<void(int)> libraryDone_;
+    int libraryResult_ = 0;
     std::atomic<std::uint32_t> timeouts_{0};  // time-outs so far
     std::uint32_t watchdogTimeout_ = 0;       // the one the watchdog was started for
 };

@@ -44,6 +44,12 @@ void Pump::afterRun() {
     texts_.clear();
     idleRuns_ = lastRunIdle_ ? idleRuns_ + 1 : 0;
     running_ = false;
+    if (handler_.takeLibraryResult()) {
+        // A library request is no handler step: no machine step follows it, and the pump stops
+        // quietly unless something was started meanwhile.
+        if (handler_.ProcessIsInProgress(false)) wakeup();
+        return;
+    }
     if (dispatch_ && !dispatch_()) return;
     if (handler_.ProcessIsInProgress(false)) {
         wakeup();

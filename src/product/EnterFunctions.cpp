@@ -201,6 +201,8 @@ void EnterFunctions::onIdentification() {
         case OP_BUILD_AND_READ:
         case OP_READ:
             setCursor(1, 1);
+            // A build left half-way by an earlier operation starts again.
+            building_ = false;
             d_.ms.EnterFunctions_state = EnterFunc_BUILD;
             break;
         case OP_SET:

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "connection/ConnectionState.h"
@@ -36,6 +37,9 @@ class EnterFunctions {
     static constexpr int kPauseAfterSetupMs = 750;
     static constexpr int kPauseAfterIdentificationMs = 800;
     static constexpr std::uint8_t kRxTimeoutTicks = 10;
+    // Rows built per machine step: a long panel is built over several steps, so that the window
+    // keeps answering.
+    static constexpr int kRowsPerBuildStep = 16;
 
     struct Deps {
         HandlerState& hs;
@@ -85,6 +89,18 @@ class EnterFunctions {
     void onAnswerOk();
     void onIdentification();
     void build();
+    // What a built panel was built from: the data folder, the language, the product and the
+    // database file's content.
+    struct PanelSource {
+        QString folder;
+        int language = 0;
+        std::uint32_t product = 0;
+        QByteArray databaseStamp;
+        bool operator==(const PanelSource&) const = default;
+    };
+    PanelSource panelSource() const;
+    void loadPanel();
+    void endBuild();
     void readPass();
     void preRead();
     const function_parameters* seekItem(const std::function<bool(std::uint16_t)>& wanted);
@@ -125,6 +141,16 @@ class EnterFunctions {
 
     Deps d_;
     ProductPanel panel_;
+    // The panel is built once per product, language and database content; a later pass starts
+    // from its rows reset. The log lines of the build are given again on every pass.
+    std::optional<PanelSource> builtFrom_;
+    int builtRows_ = 0;
+    std::vector<QString> buildLog_;
+    std::optional<std::uint16_t> builtFunctionId_;
+    // A build under way in slices, with the functions it builds from.
+    bool building_ = false;
+    PanelSource buildingFrom_;
+    ProductFunctions buildingFunctions_;
     QWidget* container_ = nullptr;
     std::unique_ptr<QWidget> ownContainer_;
     std::function<void(bool)> parameterButtons_;

@@ -23,18 +23,58 @@ bool EnterFunctions::cursorValid() {
     return index >= 0 && static_cast<std::size_t>(index) < panel_.row(row).items.size();
 }
 
+EnterFunctions::PanelSource EnterFunctions::panelSource() const {
+    int language = d_.cs.Language_type;
+    const ProductDatabase db(d_.cs.Main_directory, language, {});
+    return {d_.cs.Main_directory, d_.cs.Language_type, d_.prd.Prd_index, db.contentStamp()};
+}
+
+// The first step of a build: the panel's buttons off, then either the built rows reset (nothing
+// they were built from changed) or the functions loaded for a new build.
 void EnterFunctions::build() {
-    if (parameterButtons_) parameterButtons_(false);
+    if (!building_) {
+        if (parameterButtons_) parameterButtons_(false);
+        if (builtFrom_ && *builtFrom_ == panelSource() && panel_.rowCount() == builtRows_) {
+            panel_.resetValues();
+            endBuild();
+            return;
+        }
+        loadPanel();
+        return;
+    }
+    if (!panel_.buildRows(container(), buildingFunctions_, kRowsPerBuildStep)) return;
+    building_ = false;
+    buildingFunctions_ = {};
+    // A build after a database failure is not kept: the next pass tries again.
+    if (!d_.handler.halted()) {
+        builtFrom_ = buildingFrom_;
+        builtRows_ = panel_.rowCount();
+    }
+    endBuild();
+}
+
+void EnterFunctions::loadPanel() {
+    builtFrom_.reset();
+    buildLog_.clear();
+    builtFunctionId_.reset();
     ProductDatabase db(d_.cs.Main_directory, d_.cs.Language_type, d_.onDatabaseFatal,
-                       [this](const QString& message) { d_.log.appendLog(message + kCrLf); });
-    const ProductFunctions functions = db.loadFunctions(d_.prd.Prd_index);
-    panel_.build(container(), functions);
-    for (const FunctionRow& row : functions.rows) {
-        if (row.location) d_.fs.Function_ID = row.location->func_id;
+                       [this](const QString& message) { buildLog_.push_back(message + kCrLf); });
+    buildingFunctions_ = db.loadFunctions(d_.prd.Prd_index);
+    // Taken after the load: the language may have been corrected by it.
+    buildingFrom_ = panelSource();
+    for (const FunctionRow& row : buildingFunctions_.rows) {
+        if (row.location) builtFunctionId_ = row.location->func_id;
         if (!row.usable())
-            d_.log.appendLog(
+            buildLog_.push_back(
                 QStringLiteral("Function \"%1\" is not used: %2").arg(row.name, row.unusableReason) + kCrLf);
     }
+    panel_.beginBuild(container());
+    building_ = true;
+}
+
+void EnterFunctions::endBuild() {
+    for (const QString& line : buildLog_) d_.log.appendLog(line);
+    if (builtFunctionId_) d_.fs.Function_ID = *builtFunctionId_;
     setCursor(1, 1);
     d_.ms.EnterFunctions_state = EnterFunc_READ;
 }

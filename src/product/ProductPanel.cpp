@@ -92,9 +92,19 @@ void ProductPanel::clear(QWidget* container) {
 }
 
 void ProductPanel::build(QWidget* container, const ProductFunctions& functions) {
-    clear(container);
+    beginBuild(container);
+    buildRows(container, functions, static_cast<int>(functions.rows.size()));
+}
+
+void ProductPanel::beginBuild(QWidget* container) { clear(container); }
+
+bool ProductPanel::buildRows(QWidget* container, const ProductFunctions& functions, int count) {
+    prune();  // the window may have cleared the container between two slices: start again
+    const std::size_t end =
+        std::min(functions.rows.size(), rows_.size() + static_cast<std::size_t>(std::max(count, 0)));
     rows_.reserve(functions.rows.size());
-    for (const FunctionRow& f : functions.rows) {
+    for (std::size_t next = rows_.size(); next < end; ++next) {
+        const FunctionRow& f = functions.rows[next];
         const int r = static_cast<int>(rows_.size());
         const int y = kTop + kRowPitch * r;
         Row row;
@@ -164,9 +174,39 @@ void ProductPanel::build(QWidget* container, const ProductFunctions& functions) 
         QObject::connect(row.text, &QLineEdit::textChanged, row.text, [this, r](const QString&) {
             if (onTextChanged) onTextChanged(r);
         });
+        row.builtItems = row.items;
         rows_.push_back(std::move(row));
     }
+    if (rows_.size() < functions.rows.size()) return false;
     fitButtons(rows_);
+    return true;
+}
+
+namespace {
+// A palette set on a widget is dropped again, so it shows its parent's colours as when created.
+void dropOwnPalette(QWidget* w) {
+    if (w->testAttribute(Qt::WA_SetPalette)) w->setPalette(QPalette());
+}
+}  // namespace
+
+void ProductPanel::resetValues() {
+    prune();
+    for (Row& r : rows_) {
+        r.known = false;
+        r.items = r.builtItems;
+        if (r.items.empty()) continue;  // "Not available" stays
+        {
+            const QSignalBlocker block(r.combo.data());
+            r.combo->setCurrentIndex(-1);
+            r.combo->setPlaceholderText(QString());
+        }
+        dropOwnPalette(r.combo);
+        dropOwnPalette(r.text);
+        if (!isListKind(r.kind()) && r.kind() != FN_ACTION) {
+            const QSignalBlocker block(r.text.data());
+            r.text->clear();
+        }
+    }
 }
 
 void ProductPanel::prune() {

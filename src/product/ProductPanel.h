@@ -41,6 +41,8 @@ class ProductPanel {
         QPointer<QPushButton> button;
         QPointer<QLineEdit> text;
         std::vector<function_parameters> items;
+        // The items as the database gave them: a pass starts from these again.
+        std::vector<function_parameters> builtItems;
         QString name;
         QString unusableReason;  // empty when the row can be read and written
         bool known = false;      // the items' actual_value was read from the product
@@ -56,6 +58,14 @@ class ProductPanel {
     void clear(QWidget* container);
     // Builds the rows of the functions; rows that cannot be used show why and are not read.
     void build(QWidget* container, const ProductFunctions& functions);
+    // The same in slices, so that a long panel does not hold the window: beginBuild clears the
+    // container, each buildRows adds up to count rows, and the last one fits the buttons. True
+    // when every row is built.
+    void beginBuild(QWidget* container);
+    bool buildRows(QWidget* container, const ProductFunctions& functions, int count);
+    // Every row as build left it, with its controls kept: no value shown, the default colours,
+    // the items as the database gave them. A read pass starts from this.
+    void resetValues();
 
     // Rows whose controls still exist (0 when the window cleared the container).
     int rowCount();

@@ -43,6 +43,11 @@ class FirmwareUpgradeTest : public ::testing::Test {
     void connectInterface() {
         ASSERT_TRUE(rig->runFor(20000, [&] { return rig->s().connection.Interface_connected; }));
     }
+    // Presses "Upgrade firmware" and runs until the boot-mode request, if one was made, is answered.
+    void pressUpgrade() {
+        rig->firmware->button_UpgradeFirmware_Click();
+        ASSERT_TRUE(rig->runFor(5000, [&] { return !rig->firmware->busy(); }));
+    }
     bool runUntilDone(int ms = 60000) {
         return rig->runFor(ms, [&] { return rig->worker.runs > 0 && !rig->worker.isBusy(); });
     }
@@ -64,7 +69,7 @@ TEST_F(FirmwareUpgradeTest, ProgrammedAdapterIsUpgradedAndComesBackWithTheImages
     open();
     connectInterface();
     rig->choose("good.fmd");
-    rig->firmware->button_UpgradeFirmware_Click();
+    pressUpgrade();
     EXPECT_TRUE(rig->log().contains("Wait while rebooting... \r\n"));
     EXPECT_FALSE(rig->fwView.upgradeEnabled);
     EXPECT_FALSE(rig->fwView.autoConn);
@@ -290,7 +295,7 @@ TEST_F(FirmwareUpgradeTest, AnImageUnderAUnicodeFolderIsUpgradedFromTheBytesChec
     open();
     connectInterface();
     rig->fwView.path = path;
-    rig->firmware->button_UpgradeFirmware_Click();
+    pressUpgrade();
     EXPECT_TRUE(rig->log().contains("Wait while rebooting... \r\n")) << rig->log().toStdString();
     {
         QFile changed(path);
@@ -326,7 +331,7 @@ TEST_F(FirmwareUpgradeTest, RefusedBootModeRequestShowsAMessageAndEnablesTheButt
     connectInterface();
     rig->choose("good.fmd");
     rig->lib->withBench([](sim::Bench& b) { b.config().faults.dropNext = 1; });
-    rig->firmware->button_UpgradeFirmware_Click();
+    pressUpgrade();
     EXPECT_TRUE(rig->fwView.upgradeEnabled);
     EXPECT_EQ(rig->s().connection.WorkingMode, 1);
     EXPECT_TRUE(rig->dialogs.shown.back().text.contains("did not accept"));
@@ -340,9 +345,21 @@ TEST_F(FirmwareUpgradeTest, BootModeAnsweredLateIsReportedRefusedAndStartsNoDown
     connectInterface();
     rig->choose("good.fmd");
     rig->lib->withBench([](sim::Bench& b) { b.config().faults.extraDelayUs = 600000; });
+    const std::size_t shownBefore = rig->dialogs.shown.size();
+    const std::int64_t pressUs = rig->clock.nowUs();
+    // The press returns at once; the outcome comes when the request has timed out.
     rig->firmware->button_UpgradeFirmware_Click();
-    ASSERT_FALSE(rig->dialogs.shown.empty());
+    EXPECT_EQ(rig->clock.nowUs(), pressUs);
+    EXPECT_TRUE(rig->firmware->busy());
+    EXPECT_EQ(rig->dialogs.shown.size(), shownBefore);
+    EXPECT_FALSE(rig->fwView.upgradeEnabled);
+    ASSERT_TRUE(rig->runFor(5000, [&] { return !rig->firmware->busy(); }));
+    EXPECT_GE(rig->clock.nowUs() - pressUs, std::int64_t{ExchangeLibrary::kTimeoutMs} * 1000);
+    ASSERT_EQ(rig->dialogs.shown.size(), shownBefore + 1);
     EXPECT_TRUE(rig->dialogs.shown.back().text.contains("did not accept"));
+    EXPECT_EQ(rig->s().connection.WorkingMode, 1);
+    EXPECT_TRUE(rig->log().endsWith(" \r\n"));
+    EXPECT_FALSE(rig->log().contains("Wait while rebooting"));
     rig->runFor(10000, [&] { return rig->worker.runs > 0 || rig->worker.isBusy(); });
     EXPECT_EQ(rig->worker.runs, 0);
     EXPECT_FALSE(rig->worker.isBusy());
@@ -421,7 +438,7 @@ TEST_F(FirmwareUpgradeTest, ARunIntoASegmentNoBlockStartsInGetsThatSegmentErased
     }));
     ASSERT_TRUE(rig->runFor(5000, [&] { return rig->view.mode == "Boot mode."; }));
     rig->fwView.path = path;
-    rig->firmware->button_UpgradeFirmware_Click();
+    pressUpgrade();
     ASSERT_TRUE(runUntilDone());
     EXPECT_TRUE(rig->log().contains("Memory successfully verified\r\n")) << rig->log().toStdString();
     const auto erased = rig->bench([](sim::Bench& b) { return b.erasedSegments(); });

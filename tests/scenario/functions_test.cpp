@@ -4,8 +4,11 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
+#include <string>
 
 #include "support/ScenarioRig.h"
 
@@ -34,6 +37,7 @@ struct FunctionsTest : ::testing::Test {
     std::size_t framesBefore = 0;
     std::size_t writesBefore = 0;
     std::vector<std::string> setupSql;  // run on the sample database before connecting
+    std::function<void()> beforeConnect;
 
     void connect(const sim::BenchConfig& bench = standardBench()) {
         rig = std::make_unique<ScenarioRig>(bench, false);
@@ -41,6 +45,7 @@ struct FunctionsTest : ::testing::Test {
         for (const std::string& sql : setupSql) execSql(sql);
         functions().setContainer(&container);
         functions().setParameterButtons([this](bool enabled) { parameterButtons = enabled; });
+        if (beforeConnect) beforeConnect();
         ASSERT_TRUE(rig->connectProduct());
         mark();
     }
@@ -232,7 +237,7 @@ TEST_F(FunctionsTest, InputCheckCutsAtTheFirstNonDigitOnlyWhileResting) {
     text(kSerial)->setText("9x");
     EXPECT_EQ(text(kSerial)->text(), "9x");
     EXPECT_EQ(rig->dialogs.shown.size(), 1u);
-    EXPECT_NE(textColour(kSerial), QColor(Qt::red));
+    EXPECT_EQ(textColour(kSerial), QColor(Qt::black));
 }
 
 TEST_F(FunctionsTest, AnotherProductAnsweringStopsTheOperation) {
@@ -316,6 +321,153 @@ TEST_F(FunctionsTest, SetAllWithAModuleTypeThatTakesPartWritesItsProtocolAfterTh
     ASSERT_TRUE(rest());
     EXPECT_EQ(setProtocol, 1);
     EXPECT_EQ(rig->progress.text, "Process terminated");
+}
+
+// ---- The panel across passes ----
+
+struct RowWidgets {
+    QPointer<QLabel> label;
+    QPointer<QComboBox> combo;
+    QPointer<QPushButton> button;
+    QPointer<QLineEdit> text;
+    bool operator==(const RowWidgets&) const = default;
+};
+
+std::vector<RowWidgets> widgetsOf(ProductPanel& panel) {
+    std::vector<RowWidgets> out;
+    for (int r = 0; r < panel.rowCount(); ++r) {
+        const ProductPanel::Row& row = panel.row(r);
+        out.push_back({row.label, row.combo, row.button, row.text});
+    }
+    return out;
+}
+
+// A read pass refreshes the values in the controls built at connection: what the product holds now
+// is shown in black, choices and texts the user did not write give way to the product's values
+// (as on a panel built anew), and the unusable-row lines of the log come on every pass.
+TEST_F(FunctionsTest, ReadPassRefreshesTheValuesInTheControlsBuiltAtConnection) {
+    setupSql = {"UPDATE Parameters_Addr SET Address = 511 WHERE Location_key = 9"};
+    connect();
+    const std::vector<RowWidgets> built = widgetsOf(panel());
+    ASSERT_EQ(built.size(), static_cast<std::size_t>(kRows));
+    ASSERT_EQ(combo(kSiren)->currentText(), "On");
+
+    rig->lib->withBench([](sim::Bench& b) {
+        b.config().product.memory[0x10] = 0x02 | 0x08;  // siren "Chirp only", mode "Parking"
+        b.config().product.memory[0x20] = 5;            // entry code 5234
+    });
+    choose(kDelay, 3);              // chosen, not written
+    text(kSerial)->setText("abc");  // typed, not written
+    ASSERT_EQ(listColour(kDelay), QColor(Qt::red));
+    ASSERT_EQ(textColour(kSerial), QColor(Qt::red));
+
+    ops().button_ReadParameters_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(widgetsOf(panel()), built);
+    const struct {
+        int row;
+        const char* shown;
+    } lists[] = {{kSiren, "Chirp only"}, {kMode, "Parking"}, {kDelay, "0"}, {kLocking, ""}};
+    for (const auto& l : lists) {
+        SCOPED_TRACE(l.row);
+        EXPECT_EQ(combo(l.row)->currentText(), l.shown);
+        if (l.row != kLocking) EXPECT_EQ(listColour(l.row), QColor(Qt::black));
+    }
+    EXPECT_EQ(text(kCode)->text(), "5234");
+    EXPECT_EQ(text(kSerial)->text(), "1ba");
+    EXPECT_EQ(textColour(kSerial), QColor(Qt::black));
+    EXPECT_EQ(text(kLocking)->text(), "Not available");
+    EXPECT_EQ(rig->log().count(QStringLiteral("Function \"Central locking\" is not used: ")), 2);
+
+    // A value that matches no item is shown as such, and a later pass that finds one shows it.
+    rig->lib->withBench([](sim::Bench& b) { b.config().product.memory[0x10] = 0x03; });
+    ops().button_ReadParameters_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(combo(kSiren)->currentIndex(), -1);
+    EXPECT_EQ(combo(kSiren)->placeholderText(), "Unexpected value!");
+    rig->lib->withBench([](sim::Bench& b) { b.config().product.memory[0x10] = 0x01; });
+    ops().button_ReadParameters_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(combo(kSiren)->currentText(), "On");
+    EXPECT_EQ(widgetsOf(panel()), built);
+
+    // A set writes from the items the last pass read, not from those of the first.
+    choose(kSiren, 2);
+    mark();
+    ops().button_SetParameters_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(memory(0x10), 0x02);
+    EXPECT_EQ(combo(kSiren)->currentText(), "Chirp only");
+    EXPECT_EQ(listColour(kSiren), QColor(Qt::black));
+}
+
+// What the panel was built from changes: the next pass builds it again.
+TEST_F(FunctionsTest, ChangedDatabaseOrLanguageBuildsThePanelAgain) {
+    const struct {
+        const char* name;
+        std::function<void(FunctionsTest&)> change;
+        const char* sirenLabel;
+    } cases[] = {
+        {"database",
+         [](FunctionsTest& t) { t.execSql("UPDATE Fnc_Name SET Name_EN = 'Horn' WHERE FncName_ID = 1"); },
+         "01 - Horn"},
+        {"language", [](FunctionsTest& t) { t.s().connection.Language_type = 2; }, "01 - Sirena"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        connect();
+        const std::vector<RowWidgets> built = widgetsOf(panel());
+        c.change(*this);
+        ops().button_ReadParameters_Click();
+        ASSERT_TRUE(rest());
+        EXPECT_EQ(panel().row(kSiren).label->text(), c.sirenLabel);
+        EXPECT_TRUE(built[kSiren].label.isNull());
+        EXPECT_EQ(combo(kSiren)->currentText(), c.name == std::string("language") ? "Accesa" : "On");
+    }
+}
+
+// A panel of 255 rows is built a slice at a time, so that the window keeps answering, and read
+// again without being built again.
+TEST_F(FunctionsTest, LongPanelIsBuiltInSlicesAndNotBuiltAgainForARead) {
+    constexpr int kExtra = 255 - kRows;
+    setupSql = {
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kExtra) +
+            ") INSERT INTO Programmer_Quillomark SELECT 1, 1, NULL, 1000 + i, 5000 + i FROM n",
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kExtra) +
+            ") INSERT INTO Fnc_Name SELECT 'Extra ' || i, 'Extra ' || i, 1000 + i, 'Extra ' || i, NULL, "
+            "NULL, "
+            "NULL, NULL, '', '', '' FROM n",
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kExtra) +
+            ") INSERT INTO Parameters_Addr SELECT 100 + i, 5000 + i, 0, 0, 0, 1, 0x03, 0x30 + i % 0xC0, "
+            "NULL, 1, "
+            "1001 FROM n",
+    };
+    // The panel's size seen at each machine step of the connection.
+    std::vector<int> sizes;
+    beforeConnect = [&] {
+        static_cast<VirtualPump&>(rig->controller->pump()).stepDelayUs = [&] {
+            sizes.push_back(panel().rowCount());
+            return std::int64_t{0};
+        };
+    };
+    connect();
+    ASSERT_EQ(panel().rowCount(), 255);
+    int largestStep = 0;
+    for (std::size_t i = 1; i < sizes.size(); ++i)
+        largestStep = std::max(largestStep, sizes[i] - sizes[i - 1]);
+    EXPECT_GT(largestStep, 0);
+    EXPECT_LE(largestStep, EnterFunctions::kRowsPerBuildStep);
+    const char* const names[] = {"Off", "On", "Chirp only", ""};
+    EXPECT_EQ(combo(254)->currentText(), names[memory(0x30 + kExtra % 0xC0) & 0x03]);
+
+    const std::vector<RowWidgets> built = widgetsOf(panel());
+    rig->lib->withBench([](sim::Bench& b) { b.config().product.memory[0x30 + 200 % 0xC0] = 0x02; });
+    sizes.clear();
+    ops().button_ReadParameters_Click();
+    ASSERT_TRUE(rest());
+    EXPECT_EQ(widgetsOf(panel()), built);
+    EXPECT_EQ(combo(kRows + 199)->currentText(), "Chirp only");
+    for (int size : sizes) EXPECT_EQ(size, 255);
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ struct FirmwareRig : ScenarioRig {
         FirmwareUpgrade::Deps deps{{cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode,
                                     cs.numberOfUSBDevicesConnected, cs.Interface_connected},
                                    *device,
+                                   controller->handler(),
                                    clock,
                                    logView,
                                    dialogs,
@@ -100,7 +101,7 @@ struct FirmwareRig : ScenarioRig {
                                    journal};
         firmware = std::make_unique<FirmwareUpgrade>(std::move(deps));
         firmware->InitializeVidPidFirmware();
-        controller->iface().setFirmwareHooks([this] { return worker.isBusy(); },
+        controller->iface().setFirmwareHooks([this] { return firmware->busy(); },
                                              [this] { firmware->bootModeFound(); },
                                              [this] { firmware->standardModeFound(); });
         scheduler.addTimer(20, false, true, [this] { lib->pollBus(); }).start();

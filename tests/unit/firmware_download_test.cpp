@@ -264,8 +264,16 @@ TEST(FirmwareUpgradeReal, WithoutTheMakersRamLoaderNothingIsSent) {
     NoTimer pause;
     FirmwareResources res = loadFirmwareResources();
     res.ramBsl.clear();
+    struct NoProgress : ProgressView {
+        void setProgressText(const QString&, bool) override {}
+        void setProgressValue(int) override {}
+    } progress;
+    HandlerState hs;
+    MachineStates ms;
+    CommandHandler handler(hs, ms, lib, boxes, progress);
     FirmwareUpgrade upgrade({{vid, pid, index, mode, devices, connected},
                              lib,
+                             handler,
                              clock,
                              log,
                              boxes,

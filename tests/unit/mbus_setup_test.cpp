@@ -125,12 +125,18 @@ struct TestPageTest : ::testing::Test {
     TestPageRequests page{{cs, rig.hs, rig.handler, rig.lib, view, rig.log, rig.dialogs}};
 
     QString log() const { return rig.log.text(); }
+    // Runs virtual time until the request started by the last click has shown its outcome.
+    bool settle() {
+        return rig.scheduler.runFor(
+            5000, [this] { return !rig.pump.isBusy() && !rig.handler.ProcessIsInProgress(false); });
+    }
 };
 
 TEST_F(TestPageTest, MbusSetupSendsTheValuesAndListsTheInputs) {
     page.Fill_SetupPacket({0, 2, 0, 0, {true}});
     rig.lib.answerNext(kDestInterface, 0x40, {0x05, 0x03});
     page.button_Send_Mbus_Setup_Req_Click();
+    settle();
     ASSERT_EQ(rig.lib.sent.size(), 1u);
     const dataBuffer& tx = rig.lib.sent[0];
     EXPECT_EQ(tx[kCode], 0x40);
@@ -145,9 +151,11 @@ TEST_F(TestPageTest, MbusSetupSendsTheValuesAndListsTheInputs) {
 TEST_F(TestPageTest, MbusSetupInputsLowAndFailure) {
     rig.lib.answerNext(kDestInterface, 0x40, {0x00, 0x00});
     page.button_Send_Mbus_Setup_Req_Click();
+    settle();
     EXPECT_TRUE(log().endsWith("Operative mode: 0\r\nInput '1' = 0V \r\nInput '2' = 0V \r\n \r\n\r\n"));
     rig.log.clear();
     page.button_Send_Mbus_Setup_Req_Click();  // nothing answers
+    settle();
     EXPECT_EQ(log(), "Set mode: 0\r\nSet Output: 0xff \r\nSet baudrate: 0\r\n\r\nRX error 1!\r\n \r\n\r\n");
 }
 
@@ -155,6 +163,7 @@ TEST_F(TestPageTest, WirelessSetupAndIdentification) {
     page.Fill_SetupPacket({2, 0, 1, 1, {}});
     rig.lib.answerNext(kDestInterface, libframe::kCodeWiSetup, {3, 1, 1});
     page.button_Send_Wi_Setup_Req_Click();
+    settle();
     EXPECT_EQ(log(),
               "Set mode: 3\r\nSet channel group: 1\r\nSet channel: 1\r\n\r\n"
               "Operative mode: 3\r\nChannel group: 1\r\nChannel: 1\r\n \r\n\r\n");
@@ -162,6 +171,7 @@ TEST_F(TestPageTest, WirelessSetupAndIdentification) {
 
     rig.lib.answerNext(kDestInterface, libframe::kCodeWiId, {3, 1, 2, 1, 5, 1, 0});
     page.button_Wi_ID_Request_Click(" 0x1A2B3C4D ", "200");
+    settle();
     ASSERT_EQ(rig.lib.sent.size(), 2u);
     const dataBuffer& tx = rig.lib.sent[1];
     EXPECT_EQ(tx[kData], 0x4D);  // address low byte first
@@ -201,34 +211,68 @@ TEST_F(TestPageTest, UnreadableWirelessFieldsSendNothing) {
 }
 
 // Every request that gets no answer says so in the log; none leaves the screen unchanged silently.
-TEST_F(TestPageTest, EveryUnansweredRequestSaysSo) {
+// The click returns at once: the exchange waits out its 500 ms on the pump's worker, every other
+// operation is refused meanwhile, and the outcome is shown afterwards.
+TEST_F(TestPageTest, EveryUnansweredRequestSaysSoWithoutHoldingTheClick) {
     struct Case {
         const char* name;
         std::function<void(TestPageRequests&)> click;
-        const char* logEnd;
+        const char* log;
     };
     const Case cases[] = {
         {"M-Bus ID req.", [](TestPageRequests& p) { p.button_Mbus_ID_Request_Click(); },
          "Product ID request: RX error 1!\r\n \r\n\r\n"},
         {"M-Bus send", [](TestPageRequests& p) { p.button_Send_Mbus_Setup_Req_Click(); },
-         "RX error 1!\r\n \r\n\r\n"},
+         "Set mode: 0\r\nSet Output: 0xff \r\nSet baudrate: 0\r\n\r\nRX error 1!\r\n \r\n\r\n"},
         {"wireless ID req.", [](TestPageRequests& p) { p.button_Wi_ID_Request_Click("0", "1"); },
          "RX error 1!\r\n \r\n\r\n"},
         {"wireless send", [](TestPageRequests& p) { p.button_Send_Wi_Setup_Req_Click(); },
-         "RX error 1!\r\n \r\n\r\n"},
+         "Set mode: 0\r\nSet channel group: 0\r\nSet channel: 0\r\n\r\nRX error 1!\r\n \r\n\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         rig.log.clear();
+        rig.dialogs.shown.clear();
+        const std::size_t sentBefore = rig.lib.sent.size();
+        const std::int64_t clickUs = rig.clock.nowUs();
         c.click(page);
-        EXPECT_TRUE(log().endsWith(c.logEnd)) << log().toStdString();
+        EXPECT_EQ(rig.clock.nowUs(), clickUs);
+        EXPECT_EQ(rig.lib.sent.size(), sentBefore);  // not sent from the click itself
+        EXPECT_TRUE(rig.pump.pendingUs.has_value());
+        EXPECT_TRUE(log().isEmpty());
+        // A second click while the first waits is refused and sends nothing more.
+        c.click(page);
+        ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+        EXPECT_EQ(rig.dialogs.shown[0].text, "There is another process in progress");
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(rig.lib.sent.size(), sentBefore + 1);
+        EXPECT_EQ(log(), c.log);
+        const std::int64_t waitedUs = rig.clock.nowUs() - clickUs;
+        EXPECT_GE(waitedUs, std::int64_t{ExchangeLibrary::kTimeoutMs} * 1000);
+        EXPECT_LT(waitedUs, std::int64_t{ExchangeLibrary::kTimeoutMs + 100} * 1000);
     }
     EXPECT_TRUE(view.product.text.isEmpty());
+}
+
+// The request and the handler's own exchanges never share the wire: a command accepted while the
+// request waits is sent after it, and the pump carries on to serve it.
+TEST_F(TestPageTest, HandlerCommandWaitsForTheRequest) {
+    rig.lib.answerNext(kDestInterface, 0x40, {0x01, 0x00}, 200000);
+    page.button_Send_Mbus_Setup_Req_Click();
+    ASSERT_EQ(rig.handler.WatchBus(IDENTIFICATION, true), RESULT_ACCEPTED);
+    rig.hs.Rx_timeout_val = 3;
+    ASSERT_TRUE(
+        rig.scheduler.runFor(5000, [this] { return rig.handler.WatchBus(0, false) == RESULT_TIMEOUT; }));
+    ASSERT_EQ(rig.lib.sent.size(), 2u);
+    EXPECT_EQ(rig.lib.sent[0][kCode], 0x40);
+    EXPECT_GE(rig.lib.sentAtUs[1], rig.lib.sentAtUs[0] + 200000);
+    EXPECT_TRUE(log().contains("Operative mode: 1\r\n"));
 }
 
 TEST_F(TestPageTest, MbusIdentificationShowsTheProductIdInGreen) {
     rig.lib.answerNext(kDestProduct, 0x00, {0, 63, 1, 2});
     page.button_Mbus_ID_Request_Click();
+    settle();
     EXPECT_EQ(view.product.text, "Product ID: 063, ver. 1, subver. 2");
     EXPECT_EQ(view.product.tone, Tone::Green);
     EXPECT_EQ(rig.lib.sent.back()[kDest], kDestProduct);

@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <functional>
 
 #include "product_database_fixture.h"
@@ -279,3 +280,26 @@ TEST_F(ProductDatabaseModules, ModuleSlotSourcesReadTextAndLeadingNumber) {
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].contains(QStringLiteral("slot number 300"))) << warnings[0].toStdString();
 }
+
+namespace {
+
+class ProductDatabaseStamp : public dbtest::DatabaseTest {};
+
+// The stamp tells a built panel whether the file changed: every committed write moves it, even one
+// that keeps the file's size and comes within the file system's time granularity.
+TEST_F(ProductDatabaseStamp, MovesWithEveryWriteAndIsEmptyWithoutAFile) {
+    EXPECT_TRUE(database().contentStamp().isEmpty());
+    createWithSchema("INSERT INTO Fnc_Name VALUES ('Siren', '', 1, '', '', '', '', '', '', '', '');");
+    const QByteArray first = database().contentStamp();
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_EQ(database().contentStamp(), first);
+    const qint64 size = QFileInfo(dbPath()).size();
+    create("UPDATE Fnc_Name SET Name_EN = 'Horns' WHERE FncName_ID = 1;");
+    ASSERT_EQ(QFileInfo(dbPath()).size(), size);
+    EXPECT_NE(database().contentStamp(), first);
+    ASSERT_TRUE(QFile::remove(dbPath()));
+    ASSERT_TRUE(QDir().mkdir(dbPath()));
+    EXPECT_TRUE(database().contentStamp().isEmpty());
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
@@ -18,9 +19,9 @@
 
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
-#include "script/ScriptRunner.h"
 #include "link/Clock.h"
 #include "link/SimulatedInterfaceLibrary.h"
+#include "script/ScriptRunner.h"
 
 using namespace dravik;
 
@@ -40,6 +41,14 @@ struct DownloadViewTest : ::testing::Test {
         }
         lib = std::make_unique<SimulatedInterfaceLibrary>(clock, sim::BenchConfig{});
         view = std::make_unique<DownloadView>(clock, *lib);
+    }
+    // Lets the window's event loop run until its log holds text.
+    bool waitForLog(const char* text, int ms = 10000) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!view->logText().contains(QLatin1String(text)) && waited.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return view->logText().contains(QLatin1String(text));
     }
     void TearDown() override {
         view.reset();
@@ -156,12 +165,26 @@ TEST_F(DownloadViewTest, TestPageSendsTheTickedOutputs) {
     view->controller().iface().Reset_connection();  // as the first device count does: machines at rest
     view->ui().checkBox_Power->click();
     view->ui().button_Send_Mbus_Setup_Req->click();
+    ASSERT_TRUE(waitForLog("Input '2'"));
     const QString log = view->logText();
     EXPECT_TRUE(log.contains("Set Output: 0x1fe \r\n")) << log.toStdString();
     EXPECT_TRUE(log.contains("Input '2' > 4V ")) << log.toStdString();
     std::uint16_t word = 0;
     lib->withBench([&](sim::Bench& b) { word = b.outputWord(); });
     EXPECT_EQ(word, 0x01FE);
+}
+
+// The product is unpowered and gives no answer: the click comes back before the request's
+// time-out has passed, and the outcome follows through the event loop.
+TEST_F(DownloadViewTest, TestPageRequestToASilentProductDoesNotHoldTheWindow) {
+    open(true);
+    lib->BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");
+    view->controller().iface().Reset_connection();
+    view->ui().button_Mbus_ID_Request->click();
+    EXPECT_FALSE(view->logText().contains("Product ID request")) << view->logText().toStdString();
+    EXPECT_TRUE(view->controller().handler().ProcessIsInProgress(false));
+    ASSERT_TRUE(waitForLog("Product ID request: RX error 1!\r\n \r\n\r\n")) << view->logText().toStdString();
+    EXPECT_FALSE(view->controller().handler().ProcessIsInProgress(false));
 }
 
 }  // namespace
