@@ -4,6 +4,8 @@ namespace dravik {
 
 Controller::Controller(ControllerDeps deps)
     : d_(std::move(deps)),
+      report_({s_.connection, s_.product, s_.module, s_.moduleStatus,
+               [this]() -> ProductPanel& { return functions_.panel(); }}),
       handler_(s_.link, s_.machines, d_.lib, d_.dialogs, d_.progress),
       pump_(d_.makePump(d_.clock, handler_, d_.log)),
       iface_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, d_.lib, d_.view, d_.log,
@@ -11,14 +13,14 @@ Controller::Controller(ControllerDeps deps)
       autoConn_({s_.link, s_.machines, s_.connection, s_.product, handler_, iface_, d_.timerHandler, d_.log,
                  d_.progress, d_.autoConnChecked}),
       product_({s_.link, s_.machines, s_.connection, s_.product, s_.module, handler_, *pump_, iface_, d_.view, d_.log,
-                 d_.progress, [this](const QString& m) { databaseFatal(m); }, d_.dialogs}),
+                 d_.progress, [this](const QString& m) { databaseFatal(m); }, d_.dialogs, report_}),
       functions_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, *pump_, iface_,
-                  d_.view, d_.log, d_.progress, d_.dialogs, [this](const QString& m) { databaseFatal(m); }}),
+                  d_.view, d_.log, d_.progress, d_.dialogs, [this](const QString& m) { databaseFatal(m); }, report_}),
       panelOps_({s_.link, s_.machines, s_.connection, s_.product, s_.module, functionState_, handler_, functions_, d_.log,
                  d_.progress, d_.dialogs}),
       module_({s_.link, s_.machines, s_.connection, s_.product, s_.module, s_.moduleStatus, s_.slotTables, functionState_,
                handler_, *pump_, d_.view, d_.log, d_.progress, d_.dialogs, [this](const QString& m) { databaseFatal(m); },
-               d_.protocolsFolder}) {
+               d_.protocolsFolder, report_}) {
     pump_->setDispatch([this] { return dispatch(); });
     functions_.moduleHooks() = {[this] { module_.Write_SELECTION_Protocols_fnc(); },
                                 [this] { module_.SetProtocol_fnc(); }, [this] { module_.Read_ALL_Protocol_fnc(); },
@@ -28,6 +30,12 @@ Controller::Controller(ControllerDeps deps)
 }
 
 void Controller::start() { iface_.registerAndCount(); }
+
+ReportContent Controller::reportContent(const QString& program) {
+    functions_.journalUnfinished();
+    module_.journalUnfinished();
+    return report_.content(functions_.panel(), module_.panel(), program);
+}
 
 void Controller::timer1Tick() {
     handler_.tick100ms();

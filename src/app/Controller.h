@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/Session.h"
+#include "app/SessionReport.h"
 #include "connection/AsyncRunner.h"
 #include "connection/AutoConnection.h"
 #include "connection/ConnectionView.h"
@@ -68,6 +69,11 @@ public:
     FunctionState& functionState() { return functionState_; }
     // The module machine (its controls are set by the window).
     EnterModule& module() { return module_; }
+    // The record of the vehicle session: the machines report their outcomes to it.
+    SessionReport& report() { return report_; }
+    // The report as it stands, with the panels as they show now. Asked only while no operation
+    // runs: a change left half-way (stopped, unplugged) is recorded first as not finished.
+    ReportContent reportContent(const QString& program);
     // Times the tick found the pump resting while a machine waited for it (a starter that woke
     // the pump before starting its machine). Stays 0 when every start goes through the one place.
     int strandedWakeups() const { return strandedWakeups_; }
@@ -79,6 +85,7 @@ private:
 
     ControllerDeps d_;
     Session s_;
+    SessionReport report_;
     CommandHandler handler_;
     std::unique_ptr<Pump> pump_;
     InterfaceConnection iface_;

@@ -71,6 +71,7 @@ DownloadView::DownloadView(Clock& clock, InterfaceLibrary& lib, QWidget* parent)
     wireTestPage();
     wireFirmware();
     wireConfiguration();
+    wireReport();
     timer1_.start();
     timerAutoConn_.start();
 }

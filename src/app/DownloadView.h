@@ -110,6 +110,9 @@ private:
     void wireModuleControls();
     void wireFirmware();
     void wireConfiguration();
+    // The vehicle report (DownloadViewReport.cpp).
+    void wireReport();
+    void saveReport();
     void tabControl1_SelectedIndexChanged();
     void chooseLanguage(int lang);
     int prepareDataFolders();

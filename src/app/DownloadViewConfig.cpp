@@ -19,7 +19,7 @@ void DownloadView::wireConfiguration() {
     configuration_ = std::make_unique<ConfigurationFile>(
         ConfigurationFile::Deps{s.product, s.module, c.functions().panel(), c.panelOperations(), *this, *this,
                                 *this, *this, *this, [] { return mainDataFolder(); },
-                                [&c] { return c.handler().panelOperationRunning(); }});
+                                [&c] { return c.handler().panelOperationRunning(); }, c.report()});
     moduleConfig_ = std::make_unique<ModuleConfigAdapter>(c.module(), s.moduleStatus, s.machines);
     configuration_->setModulePort(moduleConfig_.get());
     c.panelOperations().reloadConfiguration = [this] { return configuration_->reloadCurrent(); };

@@ -32,7 +32,8 @@ void DownloadView::wireFirmware() {
                                [&c] { c.autoConn().AutoConnStat = AUTOCONN_INIT; },
                                [&c] { c.iface().countIfPending(); },
                                [] { return QDir(mainDataFolder()).filePath(QStringLiteral("Firmware")); },
-                               loadFirmwareResources()};
+                               loadFirmwareResources(),
+                               c.report()};
     firmware_ = std::make_unique<FirmwareUpgrade>(std::move(deps));
     firmware_->InitializeVidPidFirmware();
     c.iface().setFirmwareHooks([this] { return firmware_->busy(); }, [this] { firmware_->bootModeFound(); },

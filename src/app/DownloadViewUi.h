@@ -67,6 +67,7 @@ struct DownloadViewUi {
     QAction* toolStripButton1 = nullptr;
     QAction* toolStripButtonOpenFile = nullptr;
     QAction* toolStripButtonSaveFile = nullptr;
+    QAction* toolStripButtonSaveReport = nullptr;  // "Save report": the vehicle report as a PDF
 
     // Tab pages, in build order.
     QFrame* Car_programmer = nullptr;

@@ -17,10 +17,28 @@ void ConfigurationFile::button_LoadParameters_Click() {
     if (refusedWhileBusy()) return;
     const QString path = d_.files.chooseFile(dialogRequest(FileDialogRequest::Mode::Open));
     if (path.isEmpty() || refusedWhileBusy()) return;
-    CfgProductLoadFile(path);
+    loadAndJournal(path, QStringLiteral("Backup opened"));
 }
 
-bool ConfigurationFile::CfgProductLoadFile(const QString& path) {
+bool ConfigurationFile::reloadCurrent() {
+    return !CfgProductFileName.isEmpty() && !refusedWhileBusy() &&
+           loadAndJournal(CfgProductFileName, QStringLiteral("Backup downloaded"));
+}
+
+bool ConfigurationFile::loadAndJournal(const QString& path, const QString& operation) {
+    QString why;
+    const bool ok = load(path, &why);
+    journal(operation, path, ok, why);
+    return ok;
+}
+
+void ConfigurationFile::journal(const QString& operation, const QString& path, bool ok, const QString& why) {
+    QString detail = QStringLiteral("file ") + QDir::toNativeSeparators(path);
+    if (!why.isEmpty()) detail += QLatin1Char('\n') + why;
+    d_.journal.operationEnded({operation, ok, detail});
+}
+
+bool ConfigurationFile::load(const QString& path, QString* why) {
     // The whole file is read and checked first: a refused file leaves the screen as it was.
     const ConfigReadResult read = readConfigFile(path);
     if (!read.ok()) {
@@ -30,11 +48,14 @@ bool ConfigurationFile::CfgProductLoadFile(const QString& path) {
             QStringLiteral("The configuration file %1 cannot be opened: %2").arg(shown, problem),
             kOpenCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         d_.log.appendLog(QStringLiteral("Configuration file refused: %1: %2").arg(shown, problem) + kCrLf);
+        if (why != nullptr) *why = QStringLiteral("the file cannot be opened: ") + problem;
         return false;
     }
     CfgProductFileName = path;
     CfgProductShowNameFile(path);
-    return apply(read.doc);
+    const bool compatible = apply(read.doc);
+    if (!compatible && why != nullptr) *why = QStringLiteral("the file was made for another product or module");
+    return compatible;
 }
 
 bool ConfigurationFile::apply(const ConfigDocument& doc) {

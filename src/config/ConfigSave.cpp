@@ -63,6 +63,8 @@ void ConfigurationFile::SaveParameters() {
     const QByteArray bytes = writeConfigDocument(buildDocument(&notSaved));
     // Only a file that is really there becomes the current one: "Download" loads it again.
     if (!writeFile(path, bytes)) return;
+    d_.journal.operationEnded({QStringLiteral("Backup saved"), true,
+                               QStringLiteral("file ") + QDir::toNativeSeparators(path)});
     d_.view.setConfigGroupVisible(true);
     CfgProductFileName = path;
     CfgProductShowNameFile(path);
@@ -126,6 +128,8 @@ bool ConfigurationFile::writeFile(const QString& path, const QByteArray& bytes) 
     d_.dialogs.message(QStringLiteral("The configuration file %1 cannot be written: %2").arg(shown, reason),
                        kSaveCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Error);
     d_.log.appendLog(QStringLiteral("Configuration file not saved: %1: %2").arg(shown, reason) + kCrLf);
+    d_.journal.operationEnded({QStringLiteral("Backup saved"), false,
+                               QStringLiteral("file %1\nthe file cannot be written: %2").arg(shown, reason)});
     return false;
 }
 

@@ -12,6 +12,7 @@
 #include "config/ConfigModulePort.h"
 #include "database/ProductState.h"
 #include "link/FileDialogs.h"
+#include "link/OperationJournal.h"
 #include "link/Views.h"
 
 namespace dravik {
@@ -53,6 +54,7 @@ class ConfigurationFile {
         // a backup saved then would hold values not read yet, and one opened then would be
         // overwritten or half written. Empty: never busy.
         std::function<bool()> panelsBusy = {};
+        OperationJournal& journal = noJournal();
     };
 
     explicit ConfigurationFile(Deps d) : d_(std::move(d)) {}
@@ -68,12 +70,10 @@ class ConfigurationFile {
     // Reads and checks the whole file, then applies it. A refused file (unreadable, not
     // well-formed, a bad attribute) changes nothing on the screen: one message, one log line.
     // True when the file was applied and product and module were compatible.
-    bool CfgProductLoadFile(const QString& path);
+    bool CfgProductLoadFile(const QString& path) { return load(path, nullptr); }
     // "Download": the current file again.
     // Refused like Open while a panel operation runs.
-    bool reloadCurrent() {
-        return !CfgProductFileName.isEmpty() && !refusedWhileBusy() && CfgProductLoadFile(CfgProductFileName);
-    }
+    bool reloadCurrent();
 
     const QString& fileName() const { return CfgProductFileName; }
 
@@ -94,6 +94,10 @@ class ConfigurationFile {
     void applyProductParameter(const ConfigProductParameter& p);
     bool applyModuleParameters(const ConfigModuleParameters& m);
     void refuse(const QString& caption, const QString& text, const QString& logLine);
+    // CfgProductLoadFile; a refusal's words go to why when given.
+    bool load(const QString& path, QString* why);
+    bool loadAndJournal(const QString& path, const QString& operation);
+    void journal(const QString& operation, const QString& path, bool ok, const QString& why);
     // Says so and returns true while the panels are busy.
     bool refusedWhileBusy();
 

@@ -33,6 +33,10 @@ struct ConnectionState {
     bool scanDeviceAgain = false;
     std::uint8_t WorkingMode = 1;  // 1 standard mode, 0 boot mode
     bool Interface_connected = false;
+    // The adapter's identification answer: identification, firmware version and sub-version.
+    QString Interface_Id;
+    std::uint8_t Interface_Version = 0;
+    std::uint8_t Interface_Subversion = 0;
     QString Main_directory;
     bool Device_connection_request = false;
     int Language_type = LANGUAGE_NOT_READ;

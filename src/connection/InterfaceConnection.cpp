@@ -158,6 +158,9 @@ void InterfaceConnection::EnterInterface() {
                                               QString::number(rx[11]) + QStringLiteral(", subver. ") +
                                               QString::number(rx[12]),
                                           Tone::Green);
+                cs.Interface_Id = QString::number(rx[9]) + QString::number(rx[10]);
+                cs.Interface_Version = rx[11];
+                cs.Interface_Subversion = rx[12];
                 d_.view.resetTestPage();
                 d_.hs.Output_value = kOutputsAllOff;
                 d_.hs.Baudrate_value = 0;

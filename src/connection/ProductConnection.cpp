@@ -215,6 +215,7 @@ void ProductConnection::productLookup() {
         d_.hs.SendingCmd = TEST_MODE;
         d_.ms.EnterProduct_state = PRODUCT_SEND;
     }
+    d_.journal.productFound();
     d_.log.appendLog(QStringLiteral("Found product ") + kCrLf);
 }
 
@@ -248,6 +249,7 @@ void ProductConnection::moduleLookup() {
                                QString::number(rx[10], 16) + QStringLiteral(", hw ver. ") + dec(rx[9]) +
                                QStringLiteral(", fw ver. ") + dec(rx[11]) + QStringLiteral(" )"),
                            Tone::Green);
+    d_.journal.moduleFound();
     if (d_.prd.Prd_Module_DirectConnection == 1 && m.Mdl_DirectConnection == 1 &&
         d_.hs.Cable_Module_DirectConnection.load() == 1) {
         d_.view.addModuleMenu(m.Mod_Name);

@@ -9,6 +9,7 @@
 #include "connection/ConnectionView.h"
 #include "connection/ProductStates.h"
 #include "link/CommandHandler.h"
+#include "link/OperationJournal.h"
 #include "link/Views.h"
 #include "database/ProductDatabase.h"
 #include "database/ProductState.h"
@@ -41,6 +42,7 @@ public:
         FatalHandler onDatabaseFatal;
         // Tells the user why a product or module description was refused.
         Dialogs& dialogs;
+        OperationJournal& journal = noJournal();
     };
 
     explicit ProductConnection(Deps d) : d_(std::move(d)) {}

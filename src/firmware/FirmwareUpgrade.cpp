@@ -159,6 +159,8 @@ void FirmwareUpgrade::startDownload() {
     const QByteArray image = std::exchange(image_, {});
     imagePath_.clear();
     d_.view.setUpgradeEnabled(false);
+    downloadPath_ = path;
+    lastStep_.clear();
     const QString device = deviceTextOf(d_.id.myPID, d_.id.myVID, d_.id.myDeviceIndex);
     FirmwareResources res = d_.resources;
     res.ramBsl = ramLoaderText();
@@ -181,6 +183,7 @@ void FirmwareUpgrade::startDownload() {
 void FirmwareUpgrade::backgroundWorker1_ProgressChanged(int percent, const QString& text) {
     d_.view.setFirmwareProgress(percent);
     if (!text.isEmpty()) d_.log.appendLog(text);
+    if (!text.trimmed().isEmpty()) lastStep_ = text.trimmed();
 }
 
 void FirmwareUpgrade::backgroundWorker1_RunWorkerCompleted(bool completed, bool result, bool verified) {
@@ -190,6 +193,14 @@ void FirmwareUpgrade::backgroundWorker1_RunWorkerCompleted(bool completed, bool 
         d_.id.WorkingMode = 1;
         connectNewApplication_ = true;
     }
+    // The step the download ended at says why it failed: "Password FAILED!", "Memory
+    // verification error".
+    const bool ok = completed && result && verified;
+    QString detail = QStringLiteral("image ") + QDir::toNativeSeparators(downloadPath_) +
+                     (ok ? QStringLiteral("\nverified, the adapter restarted with it")
+                         : QStringLiteral("\nfailed at: ") +
+                               (completed ? lastStep_.section(QStringLiteral("\r\n"), 0, 0) : QStringLiteral("stopped")));
+    d_.journal.operationEnded({QStringLiteral("Adapter firmware upgrade"), ok, detail});
     if (completed) {
         if (result) {
             d_.dialogs.message(QStringLiteral("Download OK !"), kCaption, Dialogs::Buttons::Ok,

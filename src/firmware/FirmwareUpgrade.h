@@ -17,6 +17,7 @@
 #include "link/FileDialogs.h"
 #include "link/InterfaceLibrary.h"
 #include "link/OneShotTimer.h"
+#include "link/OperationJournal.h"
 #include "link/Views.h"
 
 namespace dravik {
@@ -52,6 +53,7 @@ class FirmwareUpgrade {
         std::function<void()> countIfPending;
         std::function<QString()> firmwareFolder;
         FirmwareResources resources;
+        OperationJournal& journal = noJournal();
     };
 
     explicit FirmwareUpgrade(Deps d);
@@ -87,6 +89,9 @@ class FirmwareUpgrade {
     // The bytes checked before the adapter was switched into its loader, and the file they came
     // from: the download sends exactly these.
     QString imagePath_;
+    // The image being downloaded and the last step the download reported, for the journal.
+    QString downloadPath_;
+    QString lastStep_;
     QByteArray image_;
     // A boot-mode request reported as refused: a loader that shows up afterwards (a late answer)
     // does not start a download the user was told would not happen.

@@ -108,6 +108,7 @@ ProductDatabase EnterModule::database() {
 }
 
 void EnterModule::request(int cmd) {
+    timedOut_ = false;
     d_.hs.SendingCmd = cmd;
     d_.ms.EnterModule_state = MODULE_SEND;
 }
@@ -115,6 +116,7 @@ void EnterModule::request(int cmd) {
 // The reason stays in the progress label until the user starts something else: no operation
 // chained to the failed one (a set-all's or a first connection's next step) runs and replaces it.
 void EnterModule::fail(const QString& logLine, const QString& progressText) {
+    journalEnd(false, failureWords(logLine, progressText));
     if (!logLine.isEmpty()) d_.log.appendLog(logLine + kCrLf);
     d_.progress.setProgressText(progressText, true);
     d_.progress.setProgressValue(0);
@@ -218,6 +220,7 @@ void EnterModule::waitAnswer() {
 // The handler is already free. The state stays: the next step runs the command's answer action on
 // the cleared answer record, which the slot reads count as a wrong answer.
 void EnterModule::onTimeout() {
+    timedOut_ = true;
     switch (d_.hs.SendingCmd) {
         case SEND_DATA_SLOT: {
             const std::uint8_t retries = static_cast<std::uint8_t>(d_.hs.SendDataSlotRetry.load() + 1);
@@ -409,6 +412,7 @@ void EnterModule::operationEnd() {
         d_.fs.loadConfiguration_CheckedProtocol_flag = CHAIN_READ;
     d_.cs.startUp = 0;
     d_.ms.EnterModule_state = MODULE_STOPPED;
+    journalEnd(true);
     const ModuleOperationHooks hooks{[this] { Write_SELECTION_Protocols_fnc(); },
                                      [this] { SetProtocol_fnc(); }, [this] { Read_ALL_Protocol_fnc(); },
                                      [this] { Read_SELECTION_Protocols_fnc(); }};

@@ -14,12 +14,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "connection/ConnectionState.h"
 #include "connection/ConnectionView.h"
 #include "database/ProductDatabase.h"
 #include "database/ProductState.h"
 #include "link/CommandHandler.h"
+#include "link/OperationJournal.h"
 #include "link/Views.h"
 #include "module/ModuleControls.h"
 #include "module/ModulePanel.h"
@@ -55,6 +57,7 @@ class EnterModule {
         Dialogs& dialogs;
         FatalHandler onDatabaseFatal;
         std::function<QString()> protocolsFolder;
+        OperationJournal& journal = noJournal();
     };
 
     explicit EnterModule(Deps d);
@@ -103,6 +106,10 @@ class EnterModule {
     void SelectDeselect_slots(bool select);
 
     ModulePanel& panel() { return panel_; }
+    // A change stopped before its end goes to the journal as not finished (before a report).
+    void journalUnfinished() {
+        if (pending_) journalEnd(false, QStringLiteral("stopped before its end"));
+    }
     bool directRoute() const;
 
   private:
@@ -173,6 +180,12 @@ class EnterModule {
     void onReadLog();
     void onClearLogs();
 
+    // The journal of the operations that change the module (ModuleOutcome.cpp): begun when such
+    // an operation starts, ended once when it is confirmed or fails.
+    void journalBegin(std::uint8_t operation);
+    void journalEnd(bool ok, const QString& why = QString());
+    QString failureWords(const QString& logLine, const QString& progressText) const;
+
     // Panel helpers.
     void addParameterCombos(bool load);
     void enableModuleButtons(bool on);
@@ -187,6 +200,13 @@ class EnterModule {
     QPointer<QComboBox> parameterA_;
     // The list controls whose signals reach the handlers.
     QPointer<QListWidget> wiredList_;
+    std::optional<OperationOutcome> pending_;
+    std::uint8_t pendingOperation_ = OP_NONE;
+    std::uint8_t protectionBefore_ = 0;
+    // The protocol file's image was confirmed by the module's checksum in this operation.
+    bool verified_ = false;
+    // The last command got no answer in time.
+    bool timedOut_ = false;
 };
 
 }  // namespace dravik

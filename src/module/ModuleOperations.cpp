@@ -24,6 +24,7 @@ void EnterModule::startOperation(std::uint8_t operation, bool idleCheck) {
         return;
     }
     d_.handler.startOperation([&] {
+        journalBegin(operation);
         d_.st.Mdl_OperationToDo = operation;
         d_.ms.EnterModule_state = MODULE_START;
         d_.cs.Working_parameters = 2;

@@ -145,6 +145,7 @@ void EnterModule::onVerifyFirmware() {
                         QStringLiteral("VERIFY_FIRMWARE failed: the module's image differs"));
         return;
     }
+    verified_ = true;
     d_.ms.EnterModule_state = MODULE_SETUP;
 }
 
@@ -182,6 +183,7 @@ void EnterModule::decodeSetup() {
 // INDEX_SLOT_SETUP, DECODE_SLOT_SETUP and RESET_VRAK: the module's new selection is read back.
 void EnterModule::onSelectionSetup() {
     if (d_.hs.RxBuffer_usb[kData] == 1) {
+        journalEnd(true);
         d_.st.Mdl_OperationToDo = OP_READ_SELECTION;
         request(ACTUAL_SLOT_CONFIGURATION);
         return;
@@ -208,6 +210,7 @@ void EnterModule::onAuxModuleSetup() { request(AUX_MODULE_CONFIG); }
 // The product needs a moment to take the new settings before they are read back.
 void EnterModule::onAuxModuleConfig() {
     d_.pump.hold(kPauseAfterAuxConfigMs);
+    journalEnd(true);
     Read_SELECTION_Protocols_fnc();
 }
 

@@ -215,6 +215,7 @@ void EnterModule::onWriteSlots() {
         d_.progress.setProgressValue(0);
         c.label_progressBar_protocol->setVisible(true);
         c.progressBar_protocol->setValue(0);
+        journalEnd(true);
         SetProtocol_fnc();
     } else {
         sendWriteSlots();

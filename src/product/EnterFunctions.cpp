@@ -75,6 +75,7 @@ void EnterFunctions::start() {
     p.baudrate = 0;
     p.RetryNum = 0;
     keptTextRows_ = 0;
+    journalUnfinished();
     if (cs.Actual_communication == 1 || cs.Reboot == 1 || d_.hs.Product_supply.load() == 0) {
         cs.Reboot = 0;
         cs.Actual_communication = 2;
@@ -122,7 +123,8 @@ void EnterFunctions::onTimeout() {
     d_.log.appendLog(QStringLiteral("No answer to ") + commandLogName(cmd) + QStringLiteral(": operation stopped") +
                      kCrLf);
     d_.cs.Reboot = 1;
-    fail(QStringLiteral("Process failed: no answer to ") + commandLogName(cmd));
+    fail(QStringLiteral("Process failed: no answer to ") + commandLogName(cmd),
+         cmd == IDENTIFICATION ? QStringLiteral("the product did not answer") : QStringLiteral("the product stopped answering"));
     if (cmd == IDENTIFICATION) {
         d_.prd.RetryNum = 0;
         d_.iface.Reset_connection();
@@ -130,7 +132,8 @@ void EnterFunctions::onTimeout() {
 }
 
 // The rows the operation touched stay red (or show no value), and nothing it chained runs.
-void EnterFunctions::fail(const QString& progressText) {
+void EnterFunctions::fail(const QString& progressText, const QString& why) {
+    journalEnd(false, why);
     verifyRow_ = -1;
     // A module operation waiting for this one's end does not start either.
     d_.ms.EnterModule_state = kEnterModuleWaiting;
@@ -189,7 +192,8 @@ void EnterFunctions::onIdentification() {
                 .arg(id)
                 .arg(d_.prd.Prd_Id1) +
             kCrLf);
-        fail(QStringLiteral("Process failed: another product answers"));
+        fail(QStringLiteral("Process failed: another product answers"),
+             QStringLiteral("another product answered in place of this one"));
         return;
     }
     d_.pump.hold(kPauseAfterIdentificationMs);

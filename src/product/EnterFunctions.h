@@ -14,6 +14,7 @@
 #include "connection/ConnectionState.h"
 #include "connection/ConnectionView.h"
 #include "link/CommandHandler.h"
+#include "link/OperationJournal.h"
 #include "link/Views.h"
 #include "product/FunctionState.h"
 #include "product/OperationChain.h"
@@ -55,6 +56,7 @@ class EnterFunctions {
         ProgressView& progress;
         Dialogs& dialogs;
         FatalHandler onDatabaseFatal;
+        OperationJournal& journal = noJournal();
     };
 
     explicit EnterFunctions(Deps d);
@@ -74,6 +76,9 @@ class EnterFunctions {
     ModuleOperationHooks& moduleHooks() { return hooks_; }
 
     ProductPanel& panel() { return panel_; }
+    // A write stopped before its end (Stop process, a lost adapter) goes to the journal as not
+    // finished; when it starts again, or before a report.
+    void journalUnfinished();
     FunctionState& state() { return d_.fs; }
 
   private:
@@ -123,7 +128,14 @@ class EnterFunctions {
     bool cursorValid();
     QWidget* container();
     void rest(const QString& progressText);
-    void fail(const QString& progressText);
+    // why: the failure in the technician's words, for the journal.
+    void fail(const QString& progressText, const QString& why);
+    // The end of an operation, as the journal keeps it (EnterFunctionsOutcome.cpp).
+    void journalEnd(bool ok, const QString& why);
+    QString writtenRows(bool checkReadBack, bool* allConfirmed);
+    QString singleWrite();
+    // The name of the item a list row's last read value selects, or "Unexpected value!".
+    static QString heldItemName(const std::vector<function_parameters>& items);
     // The end of a text value's read: shown, and coloured by whether it is what was written.
     void showTextRead(int row, const function_parameters& it);
 
@@ -153,6 +165,13 @@ class EnterFunctions {
     std::vector<ByteWrite> verifyBytes_;
     // Edited text rows a read-back of this operation left as the user typed them.
     int keptTextRows_ = 0;
+    // The list rows a set wrote: the item sent and the value shown before.
+    struct WrittenRow {
+        int row;
+        int item;
+        QString before;
+    };
+    std::vector<WrittenRow> written_;
 };
 
 }  // namespace dravik

@@ -233,6 +233,7 @@ void EnterFunctions::write() {
             const function_parameters& it = items[static_cast<std::size_t>(selected)];
             if (isListKind(it.func_id) && it.value != (it.mask & it.actual_value)) {
                 writeItem_ = selected;
+                written_.push_back({row, selected, heldItemName(items)});
                 fs.bytesToWrite = 0;
                 // Until read back, what the product holds in this row is not known.
                 panel_.row(row).known = false;

@@ -37,6 +37,7 @@ void EnterFunctions::writeOne() {
                                          kCrLf);
                         d_.dialogs.message(QStringLiteral("%1: %2").arg(panel_.row(row).name, enc.error),
                                            kSetParameterCaption);
+                        journalEnd(false, QStringLiteral("%1: %2").arg(panel_.caption(row), enc.error));
                         rest(QString());
                         return;
                     }
@@ -122,6 +123,7 @@ void EnterFunctions::endOfPass() {
         d_.ms.EnterModule_state = kEnterModuleWaiting;
     }
     d_.ms.EnterFunctions_state = EnterFunc_WAITING;
+    journalEnd(true, QString());
 
     const std::function<void()>* hook = takeChainedOperation(fs, hooks_);
     if (hook != nullptr && *hook) {

@@ -274,4 +274,9 @@ QString ProductPanel::text(int index) { return row(index).text->text(); }
 
 void ProductPanel::setText(int index, const QString& text) { row(index).text->setText(text); }
 
+QString ProductPanel::caption(int index) {
+    const Row& r = row(index);
+    return r.label != nullptr ? r.label->text() : r.name;
+}
+
 }  // namespace dravik

@@ -84,6 +84,8 @@ class ProductPanel {
     QColor textColour(int index);
     QString text(int index);
     void setText(int index, const QString& text);
+    // The row's caption as the panel shows it ("01 - Siren").
+    QString caption(int index);
 
     // "01 - ", "30 - ": the row number from the function name key and the first row's key.
     static QString rowPrefix(std::int32_t nameKey, std::int32_t baseNameKey);

@@ -79,6 +79,11 @@ struct ConfigurationTest : ::testing::Test {
     std::unique_ptr<ConfigurationFile> cfg;
     QTemporaryDir out;
 
+    std::vector<ReportContent::Operation> reportedOperations() {
+        return rig->controller->report()
+            .content(panel(), rig->controller->module().panel(), QStringLiteral("Dravik"))
+            .operations;
+    }
     void connect(const sim::BenchConfig& bench = product63()) {
         rig = std::make_unique<ScenarioRig>(bench, false);
         ASSERT_TRUE(rig->installSampleDatabase());
@@ -88,7 +93,7 @@ struct ConfigurationTest : ::testing::Test {
         cfg = std::make_unique<ConfigurationFile>(ConfigurationFile::Deps{
             s().product, s().module, panel(), rig->controller->panelOperations(), rig->logView, rig->progress,
             rig->dialogs, files, *view, [this] { return rig->dataDir.path(); },
-            [this] { return rig->controller->handler().panelOperationRunning(); }});
+            [this] { return rig->controller->handler().panelOperationRunning(); }, rig->controller->report()});
         cfg->setModulePort(&port);
         port.setEntries({{7, 1, 1, 2}, {7, 1, 5, 2}, {7, 2, 2, 2}, {9, 1, 3, 1}});
         port.selection.Decode_toSet = 7;
@@ -439,6 +444,12 @@ TEST_F(ConfigurationTest, AFolderThatCannotBeWrittenKeepsThePreviousFile) {
     EXPECT_TRUE(rig->log().contains("Configuration file not saved: "));
     EXPECT_EQ(cfg->fileName(), good);
     EXPECT_EQ(contents(good), before);
+    const auto ops = reportedOperations();
+    ASSERT_EQ(ops.size(), 2U);
+    EXPECT_TRUE(ops[0].ok);
+    EXPECT_FALSE(ops[1].ok);
+    EXPECT_EQ(ops[1].name, "Backup saved");
+    EXPECT_TRUE(ops[1].detail.contains("x.bkd\nthe file cannot be written: ")) << ops[1].detail.toStdString();
 }
 
 // A save that does not fit: the kernel's own "no space" after part of the file was written.
@@ -495,6 +506,11 @@ TEST_F(ConfigurationTest, DownloadLoadsTheFileAgainAndSetsAll) {
     std::uint8_t siren = 0;
     rig->lib->withBench([&](sim::Bench& b) { siren = b.productMemory()[0x20]; });
     EXPECT_EQ(siren & 0x03, 2);
+    // The report keeps the backup's file name and what its download wrote.
+    QStringList names;
+    for (const auto& o : reportedOperations()) names << o.name + (o.ok ? "" : " FAILED");
+    EXPECT_EQ(names.mid(0, 3), (QStringList{"Backup saved", "Backup downloaded", "Parameters written"}));
+    EXPECT_TRUE(reportedOperations()[1].detail.endsWith("download.bkd"));
 }
 
 }  // namespace

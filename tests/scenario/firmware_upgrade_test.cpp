@@ -151,12 +151,21 @@ TEST_F(FirmwareUpgradeTest, CorruptedBlockFailsVerificationLeavesTheLoaderAndASe
     EXPECT_TRUE(rig->fwView.upgradeEnabled);
     EXPECT_EQ(rig->fwView.progress.back(), 0);
     EXPECT_EQ(rig->s().connection.WorkingMode, 0);
+    // The report names the image and the step the download failed at.
+    ASSERT_EQ(rig->journal.outcomes.size(), 1u);
+    EXPECT_FALSE(rig->journal.outcomes[0].ok);
+    EXPECT_TRUE(rig->journal.outcomes[0].detail.contains("good.fmd"));
+    EXPECT_TRUE(rig->journal.outcomes[0].detail.endsWith("failed at: Memory verification error"))
+        << rig->journal.outcomes[0].detail.toStdString();
     rig->runFor(5000);
     EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.currentPid(); }), 0x0200);
 
     rig->firmware->button_UpgradeFirmware_Click();
     ASSERT_TRUE(rig->runFor(60000, [&] { return rig->worker.runs == 2 && !rig->worker.isBusy(); }));
     EXPECT_EQ(rig->messages("Download OK !"), 1);
+    ASSERT_EQ(rig->journal.outcomes.size(), 2u);
+    EXPECT_TRUE(rig->journal.outcomes[1].ok);
+    EXPECT_TRUE(rig->journal.outcomes[1].detail.contains("verified")) << rig->journal.outcomes[1].detail.toStdString();
     ASSERT_TRUE(rig->runFor(30000, [&] { return rig->s().connection.Interface_connected; }));
     EXPECT_EQ(rig->view.iface.text, "Interface ID: 12, ver. 5, subver. 0");
 }

@@ -248,7 +248,10 @@ TEST_F(ProgrammingTest, NegativeAnswersEndTheRunAndARerunStartsOver) {
         QString logLine;
         std::size_t lines;
         bool lost = false;
+        // The step and the reason, as the vehicle report gives them.
+        QString words;
     };
+    const QString silent = QStringLiteral("no answer from the module");
     const std::vector<Case> cases = {
         {"wrong keys",
          [](FlashModule& d) {
@@ -256,15 +259,21 @@ TEST_F(ProgrammingTest, NegativeAnswersEndTheRunAndARerunStartsOver) {
              d.silent[kUnlock] = 0;
          },
          {},
-         0},
+         0,
+         false,
+         QStringLiteral("failed at opening the module's memory for writing: the module refused")},
         {"wrong slot", [](FlashModule& d) { d.wrongSlotAnswers = 1; },
-         QStringLiteral("### SEND_DATA_SLOT (slot) error! ###\r\n"), 1},
+         QStringLiteral("### SEND_DATA_SLOT (slot) error! ###\r\n"), 1, false,
+         QStringLiteral("failed at sending slot 0, line 0 of the file: the module did not take the line")},
         {"line refused", [](FlashModule& d) { d.lineResult = 0x2A; },
-         QStringLiteral("### SEND_DATA_SLOT (result: 2a) error! ###\r\n"), 1},
+         QStringLiteral("### SEND_DATA_SLOT (result: 2a) error! ###\r\n"), 1, false,
+         QStringLiteral("failed at sending slot 0, line 0 of the file: the module did not take the line")},
         {"verify lost", [](FlashModule& d) { d.silent[kVerify] = 1; },
-         QStringLiteral("### VERIFY_FIRMWARE error! ###\r\n"), 64, true},
+         QStringLiteral("### VERIFY_FIRMWARE error! ###\r\n"), 64, true,
+         QStringLiteral("failed at the checksum check: ") + silent},
         {"decode setup lost", [](FlashModule& d) { d.silent[kDecodeSetup] = 1; },
-         QStringLiteral("### DECODE_SLOT_SETUP error! ###\r\n"), 64, true},
+         QStringLiteral("### DECODE_SLOT_SETUP error! ###\r\n"), 64, true,
+         QStringLiteral("failed at setting the module's working protocol: ") + silent},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -287,6 +296,13 @@ TEST_F(ProgrammingTest, NegativeAnswersEndTheRunAndARerunStartsOver) {
             << r.progress.text.toStdString();
         EXPECT_EQ(r.ms.EnterModule_state, MODULE_STOPPED);
         EXPECT_EQ(r.cs.Reboot, c.lost ? 1 : 0);
+        ASSERT_FALSE(r.journal.outcomes.empty());
+        EXPECT_EQ(r.journal.outcomes.back().operation, QStringLiteral("Protocol programmed"));
+        EXPECT_FALSE(r.journal.outcomes.back().ok);
+        EXPECT_TRUE(r.journal.outcomes.back().detail.contains(c.words))
+            << r.journal.outcomes.back().detail.toStdString();
+        // No frame or command name reaches the report.
+        EXPECT_FALSE(r.journal.outcomes.back().detail.contains(QStringLiteral("###")));
 
         r.mod.Mod_UnlockFlashKey1 = kKey1;
         device.wrongSlotAnswers = 0;
@@ -299,6 +315,9 @@ TEST_F(ProgrammingTest, NegativeAnswersEndTheRunAndARerunStartsOver) {
         EXPECT_EQ(sent(kUnlock).size(), 1u);
         EXPECT_EQ(device.flash, image);
         EXPECT_EQ(sent(kDecodeSetup).size(), 1u);
+        EXPECT_TRUE(r.journal.outcomes.back().ok);
+        EXPECT_TRUE(r.journal.outcomes.back().detail.contains(QStringLiteral("verified by the module's checksum")))
+            << r.journal.outcomes.back().detail.toStdString();
     }
 }
 

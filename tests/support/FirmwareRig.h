@@ -97,7 +97,8 @@ struct FirmwareRig : ScenarioRig {
                                    [this] { controller->autoConn().AutoConnStat = AUTOCONN_INIT; },
                                    [this] { controller->iface().countIfPending(); },
                                    [this] { return dataDir.filePath(QStringLiteral("Firmware")); },
-                                   std::move(res)};
+                                   std::move(res),
+                                   journal};
         firmware = std::make_unique<FirmwareUpgrade>(std::move(deps));
         firmware->InitializeVidPidFirmware();
         controller->iface().setFirmwareHooks([this] { return firmware->busy(); },
@@ -122,6 +123,7 @@ struct FirmwareRig : ScenarioRig {
     RecordingFirmwareView fwView;
     VirtualFirmwareRunner worker{scheduler};
     VirtualTimer* bootPause = nullptr;
+    RecordingJournal journal;
     std::unique_ptr<FirmwareUpgrade> firmware;
 };
 

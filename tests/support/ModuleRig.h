@@ -23,6 +23,7 @@ struct ModuleRig : LinkRig {
     FakeConnectionView view;
     QTemporaryDir dataDir;
     QStringList fatals;
+    RecordingJournal journal;
     std::unique_ptr<EnterModule> module;
 
     ModuleRig() {
@@ -36,7 +37,7 @@ struct ModuleRig : LinkRig {
         mod.Mod_connected = 1;
         module = std::make_unique<EnterModule>(EnterModule::Deps{
             hs, ms, cs, prd, mod, st, *tables, fs, handler, pump, view, log, progress, dialogs,
-            [this](const QString& m) { fatals << m; }, [this] { return protocolsFolder(); }});
+            [this](const QString& m) { fatals << m; }, [this] { return protocolsFolder(); }, journal});
         pump.setDispatch([this] {
             module->step();
             return true;

@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <vector>
 
+#include "link/OperationJournal.h"
 #include "link/Views.h"
 
 namespace dravik::test {
@@ -48,6 +50,12 @@ public:
     QString text;
     bool visible = false;
     int value = 0;
+};
+
+class RecordingJournal : public OperationJournal {
+public:
+    void operationEnded(const OperationOutcome& outcome) override { outcomes.push_back(outcome); }
+    std::vector<OperationOutcome> outcomes;
 };
 
 }  // namespace dravik::test

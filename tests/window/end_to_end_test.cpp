@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include "support/SmallTmpfs.h"
 
 namespace {
 
@@ -42,6 +45,21 @@ QString writeScript(const QTemporaryDir& dir, const char* text) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly)) f.write(text);
     return path;
+}
+
+// The text of a PDF as pdftotext lays it out (rows of a table on one line); scripts/setup installs it.
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("pdftotext failed on ") + path;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void copyProtocolSamples(const QTemporaryDir& dir) {
+    const QDir samples(QStringLiteral(DRAVIK_SOURCE_DIR "/data/protocols"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data/protocols")));
+    for (const QString& name : samples.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(samples.filePath(name), dir.filePath("data/protocols/" + name)));
 }
 
 }  // namespace
@@ -288,4 +306,94 @@ TEST(EndToEnd, RecordedRunReplaysAndAnotherScriptStopsAtItsDifference) {
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.err.contains("session.jsonl: line 9: \"data\" is missing")) << refused.err.toStdString();
     EXPECT_EQ(runDravik(dir, {"--replay", recording, "--simulate"}).exitCode, 2);  // still the bad recording
+}
+
+// The vehicle report of the standard bench: the product read, function 1 set to "Off", the report
+// saved through the tool bar into the folder the script names.
+TEST(EndToEnd, VehicleReportOfAWrittenFunction) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    const ProgramRun r =
+        runDravik(dir, {"--simulate", "--script", DRAVIK_SOURCE_DIR "/data/scripts/report.txt"}, 120000);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    // The dialog was offered in the data folder's "Reports", which is made for it.
+    EXPECT_TRUE(QDir(dir.filePath("data/Reports")).exists());
+    const QString text = pdfText(dir.filePath("out/report/vehicle.pdf"));
+    for (const char* shown : {"TAVIRON A37", "Off", "Dravik", "Parameters written"})
+        EXPECT_TRUE(text.contains(shown)) << shown << "\n" << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression("01 - Siren +On +Off +changed, confirmed"))) << text.toStdString();
+}
+
+// A product with its slot module on the cable: a function written, a protocol file programmed into
+// the module; the report has both values of the row and the programming's result.
+TEST(EndToEnd, VehicleReportOfAProgrammedModule) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    copyProtocolSamples(dir);
+    const ProgramRun r = runDravik(
+        dir,
+        {"--simulate=" DRAVIK_SOURCE_DIR "/data/benches/vrak1-direct.json", "--script",
+         writeScript(dir,
+                     "wait-log \"Found product\" 30000\n"
+                     "wait-log \"TX command: ACTUAL_SLOT_CONFIGURATION\" 30000\n"
+                     "wait-idle 30000\n"
+                     "select comboBox_Function_1 \"Off\"\n"
+                     "click button_SetParameters\n"
+                     "wait-log \"TX command: MEMORY_WRITE_write\" 15000\n"
+                     "wait-idle 30000\n"
+                     "select comboBox_Module_0 \"32  D  CAN DEMO 250    ver. 1 *\"\n"
+                     "click button_SetProtocol\n"
+                     "wait-log \"TX command: VERIFY_FIRMWARE\" 60000\n"
+                     "wait-log \"TX command: INDEX_SLOT_SETUP\" 10000\n"
+                     "wait-idle 30000\n"
+                     "choose-file \"module.pdf\"\n"
+                     "click toolStripButtonSaveReport\n"
+                     "expect-log \"Report saved: \"\n"
+                     "quit\n")},
+        180000);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    const QString text = pdfText(dir.filePath("module.pdf"));
+    for (const char* shown : {"TAVIRON D51", "VRAK-1", "Working protocol", "Protocol programmed", "VRAK1-CAN-DEMO.txt",
+                              "verified by the module's checksum"})
+        EXPECT_TRUE(text.contains(shown)) << shown << "\n" << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression("01 - Siren +On +Off +changed, confirmed"))) << text.toStdString();
+}
+
+// Refused while an operation runs (no dialog is offered), and a write that fails (into a "folder"
+// that is a file; onto a read-only file system) leaves no file, or the earlier report as it was,
+// with a box and a log line.
+TEST(EndToEnd, VehicleReportRefusedWhileBusyAndNeverHalfWritten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(DRAVIK_SAMPLE_DATABASE, dir.filePath("VuzUvazuzuvar.db")));
+    dravik::test::SmallTmpfs fs(64);
+    const QString old = fs.filePath("old.pdf");
+    if (fs.mounted()) {
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the earlier report");
+        f.close();
+        ASSERT_TRUE(fs.makeReadOnly());
+    }
+    QString script = "wait-log \"Found product\" 30000\n"
+                     "wait-until label_progressBar_car text \"Process terminated\" 30000\n"
+                     "click buttonReadAll\n"
+                     "click toolStripButtonSaveReport\n"
+                     "expect-message \"There is another process in progress\"\n"
+                     "wait-idle 30000\n"
+                     "choose-file \"VuzUvazuzuvar.db/report.pdf\"\n"
+                     "click toolStripButtonSaveReport\n"
+                     "expect-message \"cannot be written\"\n"
+                     "expect-log \"Report not saved: \"\n";
+    if (fs.mounted()) script += "choose-file \"" + old + "\"\nclick toolStripButtonSaveReport\n";
+    script += "quit\n";
+    const ProgramRun r = runDravik(dir, {"--simulate", "--script", writeScript(dir, script.toUtf8().constData())});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(r.out.count("File dialog \"Save report\""), fs.mounted() ? 2 : 1) << r.out.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath("VuzUvazuzuvar.db")).isFile());
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}, QDir::Files).isEmpty());
+    if (!fs.mounted()) GTEST_SKIP() << "no tmpfs could be mounted: the earlier report's case is not run";
+    QFile kept(old);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("the earlier report"));
+    EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.pdf"});
 }

@@ -111,6 +111,8 @@ void setupToolbar(DownloadViewUi& ui, QMainWindow* w) {
     ui.toolStripButtonSaveFile = addTool(ui.toolStrip1, "toolStripButtonSaveFile", QStringLiteral("save"),
                                          QStringLiteral("Save file"), false);
     ui.toolStrip1->addSeparator();
+    ui.toolStripButtonSaveReport = addTool(ui.toolStrip1, "toolStripButtonSaveReport", QStringLiteral("report"),
+                                           QStringLiteral("Save report"), true);
 }
 
 void setupStatusBar(DownloadViewUi& ui, QMainWindow* w) {

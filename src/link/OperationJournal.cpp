@@ -1,0 +1,10 @@
+#include "link/OperationJournal.h"
+
+namespace dravik {
+
+OperationJournal& noJournal() {
+    static OperationJournal none;
+    return none;
+}
+
+}  // namespace dravik
