@@ -39,6 +39,20 @@ inline std::int64_t exchangeFloorUs(const Exchange& e, std::uint32_t baud, std::
            2 * usbFrameUs;
 }
 
+// Diagnostics on stderr: for each exchange the time since the previous answer (or the start) and
+// its own time against its floor, in microseconds.
+inline void printExchanges(const std::vector<Exchange>& exchanges, std::int64_t startUs, std::uint32_t baud,
+                           const sim::BenchConfig& bench) {
+    std::int64_t previousUs = startUs;
+    for (const Exchange& e : exchanges) {
+        std::fprintf(stderr, "%-24s after %8lld us, exchange %6lld us, floor %6lld us\n", qPrintable(e.command),
+                     static_cast<long long>(e.sentUs - previousUs), static_cast<long long>(e.answeredUs - e.sentUs),
+                     static_cast<long long>(exchangeFloorUs(e, baud, bench.timing.productTurnaroundUs,
+                                                            bench.timing.usbFrameUs)));
+        previousUs = e.answeredUs;
+    }
+}
+
 // From the start of the pass to the last answer taken, less the device pauses asked for.
 inline std::optional<Timed> readPass(ControllerBench& b) {
     Session& s = b.controller->session();
@@ -59,6 +73,7 @@ inline std::optional<Timed> readPass(ControllerBench& b) {
     const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
     for (const Exchange& e : b.views.exchanges)
         t.floorUs += exchangeFloorUs(e, baud, bench.timing.productTurnaroundUs, bench.timing.usbFrameUs);
+    if (qEnvironmentVariableIsSet("DRAVIK_EXCHANGES_VERBOSE")) printExchanges(b.views.exchanges, startUs, baud, bench);
     return t;
 }
 

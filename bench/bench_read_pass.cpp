@@ -5,6 +5,7 @@
 // read_pass_vs_wire: virtual time, the bench as it is (9600 baud): the machine's own sequence.
 // read_pass_vs_wire_realtime_115200: real time with the threaded pump and the event loop, baud code
 // 3 at 115200 and the product answering at code 3: what the host adds between exchanges.
+// DRAVIK_EXCHANGES_VERBOSE=1 lists each exchange of the pass with its time against its floor.
 
 #include "Measures.h"
 

@@ -62,6 +62,8 @@ struct MachineStates {
     int EnterProduct_state = 0;
     int EnterFunctions_state = 0;
     int EnterModule_state = 22;
+
+    bool operator==(const MachineStates&) const = default;
 };
 
 inline constexpr int kEnterProductIdle = 0;

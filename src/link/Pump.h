@@ -53,7 +53,8 @@ private:
     bool running_ = false;
     bool scheduled_ = false;
     bool lastRunIdle_ = false;
-    int idleRuns_ = 0;
+    int idleRuns_ = 0;     // runs in a row in which the handler had nothing to do
+    int stalledRuns_ = 0;  // those of them in which no machine changed its state
 };
 
 }  // namespace dravik

@@ -201,9 +201,12 @@ void EnterFunctions::onIdentification() {
         case OP_BUILD_AND_READ:
         case OP_READ:
             setCursor(1, 1);
-            // A build left half-way by an earlier operation starts again.
+            // A build left half-way by an earlier operation starts again. Its first step is
+            // taken now, within the product's pause: a panel built before is made ready for
+            // the pass here, so the first read leaves when the pause ends.
             building_ = false;
             d_.ms.EnterFunctions_state = EnterFunc_BUILD;
+            build();
             break;
         case OP_SET:
             setCursor(1, 1);

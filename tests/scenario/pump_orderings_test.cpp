@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sim/Wire.h"
 #include "support/PanelRig.h"
 
@@ -107,6 +109,34 @@ TEST_F(PumpOrderingTest, EachRequestLeavesWhenThePreviousAnswerIsTaken) {
                                         bench.timing.productTurnaroundUs + sim::wireTimeUs(kMemoryAnswerBytes, baud);
         EXPECT_EQ(reads[i].timeUs - reads[i - 1].timeUs, exchangeUs) << "read " << i;
     }
+}
+
+// The pause after the identification is the only wait before a pass's first read: the panel is
+// made ready within it, and the machine's steps between the answer and the read are no waiting
+// cycles to pace.
+TEST_F(PumpOrderingTest, TheFirstReadLeavesWhenTheIdentificationPauseEnds) {
+    ASSERT_TRUE(connect(false));
+    mark();
+    ops().button_ReadParameters_Click();
+    ASSERT_TRUE(rest());
+    const sim::BenchConfig bench = standardBenchConfig();
+    const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
+    constexpr std::size_t kIdentificationAnswerBytes = 10;  // four data bytes
+    constexpr std::int64_t kPauseUs = 800000;
+    const std::vector<sim::ReceivedFrame> frames = rig->frames();
+    const auto productFrame = [&](std::uint8_t code) {
+        return std::find_if(frames.begin() + static_cast<std::ptrdiff_t>(framesBefore), frames.end(), [&](const auto& f) {
+            return f.frame.size() > 4 && f.frame[1] == kDestProduct && f.frame[4] == code;
+        });
+    };
+    const auto identification = productFrame(0x00);
+    const auto firstRead = productFrame(0x01);
+    ASSERT_NE(identification, frames.end());
+    ASSERT_NE(firstRead, frames.end());
+    const std::int64_t exchangeUs = 2 * std::int64_t{bench.timing.usbFrameUs} +
+                                    sim::wireTimeUs(identification->frame.size(), baud) +
+                                    bench.timing.productTurnaroundUs + sim::wireTimeUs(kIdentificationAnswerBytes, baud);
+    EXPECT_EQ(firstRead->timeUs - identification->timeUs, exchangeUs + kPauseUs);
 }
 
 // The 100 ms tick landing between the worker's end and the machine step must not take the

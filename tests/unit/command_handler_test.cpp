@@ -253,18 +253,48 @@ TEST(Gates, WatchdogLeavesALaterTimeoutToItsMachine) {
     EXPECT_EQ(rig.handler.WatchBus(0, true), RESULT_TIMEOUT);
 }
 
+// A machine waiting with nothing to send is stepped about once a millisecond, whether it keeps its
+// state or hands it back and forth.
 TEST(Pump, IdleCyclesArePacedNotSpun) {
+    struct Case {
+        const char* name;
+        int flipEvery;  // 0: the state never changes
+    };
+    for (const Case c : {Case{"StaysInItsState", 0}, Case{"FlipsBetweenTwoStates", 1}}) {
+        SCOPED_TRACE(c.name);
+        LinkRig rig;
+        rig.ms.EnterProduct_state = 2;  // a machine that never rests, with nothing to send
+        int steps = 0;
+        rig.pump.setDispatch([&] {
+            ++steps;
+            if (c.flipEvery != 0 && steps % c.flipEvery == 0) rig.ms.EnterProduct_state ^= 6;  // 2 <-> 4
+            return true;
+        });
+        rig.handler.wakeup();
+        rig.scheduler.runFor(100);
+        EXPECT_GT(steps, 10);
+        EXPECT_LE(steps, 150);  // about one cycle a millisecond
+    }
+}
+
+// Steps that move a machine on are no waiting: a request made a few states after the machine was
+// woken leaves at once.
+TEST(Pump, StepsThatMoveAMachineOnAreNotPaced) {
     LinkRig rig;
-    rig.ms.EnterProduct_state = 2;  // a machine that never rests, with nothing to send
-    int steps = 0;
+    rig.ms.EnterProduct_state = 10;  // six states from here to the request
     rig.pump.setDispatch([&] {
-        ++steps;
+        if (rig.ms.EnterProduct_state < 16) {
+            ++rig.ms.EnterProduct_state;
+        } else if (rig.ms.EnterProduct_state == 16 && rig.handler.WatchBus(IDENTIFICATION, true) == RESULT_ACCEPTED) {
+            rig.ms.EnterProduct_state = kEnterProductWaitAnswer;
+        }
         return true;
     });
+    const std::int64_t startUs = rig.clock.nowUs();
     rig.handler.wakeup();
-    rig.scheduler.runFor(100);
-    EXPECT_GT(steps, 10);
-    EXPECT_LE(steps, 110);  // about one cycle a millisecond
+    rig.scheduler.runFor(50, [&] { return rig.ms.EnterProduct_state == kEnterProductWaitAnswer; });
+    EXPECT_EQ(rig.ms.EnterProduct_state, kEnterProductWaitAnswer);
+    EXPECT_EQ(rig.clock.nowUs(), startUs);
 }
 
 TEST(Pump, BootModeStopsThePump) {
