@@ -47,7 +47,7 @@ class VirtualPump : public Pump {
     void runOnce() {
         pendingUs.reset();
         beginRun();
-        runOnWorker();
+        runHandlerStep();
         afterRun();
     }
 

@@ -170,6 +170,12 @@ bool CommandHandler::handlerHasWork() const {
            (st == HANDLER_READY && s_.TxRequest.load() == 1 && s_.RequestCmd.load() != 0);
 }
 
+bool CommandHandler::nextStepUsesDevice() const {
+    if (libraryPhase_.load() == kLibraryQueued) return true;
+    const CmdHandler_state_ENUM st = s_.CmdHandler_state.load();
+    return st == HANDLER_SEND || st == HANDLER_RECEIVE;
+}
+
 bool CommandHandler::machineAwaitsPump() const {
     const bool handlerWorking = handlerHasWork();
     const bool interfaceWorking = m_.EnterInterface_state == 1 || m_.EnterInterface_state == 2;

@@ -51,6 +51,11 @@ public:
     // The next worker run has something to do: a library request to make, or a request to build,
     // send or poll.
     bool handlerHasWork() const;
+    // The next step goes to the device: a library request, a send or a receive poll. Any other step
+    // (building a request, or nothing) is quick and may run on the UI thread.
+    bool nextStepUsesDevice() const;
+    // The next step sends the built request: it does not wait for an answer.
+    bool nextStepSends() const { return s_.CmdHandler_state.load() == HANDLER_SEND; }
     // Some machine waits for its next step, or the handler for its next run. The pump must not
     // rest in this condition (the controller's tick wakes a pump found resting in it).
     bool machineAwaitsPump() const;

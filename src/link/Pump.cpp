@@ -38,17 +38,14 @@ void Pump::beginRun() {
     running_ = true;
 }
 
-void Pump::runOnWorker() {
+void Pump::runHandlerStep() {
     texts_.clear();
     lastRunIdle_ = !handler_.step(texts_);
 }
 
-bool Pump::nextRunIsIdle() const { return !handler_.handlerHasWork(); }
+bool Pump::nextRunStaysOffDevice() const { return !handler_.nextStepUsesDevice(); }
 
-void Pump::runIdle() {
-    texts_.clear();
-    lastRunIdle_ = true;
-}
+bool Pump::nextRunOnlySends() const { return handler_.nextStepSends(); }
 
 void Pump::afterRun() {
     for (const QString& t : texts_)

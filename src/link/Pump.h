@@ -1,6 +1,6 @@
 #pragma once
-// The pump: one handler step on the worker, then one machine step on the UI thread, strictly
-// alternating, while any process is in progress. Drivers decide where and when a run happens:
+// The pump: one handler step, then one machine step on the UI thread, strictly alternating, while
+// any process is in progress. Steps that go to the device run on the worker. Drivers decide where and when a run happens:
 // ThreadedPump (a worker thread, real time) and the virtual rig of the tests.
 
 #include <QString>
@@ -33,13 +33,15 @@ protected:
     // Start a worker run at (or as soon as possible after) the given time.
     virtual void scheduleRun(std::int64_t atUs) = 0;
 
-    // Driver hooks. runOnWorker() runs on the worker; afterRun() on the UI thread afterwards.
+    // Driver hooks: beginRun(), then runHandlerStep() (on the worker), then afterRun() on the UI
+    // thread.
     void beginRun();
-    void runOnWorker();
-    // The handler step of the next run would do nothing (no request to build, nothing to send or
-    // poll): a driver may make that run with runIdle() on the UI thread instead, without a hand-over.
-    bool nextRunIsIdle() const;
-    void runIdle();
+    void runHandlerStep();
+    // The handler step of the next run does not go to the device (it builds a request, or has
+    // nothing to do): a driver may make the whole run on the UI thread, without a hand-over.
+    bool nextRunStaysOffDevice() const;
+    // The handler step of the next run sends a request: it does not wait for the device's answer.
+    bool nextRunOnlySends() const;
     void afterRun();
 
     Clock& clock_;

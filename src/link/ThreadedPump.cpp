@@ -72,14 +72,15 @@ void ThreadedPump::startNow() {
         if (clock_.nowUs() < holdUntilUs()) {
             // The hold's timer fired early on purpose: the worker waits out the rest of the hold.
             launch(holdUntilUs());
-            if (!waitBriefly()) break;
-        } else if (nextRunIsIdle()) {
-            // Nothing for the worker to do: the run is made here, without waking it.
+            if (!waitBriefly(false)) break;
+        } else if (nextRunStaysOffDevice()) {
+            // Nothing that waits on the device: the run is made here, without waking the worker.
             beginRun();
-            runIdle();
+            runHandlerStep();
         } else {
+            const bool quick = nextRunOnlySends() || lastRunFast_.load(std::memory_order_acquire);
             launch(0);
-            if (!waitBriefly()) break;  // the result comes through the event queue
+            if (!waitBriefly(quick)) break;  // the result comes through the event queue
         }
         afterRun();
         if (startPending_ && SteadyClock::now() >= sliceEnd) {
@@ -102,8 +103,8 @@ void ThreadedPump::launch(std::int64_t notBeforeUs) {
     cv_.notify_one();
 }
 
-bool ThreadedPump::waitBriefly() {
-    if (lastRunFast_.load(std::memory_order_acquire)) {
+bool ThreadedPump::waitBriefly(bool quick) {
+    if (quick) {
         const auto until = SteadyClock::now() + kSpin;
         while (SteadyClock::now() < until) {
             if (phase_.load(std::memory_order_acquire) == kFinished) break;
@@ -141,7 +142,7 @@ void ThreadedPump::workerLoop() {
                 return;
         }
         const auto t0 = SteadyClock::now();
-        runOnWorker();
+        runHandlerStep();
         lastRunFast_.store(SteadyClock::now() - t0 < kFastRun, std::memory_order_release);
         int expected = kRunning;
         if (phase_.compare_exchange_strong(expected, kFinished, std::memory_order_acq_rel)) continue;

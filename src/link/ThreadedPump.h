@@ -9,8 +9,9 @@
 // this, so a wait for a slow device costs no CPU. The UI thread returns to its event loop at least
 // every couple of milliseconds, so the window never stops answering.
 //
-// A run whose handler step would do nothing (the machine steps between an answer and the next
-// request) is made on the UI thread without waking the worker. A device pause ends on time: the
+// A run whose handler step does not go to the device (building the next request, or nothing: the
+// machine steps between an answer and the next request) is made on the UI thread without waking
+// the worker; the worker sends and polls. A device pause ends on time: the
 // worker waits out its last milliseconds, which the event loop's timers cannot time.
 
 #include <QObject>
@@ -44,7 +45,9 @@ private:
     void takeHandedOverRun();
     // Starts a worker run, which waits until notBeforeUs (clock time) before its handler step.
     void launch(std::int64_t notBeforeUs);
-    bool waitBriefly();
+    // After a launch: true when the run finished within a brief active wait (quick: the run is
+    // expected to be quick), false when its result will come through the event queue.
+    bool waitBriefly(bool quick);
     void workerLoop();
 
     QTimer holdTimer_;

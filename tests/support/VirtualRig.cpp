@@ -40,7 +40,7 @@ void VirtualPump::runOnce() {
     ++runs;
     inRun_ = true;
     beginRun();
-    runOnWorker();
+    runHandlerStep();
     const std::int64_t gap = stepDelayUs ? std::max<std::int64_t>(stepDelayUs(), 0) : 0;
     const std::int64_t stepUs = clock_.nowUs() + gap;
     scheduler_.fireDue(stepUs, false);
