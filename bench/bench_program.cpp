@@ -4,7 +4,8 @@
 //
 // program_vs_wire: virtual time, the bench as it is (19200 baud): the machine's own sequence.
 // program_vs_wire_realtime_115200: real time with the threaded pump and the event loop, baud code
-// 3 at 115200 and product and module answering at code 3: what the host adds between exchanges.
+// 3 at 115200 and product and module answering at code 3: what the host adds between exchanges
+// (the median of five programmings).
 
 #include "Measures.h"
 
@@ -22,7 +23,7 @@ bool measure(BenchTime time, const char* suffix, const std::function<void(sim::B
                      QDir(b.protocolsFolder()).filePath(file)) ||
         !connectModule(b))
         return false;
-    const std::optional<Timed> t = programFileProtocol(b);
+    const std::optional<Timed> t = medianRun(time, [&] { return programFileProtocol(b); });
     if (!t) return false;
     std::printf("program_lines%s: %ld count\n", suffix, t->lines);
     std::printf("program_s%s: %.3f s\n", suffix, static_cast<double>(t->us) / 1e6);

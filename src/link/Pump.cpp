@@ -65,7 +65,7 @@ void Pump::afterRun() {
         idleRuns_ = stalledRuns_ = 0;
     } else {
         ++idleRuns_;
-        if (handler_.machines() == before) ++stalledRuns_;
+        stalledRuns_ = handler_.machines() == before ? stalledRuns_ + 1 : 0;
     }
     if (handler_.ProcessIsInProgress(false)) {
         wakeup();

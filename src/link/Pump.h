@@ -56,7 +56,7 @@ private:
     bool scheduled_ = false;
     bool lastRunIdle_ = false;
     int idleRuns_ = 0;     // runs in a row in which the handler had nothing to do
-    int stalledRuns_ = 0;  // those of them in which no machine changed its state
+    int stalledRuns_ = 0;  // the last of them in which no machine changed its state
 };
 
 }  // namespace dravik

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "support/LinkRig.h"
 
 using namespace dravik;
@@ -278,23 +280,37 @@ TEST(Pump, IdleCyclesArePacedNotSpun) {
 }
 
 // Steps that move a machine on are no waiting: a request made a few states after the machine was
-// woken leaves at once.
+// woken leaves at once, and after a wait only the cycle already paced comes between.
 TEST(Pump, StepsThatMoveAMachineOnAreNotPaced) {
-    LinkRig rig;
-    rig.ms.EnterProduct_state = 10;  // six states from here to the request
-    rig.pump.setDispatch([&] {
-        if (rig.ms.EnterProduct_state < 16) {
-            ++rig.ms.EnterProduct_state;
-        } else if (rig.ms.EnterProduct_state == 16 && rig.handler.WatchBus(IDENTIFICATION, true) == RESULT_ACCEPTED) {
-            rig.ms.EnterProduct_state = kEnterProductWaitAnswer;
-        }
-        return true;
-    });
-    const std::int64_t startUs = rig.clock.nowUs();
-    rig.handler.wakeup();
-    rig.scheduler.runFor(50, [&] { return rig.ms.EnterProduct_state == kEnterProductWaitAnswer; });
-    EXPECT_EQ(rig.ms.EnterProduct_state, kEnterProductWaitAnswer);
-    EXPECT_EQ(rig.clock.nowUs(), startUs);
+    struct Case {
+        const char* name;
+        int waitMs;  // the machine first waits in its state this long
+        std::int64_t mostUs;
+    };
+    for (const Case c : {Case{"FromRest", 0, 0}, Case{"AfterAWait", 10, 1000}}) {
+        SCOPED_TRACE(c.name);
+        LinkRig rig;
+        rig.ms.EnterProduct_state = 10;  // six states from here to the request
+        bool released = c.waitMs == 0;
+        std::optional<std::int64_t> acceptedUs;
+        rig.pump.setDispatch([&] {
+            if (!released || acceptedUs) return true;
+            if (rig.ms.EnterProduct_state < 16) {
+                ++rig.ms.EnterProduct_state;
+            } else if (rig.handler.WatchBus(IDENTIFICATION, true) == RESULT_ACCEPTED) {
+                acceptedUs = rig.clock.nowUs();
+            }
+            return true;
+        });
+        const std::int64_t startUs = rig.clock.nowUs();
+        rig.handler.wakeup();
+        if (c.waitMs > 0) rig.scheduler.runFor(c.waitMs);
+        released = true;
+        const std::int64_t releasedUs = c.waitMs > 0 ? rig.clock.nowUs() : startUs;
+        rig.scheduler.runFor(50, [&] { return acceptedUs.has_value(); });
+        ASSERT_TRUE(acceptedUs.has_value());
+        EXPECT_LE(*acceptedUs - releasedUs, c.mostUs);
+    }
 }
 
 TEST(Pump, BootModeStopsThePump) {
