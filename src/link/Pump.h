@@ -1,7 +1,8 @@
 #pragma once
 // The pump: one handler step, then one machine step on the UI thread, strictly alternating, while
-// any process is in progress. Steps that go to the device run on the worker. Drivers decide where and when a run happens:
-// ThreadedPump (a worker thread, real time) and the virtual rig of the tests.
+// any process is in progress. Steps that go to the device run on the worker. Drivers decide where
+// and when a run happens: ThreadedPump (a worker thread, real time) and the virtual rig of the
+// tests.
 
 #include <QString>
 #include <cstdint>

@@ -86,57 +86,57 @@ TEST_F(PumpOrderingTest, StartersTakeOverFromAPendingCheck) {
     }
 }
 
+// A read pass on virtual time: the product frames it sent, and the bench's time for one exchange.
+struct PassTimingTest : PumpOrderingTest {
+    std::vector<sim::ReceivedFrame> readPassFrames() {
+        EXPECT_TRUE(connect(false));
+        mark();
+        ops().button_ReadParameters_Click();
+        EXPECT_TRUE(rest());
+        const std::vector<sim::ReceivedFrame> frames = rig->frames();
+        std::vector<sim::ReceivedFrame> product;
+        for (std::size_t i = framesBefore; i < frames.size(); ++i)
+            if (frames[i].frame.size() > 4 && frames[i].frame[1] == kDestProduct) product.push_back(frames[i]);
+        return product;
+    }
+    static std::int64_t exchangeUs(const sim::ReceivedFrame& request, std::size_t answerBytes) {
+        const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
+        return 2 * std::int64_t{bench.timing.usbFrameUs} + sim::wireTimeUs(request.frame.size(), baud) +
+               bench.timing.productTurnaroundUs + sim::wireTimeUs(answerBytes, baud);
+    }
+    static inline const sim::BenchConfig bench = standardBenchConfig();
+    static constexpr std::uint8_t kIdentificationCode = 0x00;
+    static constexpr std::uint8_t kMemoryReadCode = 0x01;
+};
+
 // A request leaves as soon as the machine has taken the previous answer: no pacing of the
 // handler's idle cycles comes between them, so on virtual time each memory read of a read pass
 // follows the previous one by exactly the bench's time for one exchange.
-TEST_F(PumpOrderingTest, EachRequestLeavesWhenThePreviousAnswerIsTaken) {
-    ASSERT_TRUE(connect(false));
-    mark();
-    ops().button_ReadParameters_Click();
-    ASSERT_TRUE(rest());
-    const sim::BenchConfig bench = standardBenchConfig();
-    const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
+TEST_F(PassTimingTest, EachRequestLeavesWhenThePreviousAnswerIsTaken) {
     constexpr std::size_t kMemoryAnswerBytes = 8;  // address and value
-    const std::vector<sim::ReceivedFrame> frames = rig->frames();
     std::vector<sim::ReceivedFrame> reads;
-    for (std::size_t i = framesBefore; i < frames.size(); ++i)
-        if (frames[i].frame.size() > 4 && frames[i].frame[1] == kDestProduct && frames[i].frame[4] == 0x01)
-            reads.push_back(frames[i]);
+    for (const sim::ReceivedFrame& f : readPassFrames())
+        if (f.frame[4] == kMemoryReadCode) reads.push_back(f);
     ASSERT_GT(reads.size(), 2u);
-    for (std::size_t i = 1; i < reads.size(); ++i) {
-        const std::int64_t exchangeUs = 2 * std::int64_t{bench.timing.usbFrameUs} +
-                                        sim::wireTimeUs(reads[i - 1].frame.size(), baud) +
-                                        bench.timing.productTurnaroundUs + sim::wireTimeUs(kMemoryAnswerBytes, baud);
-        EXPECT_EQ(reads[i].timeUs - reads[i - 1].timeUs, exchangeUs) << "read " << i;
-    }
+    for (std::size_t i = 1; i < reads.size(); ++i)
+        EXPECT_EQ(reads[i].timeUs - reads[i - 1].timeUs, exchangeUs(reads[i - 1], kMemoryAnswerBytes)) << "read " << i;
 }
 
 // The pause after the identification is the only wait before a pass's first read: the panel is
 // made ready within it, and the machine's steps between the answer and the read are no waiting
 // cycles to pace.
-TEST_F(PumpOrderingTest, TheFirstReadLeavesWhenTheIdentificationPauseEnds) {
-    ASSERT_TRUE(connect(false));
-    mark();
-    ops().button_ReadParameters_Click();
-    ASSERT_TRUE(rest());
-    const sim::BenchConfig bench = standardBenchConfig();
-    const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
+TEST_F(PassTimingTest, TheFirstReadLeavesWhenTheIdentificationPauseEnds) {
     constexpr std::size_t kIdentificationAnswerBytes = 10;  // four data bytes
     constexpr std::int64_t kPauseUs = 800000;
-    const std::vector<sim::ReceivedFrame> frames = rig->frames();
-    const auto productFrame = [&](std::uint8_t code) {
-        return std::find_if(frames.begin() + static_cast<std::ptrdiff_t>(framesBefore), frames.end(), [&](const auto& f) {
-            return f.frame.size() > 4 && f.frame[1] == kDestProduct && f.frame[4] == code;
-        });
+    const std::vector<sim::ReceivedFrame> frames = readPassFrames();
+    const auto first = [&](std::uint8_t code) {
+        return std::find_if(frames.begin(), frames.end(), [&](const auto& f) { return f.frame[4] == code; });
     };
-    const auto identification = productFrame(0x00);
-    const auto firstRead = productFrame(0x01);
+    const auto identification = first(kIdentificationCode);
+    const auto firstRead = first(kMemoryReadCode);
     ASSERT_NE(identification, frames.end());
     ASSERT_NE(firstRead, frames.end());
-    const std::int64_t exchangeUs = 2 * std::int64_t{bench.timing.usbFrameUs} +
-                                    sim::wireTimeUs(identification->frame.size(), baud) +
-                                    bench.timing.productTurnaroundUs + sim::wireTimeUs(kIdentificationAnswerBytes, baud);
-    EXPECT_EQ(firstRead->timeUs - identification->timeUs, exchangeUs + kPauseUs);
+    EXPECT_EQ(firstRead->timeUs - identification->timeUs, exchangeUs(*identification, kIdentificationAnswerBytes) + kPauseUs);
 }
 
 // The 100 ms tick landing between the worker's end and the machine step must not take the
