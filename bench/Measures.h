@@ -45,8 +45,9 @@ inline void printExchanges(const std::vector<Exchange>& exchanges, std::int64_t 
                            const sim::BenchConfig& bench) {
     std::int64_t previousUs = startUs;
     for (const Exchange& e : exchanges) {
-        std::fprintf(stderr, "%-24s after %8lld us, exchange %6lld us, floor %6lld us\n", qPrintable(e.command),
-                     static_cast<long long>(e.sentUs - previousUs), static_cast<long long>(e.answeredUs - e.sentUs),
+        std::fprintf(stderr, "%-24s after %8lld us, exchange %6lld us, floor %6lld us\n",
+                     qPrintable(e.command), static_cast<long long>(e.sentUs - previousUs),
+                     static_cast<long long>(e.answeredUs - e.sentUs),
                      static_cast<long long>(exchangeFloorUs(e, baud, bench.timing.productTurnaroundUs,
                                                             bench.timing.usbFrameUs)));
         previousUs = e.answeredUs;
@@ -75,7 +76,8 @@ inline std::optional<Timed> readPass(ControllerBench& b) {
     const std::uint32_t baud = sim::baudOfCode(bench.product.baudCode, bench.adapter.baudCode3);
     for (const Exchange& e : b.views.exchanges)
         t.floorUs += exchangeFloorUs(e, baud, bench.timing.productTurnaroundUs, bench.timing.usbFrameUs);
-    if (qEnvironmentVariableIsSet("DRAVIK_EXCHANGES_VERBOSE")) printExchanges(b.views.exchanges, startUs, baud, bench);
+    if (qEnvironmentVariableIsSet("DRAVIK_EXCHANGES_VERBOSE"))
+        printExchanges(b.views.exchanges, startUs, baud, bench);
     return t;
 }
 
@@ -135,7 +137,8 @@ inline std::optional<Timed> medianRun(BenchTime time, const std::function<std::o
         if (runs > 1) std::fprintf(stderr, "run %d: %.3f x\n", i + 1, t->vsWire());
         results.push_back(*t);
     }
-    std::sort(results.begin(), results.end(), [](const Timed& a, const Timed& b) { return a.vsWire() < b.vsWire(); });
+    std::sort(results.begin(), results.end(),
+              [](const Timed& a, const Timed& b) { return a.vsWire() < b.vsWire(); });
     return results[results.size() / 2];
 }
 
