@@ -34,8 +34,8 @@ protected:
     // Start a worker run at (or as soon as possible after) the given time.
     virtual void scheduleRun(std::int64_t atUs) = 0;
 
-    // Driver hooks: beginRun(), then runHandlerStep() (on the worker), then afterRun() on the UI
-    // thread.
+    // Driver hooks: beginRun(), then runHandlerStep() (on the worker, or on the UI thread when
+    // nextRunStaysOffDevice()), then afterRun() on the UI thread.
     void beginRun();
     void runHandlerStep();
     // The handler step of the next run does not go to the device (it builds a request, or has

@@ -11,8 +11,8 @@
 //
 // A run whose handler step does not go to the device (building the next request, or nothing: the
 // machine steps between an answer and the next request) is made on the UI thread without waking
-// the worker; the worker sends and polls. A device pause ends on time: the
-// worker waits out its last milliseconds, which the event loop's timers cannot time.
+// the worker; the worker sends and polls. A device pause ends on time: the worker waits out its
+// last milliseconds, which the event loop's timers cannot time.
 
 #include <QObject>
 #include <QTimer>
