@@ -10,7 +10,7 @@
 #include "firmware/FirmwareDownload.h"
 #include "firmware/ImageCheck.h"
 #include "link/SimulatedInterfaceLibrary.h"
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 #include "sim/Bench.h"
 
 using namespace dravik;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     dravik::TiTxtImage image;

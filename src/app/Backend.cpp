@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/DownloadView.h"
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "link/ReplayInterfaceLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "link/UsbInterfaceLibrary.h"

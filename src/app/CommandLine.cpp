@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/InstallPaths.h"
+#include "platform/SystemPaths.h"
 
 namespace dravik {
 
@@ -180,19 +181,13 @@ CommandLineOptions parseCommandLine(const QStringList& arguments) {
 }
 
 QStringList programArguments(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (!self.isEmpty() && !arguments.isEmpty()) arguments[0] = self;
-    return arguments;
+    return systemArguments(argc, argv);
 }
 
 bool prepareWindowSystem(const CommandLineOptions& options, QTextStream& err) {
     const auto set = [](const char* name) { return !qEnvironmentVariableIsEmpty(name); };
     if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return true;
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-    return true;
-#else
+    if (windowSystemAlwaysPresent()) return true;
     if (!options.scriptPath.isEmpty()) {
         // Screenshots are still taken: the offscreen platform paints the widgets as usual.
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -202,7 +197,6 @@ bool prepareWindowSystem(const CommandLineOptions& options, QTextStream& err) {
            "Without a display, run a script (--script FILE) or the demo (--demo); --help lists the options.\n";
     err.flush();
     return false;
-#endif
 }
 
 }  // namespace dravik

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/SystemPaths.h"
+
 namespace dravik {
 
 namespace {
@@ -24,11 +26,7 @@ DataFolderCheck failure(const QString& path, const QString& caption) {
 QString mainDataFolder() {
     const QString fromEnv = qEnvironmentVariable("DRAVIK_DATA_DIR");
     if (!fromEnv.isEmpty()) return QDir::cleanPath(fromEnv);
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:/Tov_Dravik");
-#else
-    return QDir::home().filePath(QStringLiteral("Tov_Dravik"));
-#endif
+    return defaultMainDataFolder();
 }
 
 QString protocolsFolder() { return childOf(mainDataFolder(), QStringLiteral("protocols")); }

@@ -9,7 +9,7 @@
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
 #include "app/ReportDocument.h"
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 
 namespace dravik {
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "database/ProductDatabase.h"
+#include "platform/SystemPaths.h"
 
 namespace dravik {
 
@@ -14,10 +15,6 @@ QString databaseIn(const QString& folder) {
 }
 
 }  // namespace
-
-QString installedDataFolder(const QString& exeDir) {
-    return QDir::cleanPath(exeDir + QStringLiteral("/../share/dravik"));
-}
 
 QStringList shippedDataFolders(const QString& exeDir) {
     QStringList folders{installedDataFolder(exeDir)};

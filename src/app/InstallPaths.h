@@ -1,15 +1,16 @@
 #pragma once
 // Where the program finds the files it ships with: the product database, the benches and the demo
 // scripts. The same build runs from the source tree, from its build folder, and installed (program
-// in <prefix>/bin, shipped files in <prefix>/share/dravik), wherever the installed tree was unpacked.
+// in <prefix>/bin, shipped files in <prefix>/share/dravik; on Windows beside the program), wherever the installed tree was unpacked.
 
 #include <QString>
 #include <QStringList>
 
+#include "platform/SystemPaths.h"
+
 namespace dravik {
 
-// <exeDir>/../share/dravik, cleaned.
-QString installedDataFolder(const QString& exeDir);
+// installedDataFolder(exeDir) (platform/SystemPaths.h) is where an installed program's files are.
 
 // The folders to look in for a shipped file, best first: the installed data folder, the source
 // tree's data folder (a build run from its checkout), the program's own folder.

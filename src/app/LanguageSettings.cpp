@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "app/DataFolder.h"
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 
 namespace dravik {
 

@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 
 namespace dravik {
 

@@ -2,7 +2,7 @@
 
 #include <QXmlStreamReader>
 
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 
 namespace dravik {
 

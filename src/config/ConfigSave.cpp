@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "config/ConfigurationFile.h"
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "product/ProductPanel.h"
 
 namespace dravik {

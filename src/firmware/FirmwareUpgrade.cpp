@@ -5,7 +5,7 @@
 
 #include "firmware/ImageCheck.h"
 #include "link/ExchangeLibrary.h"
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "link/DeviceText.h"
 
 namespace dravik {

@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "link/FileAccess.h"
-#include "link/TiTxt.h"
+#include "platform/FileAccess.h"
+#include "firmware/TiTxt.h"
 
 namespace dravik {
 

@@ -6,7 +6,7 @@
 
 #include "link/Clock.h"
 #include "link/InterfaceLibrary.h"
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 
 namespace dravik {
 

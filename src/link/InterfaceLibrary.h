@@ -11,6 +11,7 @@
 
 #include "link/DataBlock.h"
 #include "link/Report.h"
+#include "platform/HidApi.h"
 
 namespace dravik {
 
@@ -20,10 +21,8 @@ inline constexpr std::uint16_t kAdapterPidBoot = 0x0200;
 // A loader operation's result when the device gave no reply at all (gone from the bus).
 inline constexpr int kBslNoReply = 0xFF;
 
-// Results of BSL_initialize_BSL other than 0 (open).
-inline constexpr int kOpenFailed = 1;        // present, but the system refused for another reason
-inline constexpr int kOpenNoDevice = 2;      // no such adapter (unplugged meanwhile)
-inline constexpr int kOpenNoPermission = 3;  // present, but the user may not open it
+// Results of BSL_initialize_BSL other than 0 (open): kOpenFailed, kOpenNoDevice, kOpenNoPermission
+// (platform/HidApi.h).
 
 class InterfaceLibrary {
 public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/DeviceNotifier.h"
+#include "platform/DeviceNotifier.h"
 #include "link/DeviceText.h"
 
 namespace dravik {

@@ -9,7 +9,7 @@
 
 #include "link/DeviceText.h"
 #include "link/ExchangeLibrary.h"
-#include "link/HidApi.h"
+#include "platform/HidApi.h"
 
 namespace dravik {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "link/Views.h"
 
 namespace dravik {

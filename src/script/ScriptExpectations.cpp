@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QPixmap>
 
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "script/ScriptProperties.h"
 #include "script/ScriptRunner.h"
 

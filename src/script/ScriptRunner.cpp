@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "script/ScriptControls.h"
 #include "script/ScriptProperties.h"
 

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 #include "support/FirmwareRig.h"
 
 namespace dravik::test {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 #include "support/FirmwareRig.h"
 #include "support/Soak.h"
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
-#include "link/FileAccess.h"
+#include "platform/FileAccess.h"
 #include "support/SmallTmpfs.h"
 
 #ifndef _WIN32

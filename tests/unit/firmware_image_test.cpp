@@ -4,7 +4,7 @@
 
 #include "firmware/Crc.h"
 #include "firmware/FirmwareDownload.h"
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 
 namespace dravik {
 namespace {

@@ -1,30 +1,25 @@
-#include "link/FileAccess.h"
+// Linux: POSIX calls on descriptors, so the kind of file is checked on the open file.
+#include "platform/FileAccess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef _WIN32
-#include <QSaveFile>
-#else
+#include "platform/TempFiles.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace dravik {
-
-const QString kNotAFileReason = QStringLiteral("it is not a file");
 
 namespace {
 
 const QString& kNotAFile = kNotAFileReason;
 
-QString tooLarge(qint64 maxBytes) { return QStringLiteral("it is larger than %1 bytes").arg(maxBytes); }
-
-#ifndef _WIN32
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // Closes the descriptor once, however the function that owns it ends.
@@ -45,21 +40,14 @@ class Fd {
   private:
     int fd_;
 };
-#endif
 
 }  // namespace
 
 QString regularFileProblem(const QString& path) {
     if (path.isEmpty()) return QStringLiteral("no file is named");
-#ifdef _WIN32
-    const QFileInfo info(path);
-    if (!info.exists()) return QStringLiteral("it does not exist");
-    return info.isFile() ? QString() : kNotAFile;
-#else
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return systemReason(errno);
     return S_ISREG(st.st_mode) ? QString() : kNotAFile;
-#endif
 }
 
 FileContent readRegularFile(const QString& path, qint64 maxBytes) {
@@ -68,22 +56,6 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         out.error = problem;
         return out;
     }
-#ifdef _WIN32
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        out.error = file.errorString();
-        return out;
-    }
-    out.bytes = file.read(maxBytes + 1);
-    if (out.bytes.size() > maxBytes) {
-        out.error = tooLarge(maxBytes);
-        out.tooLarge = true;
-        out.bytes.clear();
-        return out;
-    }
-    out.ok = true;
-    return out;
-#else
     Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         out.error = systemReason(errno);
@@ -99,7 +71,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         return out;
     }
     if (st.st_size > maxBytes) {
-        out.error = tooLarge(maxBytes);
+        out.error = tooLargeReason(maxBytes);
         out.tooLarge = true;
         return out;
     }
@@ -115,8 +87,8 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         if (n == 0) break;
         // The file may grow after fstat: the bound holds for what is read.
         if (bytes.size() + n > maxBytes) {
-            out.error = tooLarge(maxBytes);
-        out.tooLarge = true;
+            out.error = tooLargeReason(maxBytes);
+            out.tooLarge = true;
             return out;
         }
         bytes.append(buf, n);
@@ -124,29 +96,45 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
     out.bytes = std::move(bytes);
     out.ok = true;
     return out;
-#endif
 }
+
+namespace {
+
+// Removes what an interrupted save of the same target left in folder. A save in progress holds a
+// lock on its temporary file for as long as the file exists under that name, so only files whose
+// writer has gone are removed.
+void removeStaleTempFiles(const QString& folder, const QString& targetName) {
+    const QDir dir(folder);
+    const QString prefix = tempFilePrefix(targetName);
+    const QStringList names =
+        dir.entryList({prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!isTempFileOf(name, targetName)) continue;
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        Fd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (fd.get() < 0) continue;
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // its writer is still at work
+        ::unlink(path.constData());
+    }
+}
+
+}  // namespace
 
 QString writeFileSafely(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty()) return QStringLiteral("no file is named");
-#ifdef _WIN32
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit()) return file.errorString();
-    return {};
-#else
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    QByteArray pattern = QFile::encodeName(info.absoluteDir().filePath(
-        QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
+    const QString folderPath = info.absolutePath();
+    const QByteArray folder = QFile::encodeName(folderPath);
+    removeStaleTempFiles(folderPath, info.fileName());
+    QByteArray pattern = QFile::encodeName(QDir(folderPath).filePath(
+        tempFilePrefix(info.fileName()) + QString(kTempFileUniqueLength, QLatin1Char('X'))));
     Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (fd.get() < 0) return systemReason(errno);
+    // Held until the file is renamed or removed: it tells a concurrent save that this one is alive.
+    ::flock(fd.get(), LOCK_EX | LOCK_NB);
     const QByteArray temp = pattern;  // the name mkostemp chose
     auto fail = [&](int error) {
         fd.close();
@@ -189,7 +177,6 @@ QString writeFileSafely(const QString& path, const QByteArray& bytes) {
     Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
     return {};
-#endif
 }
 
 }  // namespace dravik

@@ -1,4 +1,4 @@
-#include "link/TiTxt.h"
+#include "firmware/TiTxt.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,12 +1,7 @@
 #include <hidapi/hidapi.h>
 
-#include <cerrno>
-#if defined(__linux__)
-#include <unistd.h>
-#endif
-
-#include "link/HidApi.h"
-#include "link/InterfaceLibrary.h"
+#include "platform/HidApi.h"
+#include "platform/HidOpenProblem.h"
 
 namespace dravik {
 
@@ -55,7 +50,7 @@ public:
         for (hid_device_info* d = list; d != nullptr; d = d->next, ++i) {
             if (i == index) {
                 dev = hid_open_path(d->path);
-                if (dev == nullptr) lastOpenError_ = whyNotOpened(d->path);
+                if (dev == nullptr) lastOpenError_ = hidOpenProblem(d->path);
                 break;
             }
         }
@@ -67,20 +62,6 @@ public:
     int lastOpenError() const override { return lastOpenError_; }
 
   private:
-    // A device node the user may not read and write is the usual case on Linux without the
-    // access rule; the node itself tells.
-    static int whyNotOpened(const char* path) {
-#if defined(__linux__)
-        if (path != nullptr && ::access(path, R_OK | W_OK) != 0) {
-            if (errno == EACCES || errno == EPERM) return kOpenNoPermission;
-            if (errno == ENOENT) return kOpenNoDevice;
-        }
-#else
-        (void)path;
-#endif
-        return kOpenFailed;
-    }
-
     bool ok_ = false;
     int lastOpenError_ = kOpenFailed;
 };

@@ -18,6 +18,8 @@ struct FileContent {
 
 // The reason given for anything that is not a regular file (a folder, a named pipe, a device).
 extern const QString kNotAFileReason;
+// The reason given for a file refused for its size alone.
+QString tooLargeReason(qint64 maxBytes);
 
 // Empty when path names a regular file (links followed); otherwise the reason it is refused.
 // Checked before a dialog's choice is kept; the read itself checks again on the open file.

@@ -1,10 +1,10 @@
-#ifndef _WIN32
+// A udev monitor on the hidraw subsystem.
 #include <libudev.h>
 
 #include <QSocketNotifier>
 #include <string_view>
 
-#include "link/DeviceNotifier.h"
+#include "platform/DeviceNotifier.h"
 
 namespace dravik {
 
@@ -65,4 +65,3 @@ std::unique_ptr<DeviceNotifier> makeDeviceNotifier(std::function<void()> onChang
 }
 
 }  // namespace dravik
-#endif

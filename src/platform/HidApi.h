@@ -9,6 +9,11 @@
 
 namespace dravik {
 
+// Why an adapter could not be opened.
+inline constexpr int kOpenFailed = 1;        // present, but the system refused for another reason
+inline constexpr int kOpenNoDevice = 2;      // no such adapter (unplugged meanwhile)
+inline constexpr int kOpenNoPermission = 3;  // present, but the user may not open it
+
 class HidDevice {
 public:
     virtual ~HidDevice() = default;
@@ -24,11 +29,11 @@ public:
     virtual int count(std::uint16_t vid, std::uint16_t pid) = 0;
     // Opens the index-th device with these ids; nullptr when there is none or it cannot be opened.
     virtual std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid, int index) = 0;
-    // Why the last open() returned nullptr: one of the kOpen... codes of InterfaceLibrary.h.
+    // Why the last open() returned nullptr: one of the kOpen... codes above.
     virtual int lastOpenError() const { return 1; }  // kOpenFailed
 };
 
-// The real hidapi (hidraw backend on Linux).
+// The real hidapi (hidraw backend on Linux, the Windows HID backend on Windows).
 std::unique_ptr<HidApi> makeSystemHidApi();
 
 }  // namespace dravik

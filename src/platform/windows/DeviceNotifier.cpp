@@ -1,6 +1,5 @@
-// Windows only (the build adds this file on Windows): device-change messages of the HID class,
-// received through a native event filter on a hidden window.
-#ifdef _WIN32
+// Device-change messages (WM_DEVICECHANGE) of the HID class, received through a native event
+// filter on a hidden window.
 #include <windows.h>
 #include <dbt.h>
 
@@ -9,7 +8,7 @@
 #include <QWidget>
 #include <string>
 
-#include "link/DeviceNotifier.h"
+#include "platform/DeviceNotifier.h"
 
 namespace dravik {
 
@@ -67,4 +66,3 @@ std::unique_ptr<DeviceNotifier> makeDeviceNotifier(std::function<void()> onChang
 }
 
 }  // namespace dravik
-#endif

@@ -1,0 +1,9 @@
+#include "platform/FileAccess.h"
+
+namespace dravik {
+
+const QString kNotAFileReason = QStringLiteral("it is not a file");
+
+QString tooLargeReason(qint64 maxBytes) { return QStringLiteral("it is larger than %1 bytes").arg(maxBytes); }
+
+}  // namespace dravik

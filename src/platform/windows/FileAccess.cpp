@@ -1,0 +1,230 @@
+// Windows: wide-character Win32 calls on handles, so any Unicode and any long path works and the
+// kind of file is checked on the open handle.
+#include "platform/FileAccess.h"
+
+#include <windows.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <string>
+
+#include "platform/TempFiles.h"
+
+namespace dravik {
+
+namespace {
+
+const QString& kNotAFile = kNotAFileReason;
+
+QString systemReason(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    QString reason = n > 0 ? QString::fromWCharArray(text, static_cast<int>(n)).trimmed()
+                           : QStringLiteral("system error %1").arg(error);
+    if (text != nullptr) LocalFree(text);
+    // The system's sentences end with a full stop; the callers put the reason inside their own.
+    while (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
+    return reason;
+}
+
+QString lastReason() { return systemReason(GetLastError()); }
+
+// Closes the handle once, however the function that owns it ends.
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    void reset(HANDLE h) {
+        close();
+        h_ = h;
+    }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    bool close() {
+        if (!valid()) return true;
+        const bool ok = CloseHandle(h_) != 0;
+        h_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+  private:
+    HANDLE h_;
+};
+
+// The names the system gives to devices in every folder: "C:\data\nul.txt" is the null device.
+bool isReservedDeviceName(const QString& path) {
+    const QString base = QFileInfo(path).fileName().section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList fixed{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                                   QStringLiteral("NUL"), QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
+    if (fixed.contains(base)) return true;
+    if (base.size() == 4 && (base.startsWith(QStringLiteral("COM")) || base.startsWith(QStringLiteral("LPT"))))
+        return base.at(3).isDigit() || base.at(3) == QChar(0xB9) || base.at(3) == QChar(0xB2) ||
+               base.at(3) == QChar(0xB3);
+    return false;
+}
+
+// Device namespaces: "\\.\COM1", "\\.\pipe\x", "\\?\GLOBALROOT\...". Only drive and share paths are files.
+bool isDevicePath(const QString& path) {
+    const QString p = QDir::toNativeSeparators(path);
+    if (p.startsWith(QStringLiteral("\\\\.\\"))) return true;
+    if (p.startsWith(QStringLiteral("\\\\?\\"))) {
+        const QString rest = p.mid(4);
+        const bool drive = rest.size() >= 3 && rest.at(0).isLetter() && rest.at(1) == QLatin1Char(':') &&
+                           rest.at(2) == QLatin1Char('\\');
+        return !drive && !rest.startsWith(QStringLiteral("UNC\\"), Qt::CaseInsensitive);
+    }
+    return false;
+}
+
+// The path as the wide-character calls take it: absolute, backslashes, and with the "\\?\" prefix
+// so that paths longer than MAX_PATH work.
+std::wstring systemPath(const QString& path) {
+    QString p = QDir::toNativeSeparators(path);
+    if (!p.startsWith(QStringLiteral("\\\\?\\"))) {
+        p = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+        if (p.startsWith(QStringLiteral("\\\\")))
+            p = QStringLiteral("\\\\?\\UNC\\") + p.mid(2);
+        else
+            p = QStringLiteral("\\\\?\\") + p;
+    }
+    return p.toStdWString();
+}
+
+QString refusal(const QString& path) {
+    if (path.isEmpty()) return QStringLiteral("no file is named");
+    if (isDevicePath(path) || isReservedDeviceName(path)) return kNotAFile;
+    return {};
+}
+
+}  // namespace
+
+QString regularFileProblem(const QString& path) {
+    if (QString problem = refusal(path); !problem.isEmpty()) return problem;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(systemPath(path).c_str(), GetFileExInfoStandard, &data)) return lastReason();
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return kNotAFile;
+    return {};
+}
+
+FileContent readRegularFile(const QString& path, qint64 maxBytes) {
+    FileContent out;
+    if (QString problem = regularFileProblem(path); !problem.isEmpty()) {
+        out.error = problem;
+        return out;
+    }
+    Handle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        out.error = lastReason();
+        return out;
+    }
+    // What was opened may not be what was checked: the kind is checked on the handle itself.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        out.error = kNotAFile;
+        return out;
+    }
+    const qint64 size = (static_cast<qint64>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size > maxBytes) {
+        out.error = tooLargeReason(maxBytes);
+        out.tooLarge = true;
+        return out;
+    }
+    QByteArray bytes;
+    char buf[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), buf, sizeof buf, &n, nullptr)) {
+            out.error = lastReason();
+            return out;
+        }
+        if (n == 0) break;
+        // The file may grow after the size was taken: the bound holds for what is read.
+        if (bytes.size() + static_cast<qint64>(n) > maxBytes) {
+            out.error = tooLargeReason(maxBytes);
+            out.tooLarge = true;
+            return out;
+        }
+        bytes.append(buf, static_cast<qsizetype>(n));
+    }
+    out.bytes = std::move(bytes);
+    out.ok = true;
+    return out;
+}
+
+namespace {
+
+// Removes what an interrupted save of the same target left in folder. A save in progress keeps its
+// temporary file open without delete sharing, so the system refuses to remove a file whose
+// writer is still at work.
+void removeStaleTempFiles(const QString& folder, const QString& targetName) {
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({tempFilePrefix(targetName) + QStringLiteral("*")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names)
+        if (isTempFileOf(name, targetName)) DeleteFileW(systemPath(dir.filePath(name)).c_str());
+}
+
+QString uniqueTail() {
+    static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString tail;
+    for (int i = 0; i < kTempFileUniqueLength; ++i)
+        tail.append(QLatin1Char(digits[QRandomGenerator::global()->bounded(36)]));
+    return tail;
+}
+
+}  // namespace
+
+QString writeFileSafely(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) return QStringLiteral("no file is named");
+    if (isDevicePath(path) || isReservedDeviceName(path)) return kNotAFile;
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    removeStaleTempFiles(folder, info.fileName());
+    std::wstring temp;
+    Handle file(INVALID_HANDLE_VALUE);
+    for (int attempt = 0; attempt < 16 && !file.valid(); ++attempt) {
+        temp = systemPath(QDir(folder).filePath(tempFilePrefix(info.fileName()) + uniqueTail()));
+        // No delete sharing: while this handle is open, nobody else removes the file.
+        file.reset(CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) return lastReason();
+    }
+    if (!file.valid()) return lastReason();
+    auto fail = [&](DWORD error) {
+        file.close();
+        DeleteFileW(temp.c_str());
+        return systemReason(error);
+    };
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<qint64>(left, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), p, chunk, &written, nullptr)) return fail(GetLastError());
+        if (written == 0) return fail(ERROR_DISK_FULL);
+        p += written;
+        left -= written;
+    }
+    if (!FlushFileBuffers(file.get())) return fail(GetLastError());
+    if (!file.close()) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temp.c_str());
+        return systemReason(error);
+    }
+    if (!MoveFileExW(temp.c_str(), systemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temp.c_str());
+        return systemReason(error);
+    }
+    return {};
+}
+
+}  // namespace dravik
