@@ -31,13 +31,20 @@ install(FILES ${dravik_qt_prefix}/plugins/platforms/qwindows.dll ${dravik_qt_pre
 install(FILES ${dravik_qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles)
 
 # The DLLs: those that the program and these plugins import, followed through their own imports,
-# taken from Qt's and the compiler's folders (the system's own DLLs stay out).
-set(dravik_runtime_dirs ${dravik_qt_bin})
-foreach(dll ${DRAVIK_MINGW_RUNTIME})
-  get_filename_component(dir ${dll} DIRECTORY)
-  get_filename_component(dir ${dir} REALPATH)
-  list(APPEND dravik_runtime_dirs ${dir})
+# taken from Qt's and the compiler's folders (the system's own DLLs stay out). The look-up compares
+# names in lower case, as Windows does; on this file system a folder of lower-case links to the
+# DLLs stands in for that, and the real files are installed under their own names.
+set(dravik_dll_lookup ${PROJECT_BINARY_DIR}/dll-lookup)
+file(REMOVE_RECURSE ${dravik_dll_lookup})
+file(MAKE_DIRECTORY ${dravik_dll_lookup})
+file(GLOB dravik_qt_dlls ${dravik_qt_bin}/*.dll)
+foreach(dll ${dravik_qt_dlls} ${DRAVIK_MINGW_RUNTIME})
+  get_filename_component(real ${dll} REALPATH)
+  get_filename_component(name ${dll} NAME)
+  string(TOLOWER ${name} lower)
+  file(CREATE_LINK ${real} ${dravik_dll_lookup}/${lower} SYMBOLIC)
 endforeach()
+set(dravik_runtime_dirs ${dravik_dll_lookup})
 find_program(DRAVIK_OBJDUMP ${DRAVIK_MINGW_TRIPLE}-objdump REQUIRED)
 install(CODE "
   set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
@@ -51,6 +58,7 @@ install(CODE "
        UNRESOLVED_DEPENDENCIES_VAR unresolved
        PRE_EXCLUDE_REGEXES \"^api-ms-\" \"^ext-ms-\")
   foreach(dll \${resolved})
-    file(INSTALL \${dll} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\" FOLLOW_SYMLINK_CHAIN)
+    get_filename_component(real \${dll} REALPATH)
+    file(INSTALL \${real} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\")
   endforeach()
 ")
