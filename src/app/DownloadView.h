@@ -137,6 +137,7 @@ private:
     WorkerThread backgroundWorkerCheckDevice_;
     FirmwareWorker backgroundWorker1_;
     QtOneShotTimer firmwareBootPause_;
+    QtOneShotTimer firmwareLoaderWait_;
     std::unique_ptr<FirmwareUpgrade> firmware_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;
