@@ -8,13 +8,14 @@
 
 #include "app/ui/Looks.h"
 #include "app/ui/UiBuild.h"
+#include "product/PlainText.h"
 
 namespace dravik {
 
 namespace {
 
 QLabel* autoLabel(QWidget* parent, const char* name, const QString& text, const QPoint& pos) {
-    auto* l = new QLabel(text, parent);
+    auto* l = newPlainLabel(parent, text);
     l->setObjectName(QString::fromLatin1(name));
     l->setFont(ui::sizedFont(9.75));
     l->adjustSize();
@@ -49,7 +50,7 @@ About::About(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHi
     group->setGeometry(12, 13, 312, 93);
     autoLabel(group, "labelName", QStringLiteral("Dravik"), {6, 13});
     labelVer = autoLabel(group, "labelVer", QStringLiteral("Ver: ") + versionText(), {6, 59});
-    auto* logo = new QLabel(group);
+    auto* logo = newPlainLabel(group);
     logo->setObjectName(QStringLiteral("pictureBoxLogo"));
     logo->setGeometry(110, 13, 90, 59);
     logo->setAttribute(Qt::WA_TranslucentBackground);

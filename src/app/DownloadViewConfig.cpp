@@ -9,6 +9,7 @@
 
 #include "app/DataFolder.h"
 #include "app/DownloadView.h"
+#include "product/PlainText.h"
 #include "script/ScriptRunner.h"
 
 namespace dravik {
@@ -51,7 +52,7 @@ void DownloadView::setConfigGroupVisible(bool visible) { ui_.GroupBoxConfig->set
 
 void DownloadView::showConfigFileName(const QString& fullPath, const QString& name) {
     setWindowTitle(appName() + QStringLiteral("  ") + fullPath);
-    ui_.labelCfgFileName->setText(name);
+    showPlainText(ui_.labelCfgFileName, name);
     configFileProductId_ = controller_->session().product.Prd_Id1;
 }
 

@@ -8,16 +8,17 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 
 #include "app/DownloadView.h"
-#include "script/ScriptRunner.h"
 #include "app/TabPages.h"
+#include "product/PlainText.h"
+#include "script/ScriptRunner.h"
 
 namespace dravik {
 
@@ -37,7 +38,7 @@ QColor colourOf(Tone tone) {
 }
 
 void showText(QLabel* label, const QString& text, Tone tone) {
-    label->setText(text);
+    showPlainText(label, text);
     setTextColour(label, colourOf(tone));
 }
 
@@ -80,11 +81,14 @@ Dialogs::Answer DownloadView::message(const QString& text, const QString& captio
                                                 : QMessageBox::Warning,
                     caption, text,
                     buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, this);
+    // A message names files and database texts: shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(visibleControls(text));
     return box.exec() == QMessageBox::Cancel ? Cancel : Ok;
 }
 
 void DownloadView::setProgressText(const QString& text, bool visible) {
-    ui_.label_progressBar_car->setText(text);
+    showPlainText(ui_.label_progressBar_car, text);
     ui_.label_progressBar_car->setVisible(visible);
 }
 
@@ -96,7 +100,7 @@ void DownloadView::setInterfaceField(const QString& text, Tone tone) {
     showText(ui_.StatusLabel_interface, text, tone);
 }
 
-void DownloadView::setModeField(const QString& text) { ui_.StatusLabel_working_mode->setText(text); }
+void DownloadView::setModeField(const QString& text) { showPlainText(ui_.StatusLabel_working_mode, text); }
 
 void DownloadView::setConnectMenusEnabled(bool enabled) {
     ui_.ToolStripMenuItem_ConnectInterface->setEnabled(enabled);
@@ -125,7 +129,7 @@ void DownloadView::addProductMenu(const QString& productName, int identification
     forgetConfigFileNameOfAnotherProduct(identification);
     if (identification != 37 && identification != 63) return;
     dropMenu(productMenu_);
-    productMenu_ = menuBar()->addMenu(productName);
+    productMenu_ = menuBar()->addMenu(buttonCaption(productName));
     productMenu_->setObjectName(productName);
     if (identification == 37) {
         QAction* defaults = productMenu_->addAction(QStringLiteral("Default settings"));
@@ -146,7 +150,7 @@ void DownloadView::addProductMenu(const QString& productName, int identification
 
 void DownloadView::addModuleMenu(const QString& moduleName) {
     dropMenu(moduleMenu_);
-    moduleMenu_ = menuBar()->addMenu(moduleName);
+    moduleMenu_ = menuBar()->addMenu(buttonCaption(moduleName));
     moduleMenu_->setObjectName(moduleName);
     QMenu* protocols = moduleMenu_->addMenu(QStringLiteral("Protocols"));
     protocols->setObjectName(QStringLiteral("protocolsToolStripMenuItem"));

@@ -6,13 +6,16 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 
+#include "product/PlainText.h"
+
 namespace dravik {
 
 namespace {
 
-// Every text comes from the database, the device or a file name: none is markup.
+// Every text comes from the database, the device or a file name: none is markup, and none may
+// read as something else (a direction override in a file name is shown as its code).
 QString esc(const QString& text) {
-    return text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    return visibleControls(text).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
 }
 
 QString heading(const QString& text) {
@@ -112,7 +115,9 @@ QString operationTable(const std::vector<ReportContent::Operation>& operations) 
 
 QString reportHtml(const ReportContent& c) {
     QString html = QStringLiteral("<html><head><meta charset=\"utf-8\"><title>") + esc(c.title) +
-                   QStringLiteral("</title></head><body>");
+                   QStringLiteral("</title></head>");
+    // Texts keep their white space as it is: runs of blanks and tabs line up names and columns.
+    html += QStringLiteral("<body style=\"white-space: pre-wrap;\">");
     html += QStringLiteral("<h1>") + esc(c.title) + QStringLiteral("</h1>");
     html += QStringLiteral("<p>Vehicle report made on ") + esc(c.created) + QStringLiteral(" by ") +
             esc(c.program) + QStringLiteral(".<br>Session started on ") + esc(c.sessionStart) +

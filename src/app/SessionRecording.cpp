@@ -9,6 +9,7 @@
 #include <QSaveFile>
 
 #include "app/CommandLine.h"
+#include "product/PlainText.h"
 
 namespace dravik {
 
@@ -84,8 +85,9 @@ void SessionRecording::showState() {
     const bool on = d_.lib.recording();
     d_.stopItem->setEnabled(on);
     d_.field->setVisible(on);
-    d_.field->setText(on ? QStringLiteral("Recording: ") + QFileInfo(d_.lib.path()).fileName() : QString());
-    d_.field->setToolTip(on ? d_.lib.path() : QString());
+    showPlainText(d_.field,
+                  on ? QStringLiteral("Recording: ") + QFileInfo(d_.lib.path()).fileName() : QString());
+    d_.field->setToolTip(on ? plainToolTip(d_.lib.path()) : QString());
 }
 
 void SessionRecording::offerWithLog(const QString& logPath) {

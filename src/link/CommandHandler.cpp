@@ -37,6 +37,7 @@ bool CommandHandler::step(std::vector<QString>& out) {
             if (s_.RequestCmd.load() != cmd || !s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_SEND))
                 return true;
             s_.TxRequest = 0;
+            s_.AnswerNotUnderstood = false;
             if (cmd == MBUS_SETUP) {
                 const int supply = supplyFromOutputWord(s_.Output_value.load());
                 if (supply >= 0) s_.Product_supply = static_cast<std::uint8_t>(supply);
@@ -64,8 +65,9 @@ bool CommandHandler::step(std::vector<QString>& out) {
             CmdHandler_state_ENUM expected = HANDLER_RECEIVE;
             if (got && answerMatches(s_.TxBuffer_usb, rx) && remaining != 0 &&
                 !memoryAnswerWellFormed(s_.RequestCmd.load(), s_.TxBuffer_usb, rx)) {
-                // A memory answer for another address or of another length: never used, and
-                // handled as this request's time-out.
+                // A memory answer for another address or without its data byte: never used, and
+                // handled as this request's time-out. Whoever sees that time-out also sees why.
+                s_.AnswerNotUnderstood = true;
                 if (!s_.CmdHandler_state.compare_exchange_strong(expected, HANDLER_TIMEOUT)) return true;
                 ++timeouts_;
                 const int answerLength = rx[kLength];

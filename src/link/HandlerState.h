@@ -38,6 +38,9 @@ struct HandlerState {
     std::atomic<std::uint8_t> Rx_timeout_cnt{0};
     std::atomic<bool> AutoConnDataReceived{false};
     std::atomic<std::uint8_t> SendDataSlotRetry{0};
+    // The last request ended as a time-out because its answer was not understood (a memory answer
+    // for another address or without its data byte), not because nothing came.
+    std::atomic<bool> AnswerNotUnderstood{false};
 
     dataBuffer TxBuffer_usb;
     dataBuffer RxBuffer_usb;

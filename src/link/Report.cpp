@@ -142,7 +142,7 @@ bool memoryAnswerWellFormed(int cmd, const dataBuffer& tx, const dataBuffer& rx)
         case MEMORY_WRITE_write:
         case MEMORY_WRITE_2:
         case MEMORY_WRITE_2_read:
-            return rx[kLength] == 4 && rx[kData] == tx[kData];
+            return rx[kLength] >= 4 && rx[kData] == tx[kData];
         default:
             return true;
     }

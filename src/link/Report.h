@@ -103,9 +103,11 @@ int requestFrameSize(const dataBuffer& tx);
 // An answer belongs to the request when destination and code repeat it and the destination is not 0.
 bool answerMatches(const dataBuffer& tx, const dataBuffer& rx);
 
-// A matching answer to a memory read or write must also carry the requested address back and
-// exactly its two data bytes (address, value); anything else is a wrong answer that must not be
-// used. Answers to every other command pass.
+// A matching answer to a memory read or write must also carry the requested address back in byte 9
+// and have a byte 10 (the byte read; for a write, whatever the product puts there, not looked at).
+// Bytes after byte 10 are allowed and ignored: only those two places are known. An answer for
+// another address, or one too short to hold byte 10, is a wrong answer that must not be used
+// (docs/link.md, "Answers"). Answers to every other command pass.
 bool memoryAnswerWellFormed(int cmd, const dataBuffer& tx, const dataBuffer& rx);
 
 // Product supply after an MBUS_SETUP output word: 1 on, 0 off, -1 unchanged.

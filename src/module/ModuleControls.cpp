@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "product/PlainText.h"
+
 namespace dravik {
 
 bool ModuleControls::complete() const {
@@ -34,17 +36,17 @@ DetachedModuleControls::DetachedModuleControls() : owner_(std::make_unique<QWidg
     c.checkBox_AllGroup = new QCheckBox(o);
     c.button_Set_Selected_Protocols = new QPushButton(o);
     c.button_Read_All_Protocols = new QPushButton(o);
-    c.label_progressBar_protocol = new QLabel(o);
+    c.label_progressBar_protocol = newPlainLabel(o);
     c.progressBar_protocol = new QProgressBar(o);
-    c.pictureBox_padlock_lock = new QLabel(o);
-    c.pictureBox_padlock_unlock = new QLabel(o);
+    c.pictureBox_padlock_lock = newPlainLabel(o);
+    c.pictureBox_padlock_unlock = newPlainLabel(o);
     c.textBox_modue_password = new QLineEdit(o);
     c.button_lock_unlock_protection = new QPushButton(o);
     c.button_reset_log = new QPushButton(o);
     c.button_read_log = new QPushButton(o);
     c.TextBox_log = new QPlainTextEdit(o);
     c.progressBar_log = new QProgressBar(o);
-    c.label_progressBar_log = new QLabel(o);
+    c.label_progressBar_log = newPlainLabel(o);
 }
 
 DetachedModuleControls::~DetachedModuleControls() = default;

@@ -10,6 +10,7 @@
 
 #include "module/EnterModule.h"
 #include "module/Programmer.h"
+#include "product/PlainText.h"
 #include "product/ProductPanel.h"
 
 namespace dravik {
@@ -186,7 +187,7 @@ void EnterModule::comboBox_Protocols_SelectedIndexChanged() {
         std::max(p.filename.lastIndexOf(QLatin1Char('\\')), p.filename.lastIndexOf(QLatin1Char('/')));
     QLineEdit* path = controls().textBox_protocolPath;
     path->setText(p.filename.mid(cut + 1));
-    path->setToolTip(p.filename);
+    path->setToolTip(plainToolTip(p.filename));
     st.Decode_toSet = p.Decode_type;
     st.Slot_toSet = p.Decode_number;
     st.Decode_Version_toSet = p.Decode_version;

@@ -10,6 +10,7 @@
 #include "module/EnterModule.h"
 #include "module/Programmer.h"
 #include "module/ProtocolFiles.h"
+#include "product/PlainText.h"
 
 namespace dravik {
 
@@ -41,7 +42,7 @@ void EnterModule::bothProgress(const QString& text, int percent, bool visible) {
     d_.progress.setProgressText(text, visible);
     d_.progress.setProgressValue(percent);
     const ModuleControls& c = controls();
-    c.label_progressBar_protocol->setText(text);
+    showPlainText(c.label_progressBar_protocol, text);
     c.label_progressBar_protocol->setVisible(visible);
     c.progressBar_protocol->setValue(percent);
 }

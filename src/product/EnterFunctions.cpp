@@ -119,12 +119,22 @@ void EnterFunctions::onTimeout() {
         d_.ms.EnterFunctions_state = EnterFunc_SEND;
         return;
     }
-    // The operation ends here, visibly; the next start sets the link up again.
-    d_.log.appendLog(QStringLiteral("No answer to ") + commandLogName(cmd) + QStringLiteral(": operation stopped") +
-                     kCrLf);
+    // The operation ends here, visibly; the next start sets the link up again. An answer that came
+    // but was not understood is told as such: the product is not silent.
     d_.cs.Reboot = 1;
-    fail(QStringLiteral("Process failed: no answer to ") + commandLogName(cmd),
-         cmd == IDENTIFICATION ? QStringLiteral("the product did not answer") : QStringLiteral("the product stopped answering"));
+    const QString name = commandLogName(cmd);
+    if (d_.hs.AnswerNotUnderstood.load()) {
+        d_.log.appendLog(QStringLiteral("Answer to ") + name +
+                         QStringLiteral(" not understood: operation stopped") + kCrLf);
+        fail(QStringLiteral("Process failed: answer to ") + name + QStringLiteral(" not understood"),
+             QStringLiteral("the product gave an answer that was not understood"));
+    } else {
+        d_.log.appendLog(QStringLiteral("No answer to ") + name + QStringLiteral(": operation stopped") +
+                         kCrLf);
+        fail(QStringLiteral("Process failed: no answer to ") + name,
+             cmd == IDENTIFICATION ? QStringLiteral("the product did not answer")
+                                   : QStringLiteral("the product stopped answering"));
+    }
     if (cmd == IDENTIFICATION) {
         d_.prd.RetryNum = 0;
         d_.iface.Reset_connection();

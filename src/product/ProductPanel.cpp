@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "product/PlainText.h"
+
 namespace dravik {
 
 namespace {
@@ -43,7 +45,7 @@ bool captionFits(const QPushButton* button, const QFont& font) {
 
 // Every shown button gets the room of its row right of the value column (all of it when the row
 // has no text box), and all take one font size: the panel's, or the largest smaller size at which
-// every caption fits. The full name is also each button's tool tip.
+// every caption fits. The full name is also each button's tool tip (given when the row is built).
 void fitButtons(const std::vector<ProductPanel::Row>& rows) {
     std::vector<QPushButton*> shown;
     for (const ProductPanel::Row& row : rows) {
@@ -51,7 +53,6 @@ void fitButtons(const std::vector<ProductPanel::Row>& rows) {
         const int x = row.text->isHidden() ? kValueX : kValueX + textBoxWidth(row.text) + kGap;
         if (!row.text->isHidden()) row.text->resize(textBoxWidth(row.text), row.text->height());
         row.button->setGeometry(x, row.button->y(), kRightEdge - x, row.button->height());
-        row.button->setToolTip(row.button->text());
         shown.push_back(row.button);
     }
     if (shown.empty()) return;
@@ -114,20 +115,21 @@ bool ProductPanel::buildRows(QWidget* container, const ProductFunctions& functio
         row.combo = new QComboBox(container);
         row.button = new QPushButton(container);
         row.text = new QLineEdit(container);
-        row.label = new QLabel(container);
+        row.label = newPlainLabel(container);
         row.label->setObjectName(objectName("label", r + 1));
         row.combo->setObjectName(objectName("comboBox", r + 1));
         row.button->setObjectName(objectName("button", r + 1));
         row.text->setObjectName(objectName("textBox", r + 1));
 
         row.label->setGeometry(kLabelX, y, kValueX - kLabelX - kGap, 21);
-        row.label->setText(rowPrefix(f.nameKey, functions.baseNameKey) + f.name);
+        showPlainText(row.label, rowPrefix(f.nameKey, functions.baseNameKey) + f.name);
         row.label->setFont(QFont(QStringLiteral("Arial"), 9, QFont::Bold));
-        row.label->setToolTip(f.description);
+        row.label->setToolTip(plainToolTip(f.description));
         // Controls added to a panel already on screen stay hidden until shown.
         row.label->show();
         row.button->setGeometry(kValueX, y, kRightEdge - kValueX, 23);
-        row.button->setText(f.name);
+        row.button->setText(buttonCaption(f.name));
+        row.button->setToolTip(plainToolTip(f.name));
         row.text->setGeometry(kValueX, y, 100, 20);
         row.combo->setGeometry(kValueX, y, kRightEdge - kValueX, 21);
         if (f.location && f.location->textLength > 0) row.text->setMaxLength(f.location->textLength);
@@ -137,7 +139,7 @@ bool ProductPanel::buildRows(QWidget* container, const ProductFunctions& functio
             showControl(row.combo, false);
             showControl(row.button, false);
             row.text->setText(QStringLiteral("Not available"));
-            row.text->setToolTip(f.unusableReason);
+            row.text->setToolTip(plainToolTip(f.unusableReason));
             row.text->setVisible(true);
             row.text->setEnabled(false);
             row.items.clear();
@@ -183,6 +185,14 @@ bool ProductPanel::buildRows(QWidget* container, const ProductFunctions& functio
 }
 
 namespace {
+// No item selected and no placeholder. The placeholder goes first: a list that loses its
+// placeholder while nothing is selected selects its first item.
+void showNoValue(QComboBox* c) {
+    const QSignalBlocker block(c);
+    c->setPlaceholderText(QString());
+    c->setCurrentIndex(-1);
+}
+
 // A palette set on a widget is dropped again, so it shows its parent's colours as when created.
 void dropOwnPalette(QWidget* w) {
     if (w->testAttribute(Qt::WA_SetPalette)) w->setPalette(QPalette());
@@ -195,11 +205,7 @@ void ProductPanel::resetValues() {
         r.known = false;
         r.items = r.builtItems;
         if (r.items.empty()) continue;  // "Not available" stays
-        {
-            const QSignalBlocker block(r.combo.data());
-            r.combo->setCurrentIndex(-1);
-            r.combo->setPlaceholderText(QString());
-        }
+        showNoValue(r.combo);
         dropOwnPalette(r.combo);
         dropOwnPalette(r.text);
         if (!isListKind(r.kind()) && r.kind() != FN_ACTION) {
@@ -241,11 +247,7 @@ void ProductPanel::forgetValue(int index) {
     Row& r = row(index);
     r.known = false;
     if (r.items.empty()) return;
-    {
-        const QSignalBlocker block(r.combo.data());
-        r.combo->setCurrentIndex(-1);
-        r.combo->setPlaceholderText(QString());
-    }
+    showNoValue(r.combo);
     r.text->clear();
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QWidget>
 
 #include "support/ScenarioRig.h"
@@ -100,6 +101,44 @@ TEST_F(SessionReportTest, AWriteIsConfirmedOnlyByItsReadBack) {
         EXPECT_EQ(c.rows[kSiren].state, k.state);
         ASSERT_EQ(c.operations.size(), 1u);
         EXPECT_EQ(c.operations[0].name, QStringLiteral("Parameters written"));
+        EXPECT_EQ(c.operations[0].ok, k.ok);
+        EXPECT_EQ(c.operations[0].detail, k.detail);
+    }
+}
+
+// A text row written with its own button is confirmed only when the product holds the bytes
+// written; otherwise its box stays red and the report says "NOT confirmed" for the row and the
+// operation.
+TEST_F(SessionReportTest, ATextRowIsConfirmedOnlyByItsReadBack) {
+    constexpr int kCode = 3;  // the entry code, one digit per byte from 0x20
+    struct Case {
+        const char* name;
+        int keepsAddress;
+        State state;
+        bool ok;
+        QString now;
+        QString detail;
+    };
+    const std::vector<Case> cases = {
+        {"kept", -1, State::Confirmed, true, QStringLiteral("5678"),
+         QStringLiteral("04 - Entry code: 5678, confirmed by read-back")},
+        {"third digit ignored", 0x22, State::Unconfirmed, false, QStringLiteral("5638"),
+         QStringLiteral("04 - Entry code: 5638, NOT confirmed")},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        sim::BenchConfig bench = standardBench();
+        bench.product.keepsAddress = k.keepsAddress;
+        connect(bench);
+        panel().row(kCode).text->setText(QStringLiteral("5678"));
+        rig->controller->panelOperations().FunctionButton_Click(kCode);
+        ASSERT_TRUE(rig->rest());
+        const ReportContent c = content();
+        EXPECT_EQ(c.rows[kCode].atConnection, QStringLiteral("1234"));
+        EXPECT_EQ(c.rows[kCode].now, k.now);
+        EXPECT_EQ(c.rows[kCode].state, k.state);
+        ASSERT_EQ(c.operations.size(), 1u);
+        EXPECT_EQ(c.operations[0].name, QStringLiteral("Function written"));
         EXPECT_EQ(c.operations[0].ok, k.ok);
         EXPECT_EQ(c.operations[0].detail, k.detail);
     }

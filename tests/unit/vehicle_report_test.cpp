@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include "app/ReportDocument.h"
 
@@ -76,6 +77,55 @@ TEST(VehicleReport, TextsAreShownLiterallyAndStatesInWords) {
           QStringLiteral("FAILED"), QStringLiteral("file <script>.bkd"),
           QStringLiteral("the file cannot be opened")})
         EXPECT_TRUE(text.contains(shown)) << shown.toStdString() << "\n" << text.toStdString();
+}
+
+// Every column of every table takes its text literally: each place below holds a text of its own
+// with "<" and "&" in it, and the printed report shows each as it is.
+TEST(VehicleReport, EveryColumnIsShownLiterally) {
+    int n = 0;
+    QStringList placed;
+    const auto hostile = [&] {
+        placed.append(QStringLiteral("<x%1 & y>").arg(++n));
+        return placed.back();
+    };
+    ReportContent c = sample(0);
+    c.title = hostile();
+    c.created = hostile();
+    c.program = hostile();
+    c.sessionStart = hostile();
+    for (ReportContent::Fields* fields : {&c.adapter, &c.product, &c.module})
+        *fields = {{hostile(), hostile()}};
+    c.moduleProtocols = {hostile(), hostile()};
+    for (const State state : {State::Unchanged, State::Confirmed, State::Unconfirmed})
+        c.rows.push_back({hostile(), hostile(), hostile(), state});
+    for (const bool ok : {true, false}) c.operations.push_back({hostile(), hostile(), ok, hostile()});
+    const QString text = pdfText(reportPdf(c));
+    for (const QString& shown : placed)
+        EXPECT_TRUE(text.contains(shown)) << shown.toStdString() << "\n" << text.toStdString();
+}
+
+// Names keep their white space (runs of blanks, tabs), and a direction override in a name is shown
+// as its code rather than turning the name around ("evil" would read "live").
+TEST(VehicleReport, WhiteSpaceIsKeptAndDirectionOverridesAreShown) {
+    const QString rlo(QChar(0x202E));
+    ReportContent c = sample(0);
+    c.rows = {
+        {QStringLiteral("01 - a     b\tc"), QStringLiteral("On"), QStringLiteral("Off"), State::Confirmed}};
+    c.moduleProtocols = {QStringLiteral("PROTO  1   v2")};
+    c.operations = {{QStringLiteral("09:20:00"), QStringLiteral("Backup opened"), true,
+                     QStringLiteral("file evil") + rlo + QStringLiteral("fdp.bkd")}};
+    c.module = {{QStringLiteral("Name"), QStringLiteral("VRAK-2")}};
+    // What the document lays out, before it is printed.
+    QTextDocument doc;
+    doc.setHtml(reportHtml(c));
+    const QString laidOut = doc.toPlainText();
+    for (const QString& kept : {QStringLiteral("a     b\tc"), QStringLiteral("PROTO  1   v2"),
+                                QStringLiteral("file evil[U+202E]fdp.bkd")})
+        EXPECT_TRUE(laidOut.contains(kept)) << kept.toStdString() << "\n" << laidOut.toStdString();
+    EXPECT_FALSE(laidOut.contains(rlo));
+    const QString printed = pdfText(reportPdf(c));
+    EXPECT_TRUE(printed.contains(QStringLiteral("file evil[U+202E]fdp.bkd"))) << printed.toStdString();
+    EXPECT_FALSE(printed.contains(rlo));
 }
 
 // A product with 255 functions: the table goes on over several pages, each with its header.

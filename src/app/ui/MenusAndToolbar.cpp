@@ -9,6 +9,7 @@
 
 #include "app/DownloadViewUi.h"
 #include "app/ui/UiBuild.h"
+#include "product/PlainText.h"
 
 namespace dravik::ui {
 
@@ -39,7 +40,7 @@ QAction* addTool(QToolBar* bar, const char* name, const QString& iconName, const
 }
 
 QLabel* statusField(QStatusBar* bar, const char* name, const QString& text, int stretch) {
-    auto* l = new QLabel(text, bar);
+    auto* l = newPlainLabel(bar, text);
     l->setObjectName(QString::fromLatin1(name));
     bar->addWidget(l, stretch);
     return l;

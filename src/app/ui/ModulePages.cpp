@@ -15,6 +15,7 @@
 
 #include "app/DownloadViewUi.h"
 #include "app/ui/UiBuild.h"
+#include "product/PlainText.h"
 
 namespace dravik::ui {
 
@@ -32,7 +33,7 @@ QListWidget* listBox(QWidget* parent, const char* name, const QRect& place) {
 
 // Both padlocks share one place right of the protection-state label.
 QLabel* padlock(QWidget* parent, const char* name, const QString& iconName, int x) {
-    auto* l = new QLabel(parent);
+    auto* l = newPlainLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(x, 10, 30, 30);
     l->setPixmap(icon(iconName).pixmap(QSize(30, 30), l->devicePixelRatioF()));

@@ -12,6 +12,7 @@
 #include <QScrollArea>
 
 #include "app/ui/AutoScrollContent.h"
+#include "product/PlainText.h"
 
 // The images are compiled into the static core library; nothing pulls them into a program unless
 // something refers to them.
@@ -68,7 +69,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, const QPoint& pos) {
-    auto* l = new QLabel(text, parent);
+    auto* l = newPlainLabel(parent, text);
     l->setObjectName(QString::fromLatin1(name));
     l->adjustSize();
     l->move(pos);
@@ -109,7 +110,7 @@ QProgressBar* progressBar(QWidget* parent, const char* name, const QRect& place)
 }
 
 QLabel* progressLabel(QWidget* parent, const char* name, const QString& text, const QRect& barPlace) {
-    auto* l = new QLabel(text, parent);
+    auto* l = newPlainLabel(parent, text);
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(barPlace);
     l->setAlignment(Qt::AlignCenter);
