@@ -107,7 +107,8 @@ void DownloadView::wireControls() {
          [this](const QString& why) { message(why, QStringLiteral("Save log"), Buttons::Ok, Icon::Error); },
          [this](const QString& path) {
              if (recording_ != nullptr) recording_->offerWithLog(path);
-         }});
+         },
+         [this](const QString& line) { appendLog(line); }});
     connect(ui_.buttonStopProcess, &QPushButton::clicked, this, [&c] { c.handler().StopProcess(); });
     connect(ui_.ToolStripMenuItem_ConnectInterface, &QAction::triggered, this,
             [&c] { c.iface().connect_interface_Click(); });
@@ -197,10 +198,12 @@ void DownloadView::tabControl1_SelectedIndexChanged() {
 }
 
 void DownloadView::chooseLanguage(int lang) {
-    if (!Save_Language(lang, controller_->session().connection.Language_type)) {
-        const QString text = QStringLiteral("Cannot write the settings file ") + displayPath(settingsFilePath());
+    QString reason;
+    if (!Save_Language(lang, controller_->session().connection.Language_type, &reason)) {
+        const QString text = QStringLiteral("Cannot write the settings file %1: %2")
+                                 .arg(displayPath(settingsFilePath()), reason);
         appendLog(text + kCrLf);
-        message(text + QStringLiteral(": the language is used until the program ends."),
+        message(text + QStringLiteral("\nThe language is used until the program ends."),
                 QStringLiteral("Settings file"), Buttons::Ok, Icon::Warning);
     }
     controller_->autoConn().RebootConnectProduct();
@@ -213,10 +216,8 @@ int DownloadView::prepareDataFolders() {
                 check.outcome == DataFolderCheck::Outcome::Failed ? Icon::Error : Icon::Warning);
     LanguageFileReport report;
     const int lang = CfgAppReadLang(LANGUAGE_ENGLISH, &report);
-    if (report.repaired) {
+    if (const QString text = settingsFileNotices_.after(report); !text.isEmpty()) {
         // The standard layout shows no status log: the technician is told in a box too.
-        const QString text =
-            QStringLiteral("The settings file could not be read; English is used and the file rewritten.");
         appendLog(text + kCrLf);
         message(text + QStringLiteral("\n") + displayPath(settingsFilePath()), QStringLiteral("Settings file"),
                 Buttons::Ok, Icon::Warning);

@@ -12,6 +12,7 @@
 #include "app/DownloadViewUi.h"
 #include "app/QtOneShotTimer.h"
 #include "app/FirmwareWorker.h"
+#include "app/LanguageSettings.h"
 #include "app/WorkerThread.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "config/ConfigurationFile.h"
@@ -124,6 +125,7 @@ private:
     DownloadViewUi ui_;
     bool developer_ = false;
     bool started_ = false;
+    LanguageFileNotices settingsFileNotices_;
     QString logText_;
     QString databaseFolder_;
     QString protocolsFolder_;

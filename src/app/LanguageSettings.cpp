@@ -14,8 +14,8 @@ constexpr int kLargestStored = 255;
 // A language number with room for blanks and line ends; anything longer is not a settings file.
 constexpr qint64 kMaxFileBytes = 4096;
 
-bool writeNumber(const QString& path, int value) {
-    return writeFileSafely(path, QByteArray::number(value)).isEmpty();
+QString writeNumber(const QString& path, int value) {
+    return writeFileSafely(path, QByteArray::number(value));
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ int CfgAppReadLang(int defaultLang, LanguageFileReport* report) {
     const QString path = settingsFilePath();
     if (!QFile::exists(path)) {
         r.created = true;
-        r.writeFailed = !writeNumber(path, defaultLang);
+        r.writeError = writeNumber(path, defaultLang);
         return 0;
     }
     int value = 0;
@@ -54,13 +54,29 @@ int CfgAppReadLang(int defaultLang, LanguageFileReport* report) {
         content.ok && parseLanguageNumber(content.bytes, value))
         return value;
     r.repaired = true;
-    r.writeFailed = !writeNumber(path, kEnglish);
+    r.writeError = writeNumber(path, kEnglish);
     return kEnglish;
 }
 
-bool Save_Language(int lang, int& Language_type) {
+QString LanguageFileNotices::after(const LanguageFileReport& report) {
+    if (report.repaired && !report.writeFailed())
+        return QStringLiteral("The settings file could not be read; English is used and the file rewritten.");
+    if (report.repaired)
+        return QStringLiteral(
+                   "The settings file could not be read; English is used, but the file cannot be "
+                   "rewritten (%1) and is left as it was.")
+            .arg(report.writeError);
+    if (!report.created || !report.writeFailed() || toldMissing_) return {};
+    toldMissing_ = true;
+    return QStringLiteral("The settings file is missing and cannot be created (%1); English is used.")
+        .arg(report.writeError);
+}
+
+bool Save_Language(int lang, int& Language_type, QString* error) {
     Language_type = lang;
-    return writeNumber(settingsFilePath(), lang);
+    const QString reason = writeNumber(settingsFilePath(), lang);
+    if (error != nullptr) *error = reason;
+    return reason.isEmpty();
 }
 
 }  // namespace dravik

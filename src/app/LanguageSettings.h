@@ -8,9 +8,21 @@ namespace dravik {
 
 // What reading the settings file found, for the caller's log.
 struct LanguageFileReport {
-    bool created = false;      // the file was missing and has been written with the default
-    bool repaired = false;     // the content was not a number from 0 to 255; English was written
-    bool writeFailed = false;  // creating or rewriting the file failed
+    bool created = false;   // the file was missing and has been written with the default
+    bool repaired = false;  // the content was not a number from 0 to 255; English was written
+    QString writeError;     // why creating or rewriting the file failed; empty when it worked
+    bool writeFailed() const { return !writeError.isEmpty(); }
+};
+
+// What the technician is told of the settings file after each reading, as one sentence; empty when
+// there is nothing to tell (read as it was, or created). A missing file that cannot be created is
+// read again at each connection while no language has been used yet: that is told the first time.
+class LanguageFileNotices {
+  public:
+    QString after(const LanguageFileReport& report);
+
+  private:
+    bool toldMissing_ = false;
 };
 
 // The settings file's content as a language number from 0 to 255. Lines are joined without
@@ -24,7 +36,7 @@ bool parseLanguageNumber(QByteArray content, int& value);
 int CfgAppReadLang(int defaultLang, LanguageFileReport* report = nullptr);
 
 // Sets Language_type to `lang`, then creates or overwrites the settings file. False when the file
-// could not be written (the in-memory setting is still changed).
-bool Save_Language(int lang, int& Language_type);
+// could not be written (the in-memory setting is still changed), with the reason in error.
+bool Save_Language(int lang, int& Language_type, QString* error = nullptr);
 
 }  // namespace dravik

@@ -6,12 +6,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSaveFile>
 
 #include "app/CommandLine.h"
+#include "platform/FileAccess.h"
 #include "product/PlainText.h"
 
 namespace dravik {
+
+namespace {
+
+// Far above any recording that replays; the copy is read into memory in one piece.
+constexpr qint64 kMaxCopyBytes = qint64(1) << 30;
+
+}  // namespace
 
 QString databaseIdentity(const QString& file) {
     QFile f(file);
@@ -37,6 +44,10 @@ SessionRecording::SessionRecording(Deps deps) : d_(std::move(deps)) {
             [this, why] {
                 d_.log.appendLog(QStringLiteral("Recording stopped: ") + why + kCrLf);
                 showState();
+                // The standard layout shows no status log: the technician is told in a box too.
+                d_.dialogs.message(
+                    QStringLiteral("Recording stopped: %1\nThe lines recorded until then are kept.").arg(why),
+                    QStringLiteral("Record session"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
             },
             Qt::QueuedConnection);
     });
@@ -98,15 +109,14 @@ void SessionRecording::offerWithLog(const QString& logPath) {
                            QStringLiteral("Save log"), Dialogs::Buttons::OkCancel,
                            Dialogs::Icon::Information) != Dialogs::Ok)
         return;
-    QFile in(recording);
-    QSaveFile out(target);
-    const bool read = in.open(QIODevice::ReadOnly);
-    const QByteArray bytes = read ? in.readAll() : QByteArray();
-    if (!read || in.error() != QFileDevice::NoError || !out.open(QIODevice::WriteOnly) ||
-        out.write(bytes) != bytes.size() || !out.commit()) {
-        const QString why = read && in.error() == QFileDevice::NoError ? out.errorString() : in.errorString();
+    FileContent copy = readRegularFile(recording, kMaxCopyBytes);
+    // A line being written as the copy is read is left out: the copy ends on a whole line.
+    if (copy.ok) copy.bytes.truncate(copy.bytes.lastIndexOf('\n') + 1);
+    const QString why = copy.ok ? writeFileSafely(target, copy.bytes) : copy.error;
+    if (!why.isEmpty()) {
         d_.dialogs.message(QStringLiteral("Cannot save the recording to %1: %2").arg(target, why),
                            QStringLiteral("Save log"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
+        d_.log.appendLog(QStringLiteral("Recording not saved with the log: %1: %2").arg(target, why) + kCrLf);
         return;
     }
     d_.log.appendLog(QStringLiteral("Recording saved with the log: ") + target + kCrLf);

@@ -24,6 +24,7 @@ QAction* makeSaveLogAction(QPlainTextEdit* box, StatusLogMenuHooks hooks) {
         QString error;
         if (!saveLogFile(path, hooks.logText ? hooks.logText() : QString(), &error)) {
             if (hooks.failed) hooks.failed(QStringLiteral("Cannot save the log to %1: %2").arg(path, error));
+            if (hooks.log) hooks.log(QStringLiteral("Log not saved: %1: %2\r\n").arg(path, error));
         } else if (hooks.saved) {
             hooks.saved(path);
         }

@@ -20,8 +20,9 @@ bool saveLogFile(const QString& path, const QString& text, QString* error);
 struct StatusLogMenuHooks {
     std::function<QString()> logText;            // the whole log, CR LF line ends
     std::function<QString()> askPath;            // the file to save to; empty when cancelled
-    std::function<void(const QString&)> failed;  // tells why a save failed
+    std::function<void(const QString&)> failed;  // tells why a save failed (a box)
     std::function<void(const QString&)> saved;   // the log was written to this file
+    std::function<void(const QString&)> log;     // appends a line (with its CR LF) to the status log
 };
 
 // The "Save log…" action, owned by box and named saveLogMenuItem, so that a scripted run can

@@ -50,26 +50,24 @@ std::string recordedBytes(const dataBuffer& report, int count) {
 }
 
 bool RecordingWriter::open(const QString& path, const RecordingHeader& header, QString* error) {
-    if (file_.isOpen()) file_.close();
+    file_.close();
+    error_.clear();
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         if (error != nullptr) *error = QStringLiteral("%1 is not a regular file").arg(path);
         return false;
     }
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error != nullptr) *error = file_.errorString();
-        return false;
-    }
-    error_.clear();
     Line line = event("start", 0);
     line["format"] = 1;
     line["program"] = header.program.toStdString();
     line["backend"] = header.backend.toStdString();
     line["database"] = header.database.toStdString();
     line["started"] = header.started.toStdString();
-    if (!writeLine(line.dump())) {
-        if (error != nullptr) *error = error_;
+    // The start line replaces the file in one go: a disk too full for it leaves no empty file.
+    QString reason = writeFileSafely(path, QByteArray::fromStdString(line.dump() + '\n'));
+    if (reason.isEmpty()) reason = file_.open(path);
+    if (!reason.isEmpty()) {
+        if (error != nullptr) *error = reason;
         return false;
     }
     return true;
@@ -82,9 +80,9 @@ void RecordingWriter::close(std::int64_t tUs) {
 
 bool RecordingWriter::writeLine(const std::string& line) {
     if (!file_.isOpen()) return false;
-    const QByteArray bytes = QByteArray::fromStdString(line + '\n');
-    if (file_.write(bytes) != bytes.size() || !file_.flush()) {
-        error_ = file_.errorString();
+    const QString reason = file_.append(QByteArray::fromStdString(line + '\n'));
+    if (!reason.isEmpty()) {
+        error_ = reason;
         file_.close();
         return false;
     }

@@ -1,10 +1,12 @@
 #pragma once
 // The one way the program reads and writes its files. Reading opens only regular files and never
 // waits on a named pipe or a device; writing never leaves a half-written file in place of the
-// previous one: a failed write, flush, sync or rename keeps the old file byte for byte.
+// previous one: a failed write, flush, sync or rename keeps the old file byte for byte. A file that
+// grows as things happen (a session recording) grows by whole records only.
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 namespace dravik {
 
@@ -37,5 +39,30 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes);
 // flushed and synced to the disk, then renamed over path. Returns empty on success, otherwise the
 // system's reason; the temporary file is removed and any previous file at path is left as it was.
 QString writeFileSafely(const QString& path, const QByteArray& bytes);
+
+// A file that grows by whole records, such as the lines of a session recording. Each append is
+// written in full or not at all: what a failed write left (a disk filling part way through a
+// record) is cut off again, so the file always ends where the last whole record ended.
+class AppendFile {
+  public:
+    AppendFile() = default;
+    ~AppendFile() { close(); }
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    // Opens the regular file at path (which must exist) to append to it. Returns empty on success,
+    // otherwise the reason.
+    QString open(const QString& path);
+    // Writes bytes at the end of the file. Returns empty on success, otherwise the system's reason
+    // ("No space left on device"); the file then holds what it held before.
+    QString append(const QByteArray& bytes);
+    void close();
+    bool isOpen() const { return handle_ != kClosed; }
+
+  private:
+    static constexpr std::intptr_t kClosed = -1;
+    std::intptr_t handle_ = kClosed;  // the system's descriptor or handle
+    std::int64_t end_ = 0;            // where the last whole record ends
+};
 
 }  // namespace dravik

@@ -60,6 +60,15 @@ class SmallTmpfs {
     }
     QString filePath(const QString& name) const { return QDir(path()).filePath(name); }
 
+    // Takes every page left, in a file named "filler": a file made afterwards gets no space.
+    void fill() const {
+        QFile filler(filePath(QStringLiteral("filler")));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+    }
+
     // Everything written so far stays; nothing more can be written.
     bool makeReadOnly() {
 #ifndef _WIN32

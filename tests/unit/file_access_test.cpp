@@ -6,10 +6,14 @@
 #include <chrono>
 
 #include "platform/FileAccess.h"
+#include "platform/TempFiles.h"
 #include "support/SmallTmpfs.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace dravik;
@@ -88,7 +92,99 @@ TEST(FileWrite, MissingFolderIsReported) {
               QStringLiteral("No such file or directory"));
 }
 
+// The temporary file beside the target has a short name of its own, so any name the system allows
+// for the target is saved (255 bytes on Linux).
+TEST(FileWrite, SavesUnderTheLongestNamesTheSystemAllows) {
+    QTemporaryDir dir;
+    const QString names[] = {
+        QString(244, QLatin1Char('l')) + QStringLiteral(".txt"),  // 248 bytes
+        QString(251, QLatin1Char('r')) + QStringLiteral(".pdf"),  // 255 bytes
+        QString(125, QChar(0xE8)) + QStringLiteral("a.bkd"),      // 255 bytes of UTF-8
+    };
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        EXPECT_EQ(writeFileSafely(path, "saved"), QString());
+        EXPECT_EQ(contentOf(path), QByteArray("saved"));
+        EXPECT_TRUE(othersIn(dir.path(), name).isEmpty());
+        QFile::remove(path);
+    }
+}
+
 #ifndef _WIN32
+// What an interrupted save left (its process gone, and its lock with it) is removed by the next save
+// of the same target. A save still at work holds the lock on its temporary file and keeps it; no
+// other file in the folder is touched, whatever its name.
+TEST(FileWrite, TheNextSaveRemovesWhatAnInterruptedSaveOfTheSameTargetLeft) {
+    QTemporaryDir dir;
+    const QString target = QStringLiteral("car report.pdf");
+    const QString prefix = tempFilePrefix(target);
+    const QStringList leftovers{prefix + QStringLiteral("a1B2c3"), prefix + QStringLiteral("zzzzzz")};
+    const QString alive = prefix + QStringLiteral("L1ve00");
+    const QStringList others{
+        tempFilePrefix(QStringLiteral("other.pdf")) + QStringLiteral("a1B2c3"),  // another target's
+        prefix + QStringLiteral("abc"),                                          // not of the pattern
+        prefix + QStringLiteral("abcdefg"),
+        QStringLiteral(".car report.pdf.a1B2c3"),  // someone else's temporary name
+        QStringLiteral("car report.pdf.bak"),
+    };
+    for (const QString& name : leftovers + others + QStringList{alive}) put(dir.filePath(name), "x");
+    put(dir.filePath(leftovers[1]), "");
+    const QString folderLike = prefix + QStringLiteral("dir000");  // the pattern, but a folder
+    ASSERT_TRUE(QDir(dir.path()).mkdir(folderLike));
+    // A writer at work: its lock is on its own open file.
+    const int held = ::open(QFile::encodeName(dir.filePath(alive)).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(writeFileSafely(dir.filePath(target), "new"), QString());
+
+    QStringList expected = others + QStringList{alive, target};
+    expected.sort();
+    QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    names.sort();
+    EXPECT_EQ(names, expected);
+    EXPECT_TRUE(QFileInfo(dir.filePath(folderLike)).isDir());
+    EXPECT_EQ(contentOf(dir.filePath(target)), QByteArray("new"));
+
+    // Its writer gone, the next save cleans that one too.
+    ::close(held);
+    EXPECT_EQ(writeFileSafely(dir.filePath(target), "newer"), QString());
+    EXPECT_FALSE(QFile::exists(dir.filePath(alive)));
+}
+
+// A file that grows by records on a filling disk: the record that does not fit is not left in part,
+// and the reason is the system's.
+TEST(FileAppend, AFullFileSystemLeavesTheFileEndingOnItsLastWholeRecord) {
+    SmallTmpfs fs(8);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const QString path = fs.filePath(QStringLiteral("session.jsonl"));
+    put(path, "");
+    AppendFile file;
+    ASSERT_EQ(file.open(path), QString());
+    // 100 bytes: the disk's pages do not end on a record, so the last one fits only in part.
+    const QByteArray record = QByteArray(99, 'r') + '\n';
+    QString reason;
+    int whole = 0;
+    while (whole < 1000 && (reason = file.append(record)).isEmpty()) ++whole;
+
+    EXPECT_EQ(reason, QStringLiteral("No space left on device"));
+    EXPECT_GT(whole, 0);
+    EXPECT_EQ(contentOf(path), record.repeated(whole));
+}
+
+TEST(FileAppend, OnlyAnExistingRegularFileIsOpened) {
+    QTemporaryDir dir;
+    AppendFile file;
+    EXPECT_EQ(file.open(dir.filePath(QStringLiteral("missing.jsonl"))),
+              QStringLiteral("No such file or directory"));
+    EXPECT_EQ(file.open(dir.path()), QStringLiteral("it is not a file"));
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(file.open(fifo), QStringLiteral("it is not a file"));
+    EXPECT_FALSE(file.isOpen());
+}
+
 struct ReadCase {
     const char* name;
     const char* kind;  // "file", "fifo", "dir", "missing", "large"

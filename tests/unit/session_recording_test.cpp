@@ -9,6 +9,7 @@
 #include "link/RecordingLibrary.h"
 #include "link/ReplayInterfaceLibrary.h"
 #include "support/FakeLibrary.h"
+#include "support/SmallTmpfs.h"
 
 namespace dravik {
 namespace {
@@ -124,6 +125,58 @@ TEST_F(RecorderTest, OnlyARegularFileIsRecordedInto) {
     EXPECT_FALSE(recorder.recording());
     // Nothing recorded, the library still works.
     EXPECT_EQ(recorder.BSL_NumOfUSBDevices(kAdapterVid, kAdapterPidStandard), 1);
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A disk that fills during a recording stops it with the system's reason; the file ends on its last
+// whole line, so that it still reads as a recording.
+TEST_F(RecorderTest, AFillingDiskStopsTheRecordingOnAWholeLine) {
+    test::SmallTmpfs fs(8);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    path = fs.filePath(QStringLiteral("car.jsonl"));
+    QStringList told;
+    recorder.setOnFailed([&told](const QString& why) { told << why; });
+    ASSERT_TRUE(recorder.start(path, header, nullptr));
+    for (int i = 1; i < 1000 && recorder.recording(); ++i) {
+        clock.advanceTo(i * 1000);
+        recorder.USB_TX(frameWith({0x01, 0xF2, 0x02, 0x06, 0x03, 0x00, 0x00, 0x00, 0x04, 0x0F}, 62));
+    }
+
+    EXPECT_FALSE(recorder.recording());
+    EXPECT_EQ(told, QStringList{
+                        QStringLiteral("Cannot write the recording %1: No space left on device").arg(path)});
+    EXPECT_TRUE(contentOf(path).endsWith('\n'));
+    QString error;
+    const auto read = readRecordingFile(path, &error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_GT(read->events.size(), 10u);
+}
+
+// A recording that cannot begin for want of space makes no empty file, and keeps an earlier one.
+TEST_F(RecorderTest, ARecordingThatCannotBeginLeavesTheFolderAsItWas) {
+    test::SmallTmpfs fs(8);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const QString earlier = fs.filePath(QStringLiteral("earlier.jsonl"));
+    QFile f(earlier);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("{\"t\":0,\"ev\":\"start\",\"format\":1}\n");
+    f.close();
+    fs.fill();
+
+    for (const QString& target : {fs.filePath(QStringLiteral("new.jsonl")), earlier}) {
+        SCOPED_TRACE(target.toStdString());
+        QString error;
+        EXPECT_FALSE(recorder.start(target, header, &error));
+        EXPECT_EQ(error, QStringLiteral("No space left on device"));
+        EXPECT_FALSE(recorder.recording());
+    }
+    EXPECT_FALSE(QFile::exists(fs.filePath(QStringLiteral("new.jsonl"))));
+    EXPECT_EQ(contentOf(earlier), QByteArray("{\"t\":0,\"ev\":\"start\",\"format\":1}\n"));
+    EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // and the filler
 }
 
 // A replay gives the program the RAM loader of the backend the recording was made on, through

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/LanguageSettings.h"
+#include "support/SmallTmpfs.h"
 #include "window/TempDataDir.h"
 
 namespace dravik {
@@ -34,7 +35,7 @@ TEST_P(LanguageRead, ReturnsAndLeavesTheFileAsExpected) {
     EXPECT_EQ(dir.read(kFile), c.fileAfter);
     EXPECT_EQ(report.created, c.created);
     EXPECT_EQ(report.repaired, c.repaired);
-    EXPECT_FALSE(report.writeFailed);
+    EXPECT_EQ(report.writeError, QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,7 +83,55 @@ TEST(LanguageSave, MissingFolderIsReportedNotFatal) {
     LanguageFileReport report;
     EXPECT_EQ(CfgAppReadLang(1, &report), 0);
     EXPECT_TRUE(report.created);
-    EXPECT_TRUE(report.writeFailed);
+    EXPECT_EQ(report.writeError, QStringLiteral("No such file or directory"));
+}
+
+// On a disk with no room left the file cannot be put right or made. The technician is told what
+// happened: the unreadable file is left as it was, a missing one is not there; that a missing file
+// cannot be made is told once, though it is tried at every connection.
+TEST(LanguageRead, AFullDiskIsToldAsItIs) {
+    TempDataDir data;  // puts DRAVIK_DATA_DIR back afterwards
+    dravik::test::SmallTmpfs fs(8);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    qputenv("DRAVIK_DATA_DIR", QFile::encodeName(fs.path()));
+    const QString file = fs.filePath(kFile);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("abc");
+    f.close();
+    fs.fill();
+    LanguageFileNotices notices;
+
+    LanguageFileReport report;
+    EXPECT_EQ(CfgAppReadLang(1, &report), 1);
+    EXPECT_TRUE(report.repaired);
+    EXPECT_EQ(report.writeError, QStringLiteral("No space left on device"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("abc"));
+    f.close();
+    EXPECT_EQ(notices.after(report),
+              QStringLiteral("The settings file could not be read; English is used, but the file cannot be "
+                             "rewritten (No space left on device) and is left as it was."));
+
+    ASSERT_TRUE(QFile::remove(file));
+    fs.fill();
+    const QString missing = QStringLiteral(
+        "The settings file is missing and cannot be created (No space left on device); English is used.");
+    for (const QString& told : {missing, QString()}) {
+        EXPECT_EQ(CfgAppReadLang(1, &report), 0);
+        EXPECT_TRUE(report.created);
+        EXPECT_EQ(report.writeError, QStringLiteral("No space left on device"));
+        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_EQ(notices.after(report), told);
+    }
+}
+
+TEST(LanguageRead, AFileReadOrMadeAsExpectedIsNotTold) {
+    LanguageFileNotices notices;
+    EXPECT_EQ(notices.after({}), QString());
+    EXPECT_EQ(notices.after({true, false, {}}), QString());
+    EXPECT_EQ(notices.after({false, true, {}}),
+              QStringLiteral("The settings file could not be read; English is used and the file rewritten."));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include "app/SessionRecording.h"
 #include "support/FakeLibrary.h"
 #include "support/RecordingViews.h"
+#include "support/SmallTmpfs.h"
 
 namespace dravik {
 namespace {
@@ -55,6 +57,12 @@ struct SessionRecordingMenuTest : ::testing::Test {
             [this] { return dir.filePath(QStringLiteral("products.db")); }, [this] { return dir.path(); }});
     }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // Records some 40 KiB of exchanges into file, less when the disk fills first.
+    void recordExchanges(const QString& file) {
+        ASSERT_TRUE(recording->start(file, QStringLiteral("program"), nullptr));
+        for (int i = 0; i < 1000 && lib.recording(); ++i)
+            lib.USB_TX(libframe::makeFrame(kDestInterface, 0x00, nullptr, 0));
+    }
 };
 
 TEST_F(SessionRecordingMenuTest, RecordsFromTheMenuUntilStoppedAndShowsTheFileMeanwhile) {
@@ -117,6 +125,54 @@ TEST_F(SessionRecordingMenuTest, SavedLogOffersTheRecordingBesideIt) {
     EXPECT_EQ(readAll(path("log.recording.jsonl")), readAll(path("session.jsonl")));
     EXPECT_TRUE(readAll(path("log.recording.jsonl")).contains("\"ev\":\"tx\",\"data\":\"01 f1 02 02 00 02\""));
     EXPECT_TRUE(log.text().contains(QStringLiteral("Recording saved with the log: ") + path("log.recording.jsonl")));
+}
+
+// A recording stopped by a full disk is told in a box as well as in the status log, which the
+// standard layout does not show.
+TEST_F(SessionRecordingMenuTest, ARecordingStoppedByAFullDiskIsToldInABox) {
+    test::SmallTmpfs fs(8);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const QString file = fs.filePath(QStringLiteral("car.jsonl"));
+    recordExchanges(file);
+    EXPECT_FALSE(lib.recording());
+    QCoreApplication::processEvents();
+
+    const QString why = QStringLiteral("Cannot write the recording %1: No space left on device").arg(file);
+    EXPECT_TRUE(log.text().contains(QStringLiteral("Recording stopped: ") + why)) << log.text().toStdString();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Record session"));
+    EXPECT_EQ(dialogs.shown[0].text,
+              QStringLiteral("Recording stopped: %1\nThe lines recorded until then are kept.").arg(why));
+    EXPECT_FALSE(stop.isEnabled());
+    EXPECT_TRUE(field.isHidden());
+}
+
+// The copy saved with the log is written whole or not at all: on a disk without room for it, the
+// earlier copy stays, and the box and the status log say why.
+TEST_F(SessionRecordingMenuTest, TheRecordingCopyOnAFullDiskKeepsTheEarlierCopyAndSaysWhy) {
+    test::SmallTmpfs fs(8);
+    if (!fs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const QString logPath = fs.filePath(QStringLiteral("log.txt"));
+    const QString copy = fs.filePath(QStringLiteral("log.recording.jsonl"));
+    const QByteArray earlier = "{\"t\":0,\"ev\":\"start\",\"format\":1}\n";
+    QFile f(copy);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(earlier);
+    f.close();
+    recordExchanges(path("session.jsonl"));
+    ASSERT_GT(QFileInfo(path("session.jsonl")).size(), 9000);
+
+    recording->offerWithLog(logPath);
+
+    EXPECT_EQ(readAll(copy), earlier);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text,
+              QStringLiteral("Cannot save the recording to %1: No space left on device").arg(copy));
+    EXPECT_TRUE(log.text().contains(
+        QStringLiteral("Recording not saved with the log: %1: No space left on device\r\n").arg(copy)))
+        << log.text().toStdString();
+    EXPECT_FALSE(log.text().contains(QStringLiteral("Recording saved with the log")));
+    EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"log.recording.jsonl"});
 }
 
 }  // namespace

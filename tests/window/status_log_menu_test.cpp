@@ -34,16 +34,20 @@ TEST(StatusLogMenu, OffersCopySelectAllAndSaveLog) {
     EXPECT_EQ(captions.last(), QStringLiteral("Save log…"));
 }
 
-// Saving writes the log as shown, byte for byte; cancelling writes nothing; a failed save says why
-// and leaves the earlier file whole.
+// Saving writes the log as shown, byte for byte; cancelling writes nothing; a failed save says why,
+// in a box and in the status log, and leaves the earlier file whole.
 TEST(StatusLogMenu, SaveLogWritesPlainTextOrSaysWhyNot) {
     QTemporaryDir dir;
     const QString target = dir.filePath("log.txt");
     QString askedPath;
     QStringList failures;
+    QString logged;
     QPlainTextEdit box;
-    const StatusLogMenuHooks hooks{[] { return kLog; }, [&] { return askedPath; },
-                                   [&](const QString& why) { failures << why; }};
+    const StatusLogMenuHooks hooks{[] { return kLog; },
+                                   [&] { return askedPath; },
+                                   [&](const QString& why) { failures << why; },
+                                   {},
+                                   [&](const QString& line) { logged += line; }};
     installStatusLogMenu(&box, hooks);
     // Reachable by name, as a scripted run finds it.
     auto save = [&] { box.findChild<QAction*>("saveLogMenuItem")->trigger(); };
@@ -60,7 +64,9 @@ TEST(StatusLogMenu, SaveLogWritesPlainTextOrSaysWhyNot) {
     askedPath = dir.filePath("no such folder/log.txt");
     save();
     ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(failures[0].contains("no such folder/log.txt")) << failures[0].toStdString();
+    EXPECT_EQ(failures[0],
+              QStringLiteral("Cannot save the log to %1: No such file or directory").arg(askedPath));
+    EXPECT_EQ(logged, QStringLiteral("Log not saved: %1: No such file or directory\r\n").arg(askedPath));
 
     // Overwriting replaces the whole file, shorter text included.
     QString error;

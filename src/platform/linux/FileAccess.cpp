@@ -175,4 +175,52 @@ QString writeFileSafely(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
+QString AppendFile::open(const QString& path) {
+    close();
+    if (const QString problem = regularFileProblem(path); !problem.isEmpty()) return problem;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return systemReason(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return systemReason(error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return kNotAFile;
+    }
+    handle_ = fd;
+    end_ = st.st_size;
+    return {};
+}
+
+QString AppendFile::append(const QByteArray& bytes) {
+    if (!isOpen()) return QStringLiteral("the file is not open");
+    const int fd = static_cast<int>(handle_);
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            // A part of the record may be on the disk: cut it off, and the file ends on a whole one.
+            while (::ftruncate(fd, end_) != 0 && errno == EINTR) {
+            }
+            return systemReason(error);
+        }
+        p += n;
+        left -= n;
+    }
+    end_ += bytes.size();
+    return {};
+}
+
+void AppendFile::close() {
+    if (!isOpen()) return;
+    ::close(static_cast<int>(handle_));
+    handle_ = kClosed;
+}
+
 }  // namespace dravik

@@ -223,4 +223,51 @@ QString writeFileSafely(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
+QString AppendFile::open(const QString& path) {
+    close();
+    if (QString problem = refusal(path); !problem.isEmpty()) return problem;
+    Handle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return lastReason();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return kNotAFile;
+    end_ = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    handle_ = reinterpret_cast<std::intptr_t>(file.get());
+    file.reset(INVALID_HANDLE_VALUE);  // kept open by this object now
+    return {};
+}
+
+QString AppendFile::append(const QByteArray& bytes) {
+    if (!isOpen()) return QStringLiteral("the file is not open");
+    const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    LARGE_INTEGER at{};
+    at.QuadPart = end_;
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return lastReason();
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<qint64>(left, 1 << 20));
+        DWORD written = 0;
+        const bool ok = WriteFile(file, p, chunk, &written, nullptr) != 0;
+        if (!ok || written == 0) {
+            const DWORD error = ok ? ERROR_DISK_FULL : GetLastError();
+            // A part of the record may be on the disk: cut it off, and the file ends on a whole one.
+            if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+            return systemReason(error);
+        }
+        p += written;
+        left -= written;
+    }
+    end_ += bytes.size();
+    return {};
+}
+
+void AppendFile::close() {
+    if (!isOpen()) return;
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = kClosed;
+}
+
 }  // namespace dravik
