@@ -61,6 +61,10 @@ The product database: looked for in the folder the program is started in, then i
 .I /usr/share/dravik/benches, /usr/share/dravik/scripts
 Simulated benches and the demo script used by \\-\\-simulate and \\-\\-demo.
 .TP
+.I /usr/share/doc/dravik
+The user documentation: scripted runs (scripting.md), session recordings (recording.md), the
+simulated benches (bench.md) and the vehicle report (report.md).
+.TP
 .I ~/Tov_Dravik
 The main data folder: protocols, settings file CfgDravik.txt, and Developer.txt, whose presence
 selects the developer layout. DRAVIK_DATA_DIR overrides its place.

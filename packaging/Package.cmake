@@ -22,6 +22,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/dravik.svg
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/dravik-256.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps RENAME dravik.png)
 
+# The user documentation, where the help and the manual page point: scripted runs, session
+# recordings, the simulated benches and the vehicle report.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/scripting.md ${PROJECT_SOURCE_DIR}/docs/recording.md
+        ${PROJECT_SOURCE_DIR}/docs/bench.md ${PROJECT_SOURCE_DIR}/docs/report.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dravik)
+
 # The copyright file and the Debian change log every package carries.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dravik)
 set(DRAVIK_CHANGELOG ${PROJECT_BINARY_DIR}/changelog.gz)

@@ -15,6 +15,9 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/benches ${PROJECT_SOURCE_DIR}/data/
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/protocols ${PROJECT_SOURCE_DIR}/data/firmware
         ${PROJECT_SOURCE_DIR}/data/configurations DESTINATION . OPTIONAL)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION . RENAME copyright.txt)
+# The user documentation, in the doc folder the help names.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/scripting.md ${PROJECT_SOURCE_DIR}/docs/recording.md
+        ${PROJECT_SOURCE_DIR}/docs/bench.md ${PROJECT_SOURCE_DIR}/docs/report.md DESTINATION doc)
 install(FILES ${DRAVIK_ICON} DESTINATION .)
 
 # The plugins Qt loads at start: the window system (offscreen for runs without a screen) and the

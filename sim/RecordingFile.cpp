@@ -5,6 +5,7 @@
 #include <cctype>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "sim/JsonFields.h"
 #include "sim/Recording.h"
@@ -187,35 +188,45 @@ bool readLine(const nlohmann::json& object, bool first, Recording& out, Recorded
 // An arrival or removal is learnt when the program counts, after the notification that announced
 // it: it is played just before that notification, so the count the notification starts sees it.
 // Without one (the adapter present from the start, a count that found it first) it is played
-// with the event before it.
+// with the event before it. A change never moves before an earlier change.
+//
+// One pass: each change is given the slot (index among the other events) it goes before, then
+// the two sequences are merged, so a long recording loads in linear time.
 void placeBusChanges(std::vector<RecordedEvent>& events) {
-    std::vector<RecordedEvent> placed;
-    placed.reserve(events.size());
-    std::size_t sinceChange = 0;  // first index in placed after the last bus change
+    std::vector<RecordedEvent> others;
+    std::vector<std::pair<std::size_t, RecordedEvent>> changes;  // (slot, change), slots ascending
+    others.reserve(events.size());
+    std::size_t lastNotify = 0;  // slot of the last notification; valid when haveNotify
+    bool haveNotify = false;
+    std::size_t firstFree = 0;  // the slot of the last change: none may go before it
     for (RecordedEvent& e : events) {
         const bool change = e.kind == RecordedEvent::Kind::Arrival || e.kind == RecordedEvent::Kind::Removal;
         if (!change) {
-            placed.push_back(std::move(e));
+            if (e.kind == RecordedEvent::Kind::Notify) {
+                lastNotify = others.size();
+                haveNotify = true;
+            }
+            others.push_back(std::move(e));
             continue;
         }
-        std::size_t at = placed.size();
-        for (std::size_t i = placed.size(); i > sinceChange; --i) {
-            if (placed[i - 1].kind == RecordedEvent::Kind::Notify) {
-                at = i - 1;
-                break;
-            }
-        }
-        if (at < placed.size()) {
-            e.timeUs = placed[at].timeUs;
-        } else if (!placed.empty()) {
-            e.timeUs = placed.back().timeUs;
+        std::size_t slot = others.size();
+        if (haveNotify && lastNotify >= firstFree) {
+            slot = lastNotify;
+            e.timeUs = others[slot].timeUs;
         } else {
-            e.timeUs = 0;
+            e.timeUs = others.empty() ? 0 : others.back().timeUs;
         }
-        placed.insert(placed.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
-        sinceChange = at + 1;
+        firstFree = slot;
+        changes.emplace_back(slot, std::move(e));
     }
-    events = std::move(placed);
+    events.clear();
+    events.reserve(others.size() + changes.size());
+    auto change = changes.begin();
+    for (std::size_t i = 0; i <= others.size(); ++i) {
+        for (; change != changes.end() && change->first == i; ++change)
+            events.push_back(std::move(change->second));
+        if (i < others.size()) events.push_back(std::move(others[i]));
+    }
 }
 
 }  // namespace
@@ -243,6 +254,8 @@ std::optional<Recording> parseRecording(const std::string& text, std::string& er
             if (line.find_first_not_of(" \t") == std::string::npos) continue;
             if (length > kMaxRecordingLineBytes)
                 fail("the line is longer than " + std::to_string(kMaxRecordingLineBytes) + " bytes");
+            // The JSON reader would take a NUL for the end of the line and ignore what follows.
+            if (line.find('\0') != std::string::npos) fail("the line holds a NUL byte");
             checkFlat(line);
             const nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
             if (object.is_discarded()) fail("not valid JSON");

@@ -23,16 +23,12 @@ std::vector<std::uint8_t> carried(const Report& r) {
 }
 
 // The module's protection request carries its password in data bytes 1 to 4 and the checksum:
-// never shown.
-std::vector<bool> secretsOf(const std::vector<std::uint8_t>& frame) {
-    std::vector<bool> secret(frame.size(), false);
+// never shown, whether sent or recorded (a recording from elsewhere may hold them in clear).
+std::vector<bool> secretsOf(const std::vector<std::uint8_t>& frame, std::vector<bool> secret = {}) {
+    secret.resize(frame.size(), false);
     if (frame.size() == 11 && frame[1] == 0xF2 && frame[3] == 7 && frame[4] == 0x0E)
         std::fill(secret.begin() + 6, secret.end(), true);
     return secret;
-}
-
-std::string describe(const RecordedEvent& e) {
-    return e.kind == Kind::Open ? "open " + e.device : "TX " + hexBytes(e.bytes, e.masked);
 }
 
 }  // namespace
@@ -57,6 +53,16 @@ Replay::Replay(Recording recording, std::int64_t startUs) : recording_(std::move
     exchanges_ = static_cast<int>(std::count_if(recording_.events.begin(), recording_.events.end(), [](const RecordedEvent& e) {
         return e.kind == Kind::Tx || e.kind == Kind::Open;
     }));
+}
+
+std::string Replay::shown(const std::vector<std::uint8_t>& bytes, std::vector<bool> hidden) const {
+    std::string text = "TX " + hexBytes(bytes, secretsOf(bytes, std::move(hidden)));
+    const std::string name = namer_ ? namer_(bytes) : std::string();
+    return name.empty() ? text : text + " (" + name + ")";
+}
+
+std::string Replay::describe(const RecordedEvent& e) const {
+    return e.kind == Kind::Open ? "open " + e.device : shown(e.bytes, e.masked);
 }
 
 bool Replay::isExchange(std::size_t i) const {
@@ -132,12 +138,13 @@ void Replay::matched(std::int64_t nowUs) {
 void Replay::write(const Report& report, std::int64_t nowUs) {
     if (!failure_.empty()) return;
     const std::vector<std::uint8_t> sent = carried(report);
-    std::vector<bool> hidden = secretsOf(sent);
-    const RecordedEvent* e = expect("TX " + hexBytes(sent, hidden), nowUs);
+    const RecordedEvent* e = expect(shown(sent, {}), nowUs);
     if (e == nullptr) return;
     // Answers still waiting belong to an earlier request; the adapter's pipe drops them.
     answers_.clear();
     std::size_t diff = 0;
+    std::vector<bool> hidden;
+    std::string where;
     if (e->kind == Kind::Tx) {
         while (diff < sent.size() && diff < e->bytes.size() && (e->masked[diff] || e->bytes[diff] == sent[diff]))
             ++diff;
@@ -145,16 +152,16 @@ void Replay::write(const Report& report, std::int64_t nowUs) {
             matched(nowUs);
             return;
         }
-        for (std::size_t i = 0; i < hidden.size() && i < e->masked.size(); ++i) hidden[i] = hidden[i] || e->masked[i];
-    }
-    std::string where;
-    if (e->kind == Kind::Tx) {
+        // What the recording hides stays hidden on the sent side too.
+        hidden = secretsOf(e->bytes, e->masked);
         where = diff < sent.size() && diff < e->bytes.size()
-                    ? " (first difference at byte " + std::to_string(diff + 1) + ")"
-                    : " (recorded " + std::to_string(e->bytes.size()) + " bytes, sent " + std::to_string(sent.size()) + ")";
+                    ? "; first difference at byte " + std::to_string(diff + 1) +
+                          ", counting the bytes shown from 1"
+                    : "; recorded " + std::to_string(e->bytes.size()) + " bytes, sent " +
+                          std::to_string(sent.size());
     }
     failure_ = "exchange " + std::to_string(matched_ + 1) + " (line " + std::to_string(e->line) +
-               " of the recording): recorded " + describe(*e) + ", sent TX " + hexBytes(sent, hidden) + where;
+               " of the recording): recorded " + describe(*e) + ", sent " + shown(sent, hidden) + where;
 }
 
 std::optional<Report> Replay::read(std::int64_t nowUs) {
@@ -174,8 +181,9 @@ std::optional<std::int64_t> Replay::nextReadyUs() const {
 
 int Replay::open(const std::string& device, std::int64_t nowUs) {
     if (!failure_.empty()) return -1;
-    const std::string shown = device.size() > kMaxRecordedDeviceText ? device.substr(0, kMaxRecordedDeviceText) + "..." : device;
-    const RecordedEvent* e = expect("open " + shown, nowUs);
+    const std::string text =
+        device.size() > kMaxRecordedDeviceText ? device.substr(0, kMaxRecordedDeviceText) + "..." : device;
+    const RecordedEvent* e = expect("open " + text, nowUs);
     if (e == nullptr) return -1;
     if (e->kind == Kind::Open && e->device == device) {
         const int result = e->result;
@@ -183,7 +191,7 @@ int Replay::open(const std::string& device, std::int64_t nowUs) {
         return result;
     }
     failure_ = "exchange " + std::to_string(matched_ + 1) + " (line " + std::to_string(e->line) +
-               " of the recording): recorded " + describe(*e) + ", sent open " + shown;
+               " of the recording): recorded " + describe(*e) + ", sent open " + text;
     return -1;
 }
 

@@ -10,6 +10,7 @@
 // tells the exchange number, what was recorded and what was sent.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,11 @@ namespace sim {
 class Replay {
   public:
     Replay(Recording recording, std::int64_t startUs);
+
+    // Names the command a report carries (its bytes as recorded), for the messages; empty for
+    // none. Without a namer, reports go unnamed.
+    using Namer = std::function<std::string(const std::vector<std::uint8_t>&)>;
+    void setNamer(Namer namer) { namer_ = std::move(namer); }
 
     // Plays what has come due by nowUs (answers, arrivals, removals, notifications).
     void advance(std::int64_t nowUs);
@@ -52,6 +58,9 @@ class Replay {
     // The next exchange, or nullptr with the failure set.
     const RecordedEvent* expect(const std::string& sent, std::int64_t nowUs);
     void matched(std::int64_t nowUs);
+    // "TX 01 f2 ... (NAME)", the password bytes of either side hidden.
+    std::string shown(const std::vector<std::uint8_t>& bytes, std::vector<bool> hidden) const;
+    std::string describe(const RecordedEvent& e) const;
 
     Recording recording_;
     std::size_t next_ = 0;         // first event not played yet
@@ -66,6 +75,7 @@ class Replay {
     int exchanges_ = 0;
     int matched_ = 0;
     std::string failure_;
+    Namer namer_;
 };
 
 // "01 f2 02 02 00 02": the bytes as a recording writes them.

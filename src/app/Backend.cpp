@@ -4,10 +4,11 @@
 #include <cstdio>
 
 #include "app/DownloadView.h"
-#include "platform/FileAccess.h"
+#include "app/SessionRecording.h"
 #include "link/ReplayInterfaceLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "link/UsbInterfaceLibrary.h"
+#include "platform/FileAccess.h"
 
 namespace dravik {
 
@@ -28,6 +29,14 @@ std::optional<sim::BenchConfig> loadBench(const QString& path, QString& error) {
 std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clock, QString* error) {
     Backend b;
     if (!options.replayPath.isEmpty()) {
+        if (sameFile(options.recordPath, options.replayPath)) {
+            if (error != nullptr)
+                *error = QStringLiteral(
+                             "dravik: --record %1 names the recording that --replay plays; recording "
+                             "would overwrite it. Record into another file.")
+                             .arg(options.recordPath);
+            return std::nullopt;
+        }
         QString why;
         auto recording = readRecordingFile(options.replayPath, &why);
         if (!recording) {
@@ -57,11 +66,24 @@ std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clo
     return b;
 }
 
+QStringList replayNotes(const QString& recordedProgram, const QString& recordedDatabase,
+                        const QString& databaseId) {
+    QStringList notes;
+    if (!recordedProgram.isEmpty() && recordedProgram != versionText())
+        notes << QStringLiteral("Replay: the recording was made by %1; this is %2")
+                     .arg(recordedProgram, versionText());
+    if (!recordedDatabase.isEmpty() && recordedDatabase != kNoDatabaseIdentity &&
+        recordedDatabase != databaseId)
+        notes << QStringLiteral(
+                     "Replay: the recording was made with another product database (%1); this run uses %2")
+                     .arg(recordedDatabase, databaseId);
+    return notes;
+}
+
 void watchReplay(ReplayInterfaceLibrary& replay, DownloadView& window, const QString& databaseId) {
-    const QString recorded = QString::fromStdString(replay.recordedDatabase());
-    if (!recorded.isEmpty() && recorded != databaseId)
-        std::fprintf(stderr, "Replay: the recording was made with another product database (%s); this run uses %s\n",
-                     qPrintable(recorded), qPrintable(databaseId));
+    for (const QString& note : replayNotes(QString::fromStdString(replay.recordedProgram()),
+                                           QString::fromStdString(replay.recordedDatabase()), databaseId))
+        std::fprintf(stderr, "%s\n", qPrintable(note));
     // Told on the thread that sent the request; the window stops the program on its own.
     replay.setOnMismatch([&window](const QString& why) {
         QMetaObject::invokeMethod(

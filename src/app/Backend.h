@@ -3,6 +3,7 @@
 // session (--replay), with its name for a recording's first line.
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -29,11 +30,17 @@ struct Backend {
 std::optional<sim::BenchConfig> loadBench(const QString& path, QString& error);
 
 // nullopt with error set (a line for standard error) when the bench file or the recording cannot
-// be used.
+// be used, or when --record names the recording --replay plays (recording would overwrite it).
 std::optional<Backend> openBackend(const CommandLineOptions& options, Clock& clock, QString* error);
 
-// A replay's notes on standard error: a recording made with another product database (databaseId:
-// the one in use), and the stop at the first request that differs, which ends the program with 3.
+// What a replay says before it starts: the recording was made by another version of the program,
+// or with another product database than databaseId (the one in use). A recording that names no
+// program or no database ("none") is not told apart.
+QStringList replayNotes(const QString& recordedProgram, const QString& recordedDatabase,
+                        const QString& databaseId);
+
+// A replay's notes on standard error (replayNotes), and the stop at the first request that
+// differs, which ends the program with 3.
 void watchReplay(ReplayInterfaceLibrary& replay, DownloadView& window, const QString& databaseId);
 
 // The program's status after a replay: the exchanges sent as recorded on standard error, and 3 for

@@ -105,12 +105,15 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
     const QCommandLineOption recordOption(
         QStringLiteral("record"),
         QStringLiteral("Record every exchange with the adapter into FILE as it happens, from the start "
-                       "(a session recording, docs/recording.md). The module password is masked."),
+                       "(a session recording, described in recording.md in %1). The module password is "
+                       "masked. FILE may not be the recording --replay plays.")
+            .arg(documentationFolderText()),
         QStringLiteral("FILE"));
     const QCommandLineOption replayOption(
         QStringLiteral("replay"),
-        QStringLiteral("Play the adapter from the session recording FILE instead of the USB adapter. The "
-                       "first request that differs from the recording stops the program with status 3."),
+        QStringLiteral("Play the adapter from the session recording FILE instead of the USB adapter. A run "
+                       "made with --record FILE replays with --replay FILE in its place. The first request "
+                       "that differs from the recording ends the program with status 3."),
         QStringLiteral("FILE"));
     parser.addOptions({help, version, simulateOption, scriptOption, demoOption, recordOption, replayOption});
 
@@ -126,7 +129,12 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         }
     }
     if (parser.isSet(help)) {
-        out << parser.helpText();
+        // Without an application object the parser would name the program "<executable_name>".
+        QString text = parser.helpText();
+        const QString usage = QStringLiteral("Usage: ");
+        if (const qsizetype end = text.indexOf(u' ', usage.size()); text.startsWith(usage) && end > 0)
+            text.replace(usage.size(), end - usage.size(), QStringLiteral("dravik"));
+        out << text;
         out.flush();
         return leave(0);
     }

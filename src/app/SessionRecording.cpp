@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QThread>
+#include <algorithm>
 
 #include "app/CommandLine.h"
 #include "platform/FileAccess.h"
@@ -13,19 +15,43 @@
 
 namespace dravik {
 
+const QString kNoDatabaseIdentity = QStringLiteral("none");
+
 namespace {
 
 // Far above any recording that replays; the copy is read into memory in one piece.
 constexpr qint64 kMaxCopyBytes = qint64(1) << 30;
 
+// Adds count bytes of f from offset to the hash; false when they cannot all be read.
+bool hashPart(QFile& f, qint64 offset, qint64 count, QCryptographicHash& hash) {
+    constexpr qint64 kChunk = 1 << 20;
+    if (!f.seek(offset)) return false;
+    while (count > 0) {
+        const QByteArray chunk = f.read(std::min(count, kChunk));
+        if (chunk.isEmpty()) return false;
+        hash.addData(chunk);
+        count -= chunk.size();
+    }
+    return true;
+}
+
 }  // namespace
 
 QString databaseIdentity(const QString& file) {
     QFile f(file);
-    if (!QFileInfo(file).isFile() || !f.open(QIODevice::ReadOnly)) return QStringLiteral("none");
+    if (!QFileInfo(file).isFile() || !f.open(QIODevice::ReadOnly)) return kNoDatabaseIdentity;
+    const qint64 size = f.size();
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&f)) return QStringLiteral("none");
-    return QStringLiteral("sha256:") + QString::fromLatin1(hash.result().toHex());
+    if (size <= kWholeIdentityBytes) {
+        if (!hashPart(f, 0, size, hash)) return kNoDatabaseIdentity;
+        return QStringLiteral("sha256:") + QString::fromLatin1(hash.result().toHex());
+    }
+    // A large file by its ends and size: a start-up or a menu click never reads gigabytes.
+    if (!hashPart(f, 0, kIdentityEndBytes, hash) ||
+        !hashPart(f, size - kIdentityEndBytes, kIdentityEndBytes, hash))
+        return kNoDatabaseIdentity;
+    hash.addData(QByteArray::number(size));
+    return QStringLiteral("sha256-ends:") + QString::fromLatin1(hash.result().toHex());
 }
 
 QString recordingBesideLog(const QString& logPath) {
@@ -54,20 +80,34 @@ SessionRecording::SessionRecording(Deps deps) : d_(std::move(deps)) {
     showState();
 }
 
-SessionRecording::~SessionRecording() { d_.lib.setOnFailed(nullptr); }
-
-RecordingHeader recordingHeader(const QString& backend, const QString& databaseFile, const QString& started) {
-    return {versionText(), backend, databaseIdentity(databaseFile), started};
+SessionRecording::~SessionRecording() {
+    d_.lib.setOnFailed(nullptr);
+    // The identity being taken reads a bounded part of one file: waited for.
+    if (identifying_) identifying_->wait();
 }
 
-RecordingHeader SessionRecording::header(const QString& started) const {
-    return recordingHeader(d_.backend, d_.database ? d_.database() : QString(), started);
+RecordingHeader recordingHeader(const QString& backend, const QString& identity, const QString& started) {
+    return {versionText(), backend, identity, started};
+}
+
+QString SessionRecording::identity(const QString& databaseFile) const {
+    return d_.identify ? d_.identify(databaseFile) : databaseIdentity(databaseFile);
+}
+
+bool SessionRecording::startWith(const QString& path, const QString& identity, const QString& started,
+                                 QString* error) {
+    bool ok = false;
+    if (!d_.replayed.isEmpty() && sameFile(path, d_.replayed)) {
+        if (error != nullptr) *error = QStringLiteral("it is the recording being replayed");
+    } else {
+        ok = d_.lib.start(path, recordingHeader(d_.backend, identity, started), error);
+    }
+    showState();
+    return ok;
 }
 
 bool SessionRecording::start(const QString& path, const QString& started, QString* error) {
-    const bool ok = d_.lib.start(path, header(started), error);
-    showState();
-    return ok;
+    return startWith(path, identity(d_.database ? d_.database() : QString()), started, error);
 }
 
 void SessionRecording::stop() {
@@ -78,13 +118,32 @@ void SessionRecording::stop() {
 }
 
 void SessionRecording::recordFromMenu() {
+    if (identifying_) return;
     const QString path = d_.files.chooseFile({FileDialogRequest::Mode::Save, QStringLiteral("Record session"),
                                               QStringLiteral("session.jsonl"), QStringLiteral("jsonl"),
                                               QStringLiteral("Recordings (*.jsonl);;All files (*)"),
                                               d_.startFolder ? d_.startFolder() : QString()});
     if (path.isEmpty()) return;
+    // The database may be large: its identity is taken on a thread, and the recording begins when
+    // it is known. The item stays off meanwhile.
+    d_.recordItem->setEnabled(false);
+    auto identity = std::make_shared<QString>();
+    identifying_.reset(QThread::create([this, identity, file = d_.database ? d_.database() : QString()] {
+        *identity = this->identity(file);
+    }));
+    connect(identifying_.get(), &QThread::finished, this, [this, path, identity] {
+        // finished() comes just before the thread ends: it is let end before it goes.
+        identifying_->wait();
+        identifying_.reset();
+        d_.recordItem->setEnabled(true);
+        startFromMenu(path, *identity);
+    });
+    identifying_->start();
+}
+
+void SessionRecording::startFromMenu(const QString& path, const QString& identity) {
     QString error;
-    if (!start(path, QStringLiteral("menu"), &error)) {
+    if (!startWith(path, identity, QStringLiteral("menu"), &error)) {
         d_.dialogs.message(QStringLiteral("Cannot record into %1: %2").arg(path, error),
                            QStringLiteral("Record session"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
         return;

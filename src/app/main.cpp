@@ -52,10 +52,14 @@ int main(int argc, char** argv) {
         return QDir(database.found() ? database.folder : QDir::currentPath())
             .filePath(QString::fromLatin1(kProductDatabaseFileName));
     };
+    // Taken once, bounded however large the database (databaseIdentity).
+    const QString databaseId = options.recordPath.isEmpty() && replay == nullptr
+                                   ? kNoDatabaseIdentity
+                                   : databaseIdentity(databaseFile());
     if (!options.recordPath.isEmpty()) {
         QString error;
-        if (!lib.start(options.recordPath, recordingHeader(backendName, databaseFile(), QStringLiteral("program")),
-                       &error)) {
+        if (!lib.start(options.recordPath,
+                       recordingHeader(backendName, databaseId, QStringLiteral("program")), &error)) {
             std::fprintf(stderr, "dravik: cannot record into %s: %s\n", qPrintable(options.recordPath),
                          qPrintable(error));
             return 2;
@@ -65,10 +69,11 @@ int main(int argc, char** argv) {
     if (database.found()) window.setDatabaseFolder(database.folder);
     if (options.demo) window.setProtocolsFolder(locateShippedFile(QStringLiteral("protocols"), exeDir));
     SessionRecording recording({lib, window.ui().recordSessionToolStripMenuItem,
-                                window.ui().stopRecordingToolStripMenuItem, window.ui().StatusLabel_recording, window,
-                                window, window, backendName, databaseFile, [] { return mainDataFolder(); }});
+                                window.ui().stopRecordingToolStripMenuItem, window.ui().StatusLabel_recording,
+                                window, window, window, backendName, databaseFile,
+                                [] { return mainDataFolder(); }, options.replayPath});
     window.setSessionRecording(&recording);
-    if (replay != nullptr) watchReplay(*replay, window, databaseIdentity(databaseFile()));
+    if (replay != nullptr) watchReplay(*replay, window, databaseId);
     std::unique_ptr<ScriptRunner> runner;
     const QString script = options.scriptPath;
     if (!script.isEmpty()) {

@@ -35,6 +35,25 @@ int putAddress(std::uint8_t* core, std::uint8_t code, std::uint32_t address) {
 
 }  // namespace
 
+std::string_view ExchangeLibrary::loaderCommandName(std::uint8_t code) {
+    switch (code) {
+        case kRxDataBlock:
+            return "loader RX data block";
+        case kRxPassword:
+            return "loader RX password";
+        case kEraseSegment:
+            return "loader erase segment";
+        case kCrcCheck:
+            return "loader CRC check";
+        case kLoadPc:
+            return "loader load PC";
+        case kRxDataBlockFast:
+            return "loader RX data block fast";
+        default:
+            return {};
+    }
+}
+
 int ExchangeLibrary::bslCommand(const std::uint8_t* core, int n, bool reply) {
     if (bslLost_) return kNoReply;
     dataBuffer tx;

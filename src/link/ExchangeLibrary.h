@@ -26,6 +26,8 @@ public:
     // Loader operations (BslOperations.cpp), over the same report exchange.
     static constexpr int kBslTimeoutMs = 1000;
     static constexpr int kBslDataPerReport = 58;
+    // "loader CRC check": the loader command a report starting with code carries; empty for none.
+    static std::string_view loaderCommandName(std::uint8_t code);
     DataBlock_ BSL_readTI_Text(const char* text, int maxBlock) override;
     DataBlock_ BSL_getDefaultPass() override;
     int BSL_RX_Password(DataBlock_ password) override;

@@ -1,9 +1,9 @@
 #include "link/ReplayInterfaceLibrary.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "link/SimPipe.h"
+#include "platform/FileAccess.h"
 
 namespace dravik {
 
@@ -12,15 +12,17 @@ std::optional<sim::Recording> readRecordingFile(const QString& path, QString* er
         if (error != nullptr) *error = QStringLiteral("%1: %2").arg(path, why);
         return std::nullopt;
     };
-    const QFileInfo info(path);
-    if (!info.isFile()) return fail(QStringLiteral("not a regular file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-    // One byte past the limit lets the parser name the size.
-    const QByteArray bytes = file.read(static_cast<qint64>(sim::kMaxRecordingBytes) + 1);
-    if (file.error() != QFileDevice::NoError) return fail(file.errorString());
+    const FileContent content = readRegularFile(path, static_cast<qint64>(sim::kMaxRecordingBytes));
+    if (content.tooLarge) {
+        // Named with the size the file has, not with how much of it was looked at.
+        return fail(QStringLiteral("the recording is %1 bytes; at most %2 are read")
+                        .arg(QFileInfo(path).size())
+                        .arg(sim::kMaxRecordingBytes));
+    }
+    if (content.error == kNotAFileReason) return fail(QStringLiteral("not a regular file"));
+    if (!content.ok) return fail(content.error);
     std::string why;
-    auto recording = sim::parseRecording(bytes.toStdString(), why);
+    auto recording = sim::parseRecording(content.bytes.toStdString(), why);
     if (!recording) return fail(QString::fromStdString(why));
     return recording;
 }
@@ -29,7 +31,15 @@ ReplayInterfaceLibrary::ReplayInterfaceLibrary(Clock& clock, sim::Recording reco
     : ExchangeLibrary(clock),
       replay_(std::move(recording), clock.nowUs()),
       // "replay:simulated": a recording of a replay of the bench.
-      simulated_(replay_.recording().backend == "simulated" || replay_.recording().backend.ends_with(":simulated")) {}
+      simulated_(replay_.recording().backend == "simulated" ||
+                 replay_.recording().backend.ends_with(":simulated")) {
+    // A difference names the commands as the status log does.
+    replay_.setNamer([](const std::vector<std::uint8_t>& bytes) {
+        std::string name = frameCommandNames(bytes.data(), bytes.size());
+        if (name.empty() && !bytes.empty()) name = std::string(loaderCommandName(bytes[0]));
+        return name;
+    });
+}
 
 int ReplayInterfaceLibrary::BSL_NumOfUSBDevices(std::uint16_t vid, std::uint16_t pid) {
     std::lock_guard lock(mutex_);
@@ -129,6 +139,11 @@ int ReplayInterfaceLibrary::exchangesRecorded() const {
 std::string ReplayInterfaceLibrary::recordedDatabase() const {
     std::lock_guard lock(mutex_);
     return replay_.recording().database;
+}
+
+std::string ReplayInterfaceLibrary::recordedProgram() const {
+    std::lock_guard lock(mutex_);
+    return replay_.recording().program;
 }
 
 }  // namespace dravik

@@ -51,8 +51,10 @@ public:
     int exchangesRecorded() const;
     // The product database's identity the recording names; empty when it names none.
     std::string recordedDatabase() const;
+    // The program and version that made the recording; empty when it names none.
+    std::string recordedProgram() const;
 
-private:
+  private:
     void reportFailure();
 
     mutable std::mutex mutex_;

@@ -61,6 +61,19 @@ QString commandLogName(int cmd) {
     return QString::fromLatin1(info->logName.data(), static_cast<qsizetype>(info->logName.size()));
 }
 
+std::string frameCommandNames(const std::uint8_t* frame, std::size_t size) {
+    std::string names;
+    if (size < 5 || frame[0] != 0x01 || frame[2] != 0x02) return names;
+    for (int cmd = 1; cmd <= kLastCommand; ++cmd) {
+        const CommandInfo* info = commandInfo(cmd);
+        if (info == nullptr || info->dest != frame[1] || info->length != frame[3] || info->code != frame[4])
+            continue;
+        if (!names.empty()) names += '/';
+        names += info->logName;
+    }
+    return names;
+}
+
 std::uint8_t frameChecksum(const dataBuffer& b, int length) {
     unsigned sum = 0;
     for (int i = kLength; i < kLength + length && i < dataBuffer::kSize; ++i) sum += b[i];

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dravik {
@@ -79,6 +80,10 @@ const CommandInfo* commandInfo(int cmd);
 
 // The command's name in the status log; its number for a command without a header.
 QString commandLogName(int cmd);
+
+// The commands whose header (destination, L, code) the frame carries, as the status log names them,
+// joined with "/" where several share it; empty for a frame of no command (or no frame).
+std::string frameCommandNames(const std::uint8_t* frame, std::size_t size);
 
 // Sum modulo 256 of bytes 7 .. 7+L-1.
 std::uint8_t frameChecksum(const dataBuffer& b, int length);

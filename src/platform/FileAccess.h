@@ -35,6 +35,10 @@ QString regularFileProblem(const QString& path);
 // between the check and the open is read.
 FileContent readRegularFile(const QString& path, qint64 maxBytes);
 
+// True when both paths name one existing file, however reached: through symbolic links, hard
+// links or another spelling of the path. False when either does not exist.
+bool sameFile(const QString& a, const QString& b);
+
 // Writes bytes as the new content of path: a temporary file in the same folder, every write checked,
 // flushed and synced to the disk, then renamed over path. Returns empty on success, otherwise the
 // system's reason; the temporary file is removed and any previous file at path is left as it was.

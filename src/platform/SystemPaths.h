@@ -14,6 +14,11 @@ QString defaultMainDataFolder();
 // <exeDir>/../share/dravik on Linux, the program's own folder on Windows.
 QString installedDataFolder(const QString& exeDir);
 
+// Where the package puts the user documentation (recording.md, scripting.md, ...), as the help
+// and the manual page name it: /usr/share/doc/dravik on Linux, the doc folder beside the program
+// on Windows.
+QString documentationFolderText();
+
 // The program's arguments as the system holds them (any Unicode on Windows), the first being the
 // running program's own full path where the system tells it.
 QStringList systemArguments(int argc, char** argv);

@@ -28,7 +28,9 @@ fail() { echo "FAILED: $*"; exit 1; }
 for f in usr/bin/dravik usr/share/dravik/VuzUvazuzuvar.db usr/share/dravik/benches/standard.json \
          usr/share/dravik/scripts/demo.txt usr/share/applications/dravik.desktop \
          usr/share/icons/hicolor/scalable/apps/dravik.svg usr/share/icons/hicolor/256x256/apps/dravik.png \
-         usr/lib/udev/rules.d/70-dravik.rules usr/share/man/man1/dravik.1.gz; do
+         usr/lib/udev/rules.d/70-dravik.rules usr/share/man/man1/dravik.1.gz \
+         usr/share/doc/dravik/scripting.md usr/share/doc/dravik/recording.md usr/share/doc/dravik/bench.md \
+         usr/share/doc/dravik/report.md; do
   [ -e "$root/$f" ] || fail "the package lacks /$f"
 done
 grep -q 'ATTRS{idProduct}=="0301", TAG+="uaccess"' "$root/usr/lib/udev/rules.d/70-dravik.rules" || fail "udev rule"
@@ -36,6 +38,10 @@ grep -q 'ATTRS{idProduct}=="0200", TAG+="uaccess"' "$root/usr/lib/udev/rules.d/7
 grep -q 'udevadm control --reload-rules' "$work/control/postinst" || fail "postinst does not reload the udev rules"
 dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt widgets library"
 zcat "$root/usr/share/man/man1/dravik.1.gz" | grep -q 'B .*simulate' || fail "the manual page lacks the options"
+# Help and manual page send the reader to the installed documentation, which is there.
+zcat "$root/usr/share/man/man1/dravik.1.gz" | grep -q '^\.I /usr/share/doc/dravik$' ||
+  fail "the manual page does not name the installed documentation"
+zcat "$root/usr/share/man/man1/dravik.1.gz" | grep -q 'docs/' && fail "the manual page points into the source tree"
 
 empty="$work/empty"
 mkdir -p "$empty"
@@ -48,6 +54,10 @@ echo "Installed program: $version"
 for option in --help -h --version -v; do
   "$root/usr/bin/dravik" "$option" >"$work/option.log" 2>&1 || { cat "$work/option.log"; fail "$option without a display"; }
 done
+"$root/usr/bin/dravik" --help >"$work/help.log"
+head -n 1 "$work/help.log" | grep -qx 'Usage: dravik \[options\]' || fail "the help begins '$(head -n 1 "$work/help.log")'"
+tr -s ' \n' '  ' <"$work/help.log" | grep -q 'recording.md in /usr/share/doc/dravik' ||
+  fail "the help does not point at the installed documentation"
 status=0
 "$root/usr/bin/dravik" --no-such-option >"$work/option.log" 2>&1 || status=$?
 [ "$status" -eq 2 ] || { cat "$work/option.log"; fail "a bad option ended with status $status, not 2"; }

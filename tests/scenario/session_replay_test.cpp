@@ -307,9 +307,11 @@ TEST_F(SessionReplayDifferenceTest, AnotherValueStopsAtTheFirstExchangeThatDiffe
     // Up to the set both runs sent the same; where the recorded run wrote 2, this one differs.
     const QString failure = replayed.failure;
     EXPECT_TRUE(failure.startsWith(QStringLiteral("exchange %1 (line ").arg(replayed.matched + 1))) << failure.toStdString();
-    EXPECT_TRUE(failure.contains(QStringLiteral("of the recording): recorded TX 01 f2 02 05 02 10 00 02 19, sent TX 01 f2 ")))
+    EXPECT_TRUE(
+        failure.contains(QStringLiteral("of the recording): recorded TX 01 f2 02 05 02 10 00 02 19 "
+                                        "(MEMORY_WRITE_write/MEMORY_WRITE_2), sent TX 01 f2 ")))
         << failure.toStdString();
-    EXPECT_TRUE(failure.contains(QStringLiteral("(first difference at byte "))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("; first difference at byte "))) << failure.toStdString();
     EXPECT_LT(replayed.matched, replayed.recorded);
 }
 

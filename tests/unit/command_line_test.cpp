@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/CommandLine.h"
+#include "platform/SystemPaths.h"
 
 namespace dravik {
 namespace {
@@ -148,6 +149,16 @@ TEST(CommandLine, RecordAndReplay) {
             EXPECT_EQ(o.replayPath, c.replay);
         }
     }
+}
+
+// The help names the program as it is typed and points at the documentation where the package puts it.
+TEST(CommandLine, HelpNamesTheProgramAndTheInstalledDocumentation) {
+    const Parsed p = parse({QStringLiteral("--help")}, {});
+    EXPECT_TRUE(p.out.startsWith(QStringLiteral("Usage: dravik [options]\n"))) << p.out.toStdString();
+    // The help wraps its lines: compared with single blanks.
+    EXPECT_TRUE(p.out.simplified().contains(QStringLiteral("recording.md in ") + documentationFolderText()))
+        << p.out.toStdString();
+    EXPECT_FALSE(p.out.contains(QStringLiteral("docs/"))) << p.out.toStdString();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
+#include <filesystem>
 
 #include "platform/FileAccess.h"
 #include "platform/TempFiles.h"
@@ -224,5 +225,42 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FileRead,
                                            ReadCase{"TooLarge", "large", false, "it is larger than 10 bytes"}),
                          [](const auto& info) { return std::string(info.param.name); });
 #endif
+
+}  // namespace
+
+namespace {
+
+// One file however it is named: another spelling, a symbolic link, a hard link. Another file with
+// the same bytes is not it, nor a name that does not exist.
+TEST(SameFile, KnowsAFileThroughLinks) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("car.jsonl"));
+    put(file, kOld);
+    put(dir.filePath(QStringLiteral("copy.jsonl")), kOld);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    std::error_code error;
+    std::filesystem::create_symlink(file.toStdString(),
+                                    dir.filePath(QStringLiteral("soft.jsonl")).toStdString(), error);
+    const bool soft = !error;
+    std::filesystem::create_hard_link(file.toStdString(),
+                                      dir.filePath(QStringLiteral("hard.jsonl")).toStdString(), error);
+    const bool hard = !error;
+    struct Case {
+        const char* name;
+        QString other;
+        bool same;
+    };
+    std::vector<Case> cases = {{"Itself", file, true},
+                               {"OtherSpelling", dir.path() + QStringLiteral("/./sub/../car.jsonl"), true},
+                               {"Copy", dir.filePath(QStringLiteral("copy.jsonl")), false},
+                               {"Missing", dir.filePath(QStringLiteral("none.jsonl")), false},
+                               {"Empty", QString(), false}};
+    if (soft) cases.push_back({"SymbolicLink", dir.filePath(QStringLiteral("soft.jsonl")), true});
+    if (hard) cases.push_back({"HardLink", dir.filePath(QStringLiteral("hard.jsonl")), true});
+    for (const Case& c : cases) {
+        EXPECT_EQ(sameFile(file, c.other), c.same) << c.name;
+        EXPECT_EQ(sameFile(c.other, file), c.same) << c.name;
+    }
+}
 
 }  // namespace

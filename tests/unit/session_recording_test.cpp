@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "link/RecordingLibrary.h"
@@ -105,6 +106,31 @@ TEST_F(RecorderTest, ProtectionFrameIsMasked) {
     EXPECT_TRUE(l[1].endsWith(R"("ev":"tx","data":"01 f2 02 07 0e 00 ** ** ** ** **"})")) << l[1].toStdString();
 }
 
+// The loader operations that work on an address (and a length) keep them on their call lines.
+TEST_F(RecorderTest, LoaderCallsKeepTheirAddressAndLength) {
+    const auto loaderReply = [&](std::initializer_list<std::uint8_t> bytes) {
+        dataBuffer r;
+        int i = kStart;
+        for (std::uint8_t b : bytes) r[i++] = b;
+        r.setCount(static_cast<std::uint32_t>(bytes.size()));
+        inner.scripted.emplace_back(1000, r);
+    };
+    ASSERT_TRUE(recorder.start(path, header, nullptr));
+    loaderReply({0x3B, 0x00});
+    EXPECT_EQ(recorder.BSL_eraseSegment(0xFC00), 0);
+    EXPECT_EQ(recorder.BSL_LoadPC(0x2504), 0);
+    loaderReply({0x3A, 0x34, 0x12});
+    EXPECT_EQ(recorder.BSL_CRC_Check(0x4400, 0x0100), 0);
+    recorder.stop();
+    QStringList calls = lines();
+    calls.removeIf([](const QString& l) { return !l.contains(QStringLiteral("\"ev\":\"call\"")); });
+    for (QString& l : calls) l.remove(QRegularExpression(QStringLiteral("^\\{\"t\":\\d+,")));
+    EXPECT_EQ(calls,
+              (QStringList{R"("ev":"call","op":"BSL_eraseSegment","result":0,"address":64512})",
+                           R"("ev":"call","op":"BSL_LoadPC","result":0,"address":9476})",
+                           R"("ev":"call","op":"BSL_CRC_Check","result":0,"address":17408,"length":256})"}));
+}
+
 // A recording begun part way through starts with the adapter the counts last showed.
 TEST_F(RecorderTest, RecordingStartedLaterBeginsWithTheAdapterPresent) {
     recorder.BSL_NumOfUSBDevices(kAdapterVid, kAdapterPidStandard);
@@ -193,6 +219,48 @@ TEST(ReplayLibrary, RamLoaderFollowsTheRecordedBackend) {
     }
 }
 
+// A difference names the commands as the status log does (every command of that header, for a
+// frame several commands send), and the loader's commands by what they do.
+TEST(ReplayLibrary, ADifferenceNamesTheCommands) {
+    struct Case {
+        const char* name;
+        const char* recorded;
+        dataBuffer sent;
+        QString failure;
+    };
+    const Case cases[] = {
+        {"Frames", "01 f2 02 03 01 10 14",
+         frameWith({0x01, 0xF2, 0x02, 0x05, 0x02, 0x10, 0x00, 0x02, 0x19}, 62),
+         QStringLiteral(
+             "exchange 1 (line 2 of the recording): recorded TX 01 f2 02 03 01 10 14 "
+             "(MEMORY_READ/MEMORY_READ_2/MEMORY_WRITE_read/MEMORY_WRITE_2_read), sent TX 01 f2 02 05 02 10 "
+             "00 "
+             "02 19 (MEMORY_WRITE_write/MEMORY_WRITE_2); first difference at byte 4, counting the bytes "
+             "shown from 1")},
+        {"LoaderAndFrame", "16 00 44 00 00 01", frameWith({0x01, 0xF1, 0x02, 0x02, 0x00, 0x02}, 62),
+         QStringLiteral(
+             "exchange 1 (line 2 of the recording): recorded TX 16 00 44 00 00 01 (loader CRC check), sent "
+             "TX 01 f1 02 02 00 02 (INTERFACE IDENTIFICATION); first difference at byte 1, counting the "
+             "bytes shown from 1")},
+        {"Unknown", "01 f2 02 02 55 57", frameWith({0xEE}, 1),
+         QStringLiteral(
+             "exchange 1 (line 2 of the recording): recorded TX 01 f2 02 02 55 57, sent TX ee; first "
+             "difference at byte 1, counting the bytes shown from 1")}};
+    for (const Case& c : cases) {
+        std::string error;
+        auto recording = sim::parseRecording(std::string(R"({"t":0,"ev":"start","format":1})"
+                                                         "\n"
+                                                         R"({"t":5,"ev":"tx","data":")") +
+                                                 c.recorded + "\"}\n",
+                                             error);
+        ASSERT_TRUE(recording) << error;
+        VirtualClock clock;
+        ReplayInterfaceLibrary replay(clock, *recording);
+        replay.USB_TX(c.sent);
+        EXPECT_EQ(replay.failure(), c.failure) << c.name;
+    }
+}
+
 TEST(RecordingFile, AMalformedFileIsNamedWithItsLine) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.jsonl"));
@@ -205,6 +273,19 @@ TEST(RecordingFile, AMalformedFileIsNamedWithItsLine) {
     EXPECT_EQ(error, path + QStringLiteral(": line 2: \"data\" must be bytes of two hex digits separated by one blank"));
     EXPECT_FALSE(readRecordingFile(dir.path(), &error));
     EXPECT_EQ(error, dir.path() + QStringLiteral(": not a regular file"));
+}
+
+// A file beyond the limit is refused for the size it has, without being read.
+TEST(RecordingFile, ATooLargeFileIsNamedWithItsSize) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.jsonl"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64{2} << 30));  // sparse: nothing is written
+    f.close();
+    QString error;
+    EXPECT_FALSE(readRecordingFile(path, &error));
+    EXPECT_EQ(error, path + QStringLiteral(": the recording is 2147483648 bytes; at most 67108864 are read"));
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, RecordingParseTest,
     ::testing::Values(
         Malformed{"Empty", "\n\n", "line 2: the recording is empty"},
-        Malformed{"NoStart", R"({"t":0,"ev":"tx","data":"01"})", "line 1: the first line must be the start line"},
+        Malformed{"NoStart", R"({"t":0,"ev":"tx","data":"01"})",
+                  "line 1: the first line must be the start line"},
         Malformed{"UnknownFormat", R"({"t":0,"ev":"start","format":2})",
                   "line 1: format 2 is not known; this replay reads format 1"},
         Malformed{"SecondStart", kStart + kStart, "line 2: a second start line"},
@@ -65,14 +66,21 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"TooLong", kStart + "{\"t\":1,\"ev\":\"tx\",\"data\":\"" + kLong + "\"}\n",
                   "line 2: the line is longer than 4096 bytes"},
         Malformed{"UnknownEvent", kStart + R"({"t":1,"ev":"reboot"})", "line 2: unknown event \"reboot\""},
+        // The JSON reader would stop at the NUL and take the line for a notification.
+        Malformed{"NulInLine", kStart + R"({"t":1,"ev":"notify"})" + std::string(1, '\0') + R"(,"x":1})",
+                  "line 2: the line holds a NUL byte"},
         Malformed{"UnknownKey", kStart + R"({"t":1,"ev":"notify","why":"x"})", "line 2: unknown key \"why\""},
         Malformed{"NoTime", kStart + R"({"ev":"notify"})", "line 2: \"t\" is missing"},
         Malformed{"NegativeTime", kStart + R"({"t":-1,"ev":"notify"})",
                   "line 2: \"t\" must be from 0 to 604800000000"},
         Malformed{"HugeTime", kStart + R"({"t":18446744073709551615,"ev":"notify"})",
                   "line 2: \"t\" must be from 0 to 604800000000"},
-        Malformed{"FractionTime", kStart + R"({"t":1.5,"ev":"notify"})", "line 2: \"t\" must be a whole number"},
-        Malformed{"TimeGoesBack", kStart + R"({"t":9,"ev":"notify"})" "\n" R"({"t":8,"ev":"notify"})",
+        Malformed{"FractionTime", kStart + R"({"t":1.5,"ev":"notify"})",
+                  "line 2: \"t\" must be a whole number"},
+        Malformed{"TimeGoesBack",
+                  kStart + R"({"t":9,"ev":"notify"})"
+                           "\n"
+                           R"({"t":8,"ev":"notify"})",
                   "line 3: the time goes back (8 after 9 µs)"},
         Malformed{"BadHex", kStart + R"({"t":1,"ev":"tx","data":"01 g2"})",
                   "line 2: \"data\" must be bytes of two hex digits separated by one blank"},
@@ -80,22 +88,27 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: \"data\" must be bytes of two hex digits separated by one blank"},
         Malformed{"HalfByte", kStart + R"({"t":1,"ev":"rx","data":"01 f"})",
                   "line 2: \"data\" must be bytes of two hex digits separated by one blank"},
-        Malformed{"TooManyBytes", kStart + "{\"t\":1,\"ev\":\"tx\",\"data\":\"" + [] {
-                      std::string s = "00";
-                      for (int i = 0; i < 62; ++i) s += " 00";
-                      return s;
-                  }() + "\"}",
+        Malformed{"TooManyBytes",
+                  kStart + "{\"t\":1,\"ev\":\"tx\",\"data\":\"" +
+                      [] {
+                          std::string s = "00";
+                          for (int i = 0; i < 62; ++i) s += " 00";
+                          return s;
+                      }() +
+                      "\"}",
                   "line 2: \"data\" holds more than 62 bytes"},
-        Malformed{"DeviceTooLong", kStart + "{\"t\":1,\"ev\":\"open\",\"device\":\"" + std::string(101, 'P') +
-                                       "\",\"result\":0}",
-                  "line 2: \"device\" is longer than 100 characters"},
+        Malformed{
+            "DeviceTooLong",
+            kStart + "{\"t\":1,\"ev\":\"open\",\"device\":\"" + std::string(101, 'P') + "\",\"result\":0}",
+            "line 2: \"device\" is longer than 100 characters"},
         Malformed{"OpenResultRange", kStart + R"({"t":1,"ev":"open","device":"x","result":256})",
                   "line 2: \"result\" must be from 0 to 255"},
         Malformed{"ArrivalCount", kStart + R"({"t":1,"ev":"arrival","vid":"0x2047","pid":"0x0301","n":0})",
                   "line 2: \"n\" must be from 1 to 127"},
         Malformed{"ArrivalId", kStart + R"({"t":1,"ev":"arrival","vid":"2047","pid":"0x0301","n":1})",
                   "line 2: \"vid\" must be written like 0x2047"},
-        Malformed{"ArrivalIdTooWide", kStart + R"({"t":1,"ev":"arrival","vid":"0x12047","pid":"0x0301","n":1})",
+        Malformed{"ArrivalIdTooWide",
+                  kStart + R"({"t":1,"ev":"arrival","vid":"0x12047","pid":"0x0301","n":1})",
                   "line 2: \"vid\" must be written like 0x2047"}),
     [](const ::testing::TestParamInfo<Malformed>& info) { return std::string(info.param.name); });
 
@@ -122,6 +135,33 @@ TEST(RecordingParse, ArrivalsAndRemovalsMoveToTheNotificationThatAnnouncedThem) 
     EXPECT_EQ(r.events[2].line, 6);
     EXPECT_EQ(r.events[3].kind, K::Notify);
     EXPECT_EQ(r.events[4].kind, K::Rx);
+}
+
+// Each change goes just before the last notification since the change before it, the changes in
+// the order they were learnt; without such a notification it is played with the event before it.
+TEST(RecordingParse, BusChangesKeepTheirOrderAroundTheirNotification) {
+    const sim::Recording r = parse(R"({"t":10,"ev":"tx","data":"01"})"
+                                   "\n"
+                                   R"({"t":15,"ev":"arrival","vid":"0x2047","pid":"0x0301","n":1})"
+                                   "\n"
+                                   R"({"t":20,"ev":"notify"})"
+                                   "\n"
+                                   R"({"t":30,"ev":"tx","data":"02"})"
+                                   "\n"
+                                   R"({"t":40,"ev":"removal","pid":"0x0301"})"
+                                   "\n"
+                                   R"({"t":45,"ev":"arrival","vid":"0x2047","pid":"0x0200","n":1})"
+                                   "\n"
+                                   R"({"t":50,"ev":"tx","data":"03"})"
+                                   "\n"
+                                   R"({"t":60,"ev":"notify"})"
+                                   "\n"
+                                   R"({"t":70,"ev":"arrival","vid":"0x2047","pid":"0x0200","n":2})"
+                                   "\n");
+    std::vector<std::pair<int, std::int64_t>> placed;  // (line, time)
+    for (const RecordedEvent& e : r.events) placed.emplace_back(e.line, e.timeUs);
+    EXPECT_EQ(placed, (std::vector<std::pair<int, std::int64_t>>{
+                          {2, 10}, {3, 10}, {6, 20}, {7, 20}, {4, 20}, {5, 30}, {8, 50}, {10, 60}, {9, 60}}));
 }
 
 // The answer comes after the recorded delay from the moment the program sent its request, however
@@ -204,30 +244,69 @@ TEST_P(ReplayDifferenceTest, StopsAndNamesTheExchange) {
 INSTANTIATE_TEST_SUITE_P(
     Exchanges, ReplayDifferenceTest,
     ::testing::Values(
-        Difference{"OtherByte", R"({"t":20,"ev":"tx","data":"01 f2 02 03 01 10 14"})" "\n",
-                   frame({0x01, 0xF2, 0x02, 0x03, 0x01, 0x11, 0x15}),
-                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 03 01 10 14, sent TX 01 f2 02 03 01 "
-                   "11 15 (first difference at byte 6)"},
-        Difference{"OtherLength", R"({"t":20,"ev":"tx","data":"01 f2 02 02 00 02"})" "\n",
+        Difference{
+            "OtherByte",
+            R"({"t":20,"ev":"tx","data":"01 f2 02 03 01 10 14"})"
+            "\n",
+            frame({0x01, 0xF2, 0x02, 0x03, 0x01, 0x11, 0x15}),
+            "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 03 01 10 14, sent TX 01 f2 02 03 01 "
+            "11 15; first difference at byte 6, counting the bytes shown from 1"},
+        Difference{"OtherLength",
+                   R"({"t":20,"ev":"tx","data":"01 f2 02 02 00 02"})"
+                   "\n",
                    frame({0x01, 0xF2, 0x02, 0x03, 0x01, 0x10, 0x14}),
-                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 02 00 02, sent TX 01 f2 02 03 01 10 14 "
-                   "(first difference at byte 4)"},
-        Difference{"OpenRecorded", R"({"t":20,"ev":"open","device":"PID=0x0200,VID=0x2047,DEVICEINDEX=0","result":0})" "\n",
+                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 02 00 02, sent TX 01 f2 02 03 "
+                   "01 10 14; "
+                   "first difference at byte 4, counting the bytes shown from 1"},
+        Difference{"OpenRecorded",
+                   R"({"t":20,"ev":"open","device":"PID=0x0200,VID=0x2047,DEVICEINDEX=0","result":0})"
+                   "\n",
                    frame({0x01, 0xF2, 0x02, 0x02, 0x00, 0x02}),
-                   "exchange 2 (line 4 of the recording): recorded open PID=0x0200,VID=0x2047,DEVICEINDEX=0, sent TX "
+                   "exchange 2 (line 4 of the recording): recorded open PID=0x0200,VID=0x2047,DEVICEINDEX=0, "
+                   "sent TX "
                    "01 f2 02 02 00 02"},
-        Difference{"EndOfRecording", "", frame({0x01, 0xF2, 0x02, 0x02, 0x00, 0x02}),
-                   "exchange 2: the recording ends after 1 exchanges, but the program sent TX 01 f2 02 02 00 02"},
+        Difference{
+            "EndOfRecording", "", frame({0x01, 0xF2, 0x02, 0x02, 0x00, 0x02}),
+            "exchange 2: the recording ends after 1 exchanges, but the program sent TX 01 f2 02 02 00 02"},
         // Another password is not told from the recorded one; another lock flag is, and the sent
         // password bytes stay hidden in the message.
-        Difference{"ProtectionFlag", R"({"t":20,"ev":"tx","data":"01 f2 02 07 0e 00 ** ** ** ** **"})" "\n",
+        Difference{"ProtectionFlag",
+                   R"({"t":20,"ev":"tx","data":"01 f2 02 07 0e 00 ** ** ** ** **"})"
+                   "\n",
                    frame({0x01, 0xF2, 0x02, 0x07, 0x0E, 0x01, 0x12, 0x34, 0x56, 0x9C, 0xB8}),
-                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 07 0e 00 ** ** ** ** **, sent TX 01 f2 "
-                   "02 07 0e 01 ** ** ** ** ** (first difference at byte 6)"},
-        Difference{"ProtectionSentForAnother", R"({"t":20,"ev":"tx","data":"01 f2 02 02 00 02"})" "\n",
+                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 07 0e 00 ** ** ** ** **, sent "
+                   "TX 01 f2 "
+                   "02 07 0e 01 ** ** ** ** **; first difference at byte 6, counting the bytes shown from 1"},
+        Difference{"ProtectionSentForAnother",
+                   R"({"t":20,"ev":"tx","data":"01 f2 02 02 00 02"})"
+                   "\n",
                    frame({0x01, 0xF2, 0x02, 0x07, 0x0E, 0x01, 0x12, 0x34, 0x56, 0x9C, 0xB8}),
-                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 02 00 02, sent TX 01 f2 02 07 0e 01 ** "
-                   "** ** ** ** (first difference at byte 4)"}),
+                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 02 00 02, sent TX 01 f2 02 07 "
+                   "0e 01 ** "
+                   "** ** ** **; first difference at byte 4, counting the bytes shown from 1"},
+        // A recording from elsewhere may hold a password in clear: neither side shows it.
+        Difference{"ProtectionRecordedInClear",
+                   R"({"t":20,"ev":"tx","data":"01 f2 02 07 0e 00 12 34 56 9c b7"})"
+                   "\n",
+                   frame({0x01, 0xF2, 0x02, 0x02, 0x00, 0x02}),
+                   "exchange 2 (line 4 of the recording): recorded TX 01 f2 02 07 0e 00 ** ** ** ** **, sent "
+                   "TX 01 f2 "
+                   "02 02 00 02; first difference at byte 4, counting the bytes shown from 1"},
+        // The same bytes as far as the shorter goes: the length is the difference, either way.
+        Difference{"SentLonger",
+                   R"({"t":20,"ev":"tx","data":"16 00 44 00"})"
+                   "\n",
+                   report({0x16, 0x00, 0x44, 0x00, 0x10}),
+                   "exchange 2 (line 4 of the recording): recorded TX 16 00 44 00, sent TX 16 00 44 00 10; "
+                   "recorded 4 "
+                   "bytes, sent 5"},
+        Difference{"SentShorter",
+                   R"({"t":20,"ev":"tx","data":"16 00 44 00 10"})"
+                   "\n",
+                   report({0x16, 0x00, 0x44, 0x00}),
+                   "exchange 2 (line 4 of the recording): recorded TX 16 00 44 00 10, sent TX 16 00 44 00; "
+                   "recorded 5 "
+                   "bytes, sent 4"}),
     [](const ::testing::TestParamInfo<Difference>& info) { return std::string(info.param.name); });
 
 // A program that ends early did not make what was recorded after: the first such exchange is named.

@@ -294,18 +294,37 @@ TEST(EndToEnd, RecordedRunReplaysAndAnotherScriptStopsAtItsDifference) {
     other.close();
     const ProgramRun differs = runDravik(dir, {"--replay", recording, "--script", other.fileName()});
     EXPECT_EQ(differs.exitCode, 3) << differs.out.toStdString() << differs.err.toStdString();
-    EXPECT_TRUE(differs.err.contains(
-        "Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 01 00 ff 01 00 00 00 00 4b, "
-        "sent TX 01 f1 02 0a 40 01 00 ff 02 00 00 00 00 4c (first difference at byte 9)"))
+    EXPECT_TRUE(
+        differs.err.contains("Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 "
+                             "0a 40 01 00 ff 01 00 00 00 00 4b "
+                             "(MBUS_SETUP), sent TX 01 f1 02 0a 40 01 00 ff 02 00 00 00 00 4c (MBUS_SETUP); "
+                             "first difference at byte 9, "
+                             "counting the bytes shown from 1"))
         << differs.err.toStdString();
 
     // A script that stops before the test page's request leaves it unsent: the replay says so.
     const ProgramRun shorter = runDravik(dir, {"--replay", recording, "--script",
                                                writeScript(dir, "wait-log \"Rx: OK\" 10000\nquit\n")});
     EXPECT_EQ(shorter.exitCode, 3) << shorter.err.toStdString();
-    EXPECT_TRUE(shorter.err.contains("Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 "
-                                     "01 00 ff 01 00 00 00 00 4b, but the program ended after 2 of 3 exchanges"))
+    EXPECT_TRUE(shorter.err.contains(
+        "Replay stopped at exchange 3 (line 6 of the recording): recorded TX 01 f1 02 0a 40 "
+        "01 00 ff 01 00 00 00 00 4b (MBUS_SETUP), but the program ended after 2 of 3 "
+        "exchanges"))
         << shorter.err.toStdString();
+
+    // The recorded run's command line with --replay added names the recording twice: refused, and
+    // the recording is kept.
+    QFile original(recording);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray kept = original.readAll();
+    original.close();
+    const ProgramRun onto =
+        runDravik(dir, {"--simulate", "--record", recording, "--script", same, "--replay", recording});
+    EXPECT_EQ(onto.exitCode, 2) << onto.err.toStdString();
+    EXPECT_TRUE(onto.err.contains("names the recording that --replay plays")) << onto.err.toStdString();
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(original.readAll(), kept);
+    original.close();
 
     QFile bad(recording);
     ASSERT_TRUE(bad.open(QIODevice::Append));

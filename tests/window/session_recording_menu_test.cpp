@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "app/SessionRecording.h"
 #include "support/FakeLibrary.h"
@@ -52,9 +53,19 @@ struct SessionRecordingMenuTest : ::testing::Test {
         ASSERT_TRUE(db.open(QIODevice::WriteOnly));
         db.write("abc");
         db.close();
+        make();
+    }
+    void make(const QString& replayed = {}, std::function<QString(const QString&)> identify = {}) {
+        recording.reset();
         recording = std::make_unique<SessionRecording>(SessionRecording::Deps{
             lib, &record, &stop, &field, log, dialogs, files, QStringLiteral("simulated"),
-            [this] { return dir.filePath(QStringLiteral("products.db")); }, [this] { return dir.path(); }});
+            [this] { return dir.filePath(QStringLiteral("products.db")); }, [this] { return dir.path(); },
+            replayed, std::move(identify)});
+    }
+    // "Record session…" takes the database's identity on a thread; the recording begins after.
+    void recordFromMenu() {
+        record.trigger();
+        while (recording->starting()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     // Records some 40 KiB of exchanges into file, less when the disk fills first.
@@ -71,8 +82,9 @@ TEST_F(SessionRecordingMenuTest, RecordsFromTheMenuUntilStoppedAndShowsTheFileMe
     EXPECT_FALSE(field.isVisibleTo(nullptr));
 
     files.answer = path("car 1.jsonl");
-    record.trigger();
+    recordFromMenu();
     EXPECT_EQ(files.asked, QStringList{QStringLiteral("Record session")});
+    EXPECT_TRUE(record.isEnabled());
     EXPECT_TRUE(lib.recording());
     EXPECT_TRUE(stop.isEnabled());
     EXPECT_FALSE(field.isHidden());
@@ -98,13 +110,66 @@ TEST_F(SessionRecordingMenuTest, ACancelledOrRefusedFileRecordsNothing) {
     EXPECT_TRUE(dialogs.shown.empty());
 
     files.answer = dir.path();  // a folder
-    record.trigger();
+    recordFromMenu();
     EXPECT_FALSE(lib.recording());
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Record session"));
     EXPECT_EQ(dialogs.shown[0].text,
               QStringLiteral("Cannot record into %1: %1 is not a regular file").arg(dir.path()));
     EXPECT_TRUE(field.isHidden());
+}
+
+// The database's identity, which may take long, is taken away from the window's thread; the item
+// is off until the recording begins.
+TEST_F(SessionRecordingMenuTest, TheDatabaseIsIdentifiedAwayFromTheWindow) {
+    QThread* identifiedOn = nullptr;
+    QString identified;
+    make({}, [&](const QString& file) {
+        identifiedOn = QThread::currentThread();
+        identified = file;
+        return QStringLiteral("sha256-ends:0123");
+    });
+    files.answer = path("car.jsonl");
+    record.trigger();
+    EXPECT_TRUE(recording->starting());
+    EXPECT_FALSE(record.isEnabled());
+    EXPECT_FALSE(lib.recording());
+    while (recording->starting()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(lib.recording());
+    EXPECT_TRUE(record.isEnabled());
+    ASSERT_NE(identifiedOn, nullptr);
+    EXPECT_NE(identifiedOn, QThread::currentThread());
+    EXPECT_EQ(identified, path("products.db"));
+    recording->stop();
+    EXPECT_TRUE(readAll(path("car.jsonl")).contains(R"("database":"sha256-ends:0123","started":"menu")"));
+}
+
+// The recording a run replays is never recorded into, by whatever name it is chosen: it may be the
+// only copy of a field recording.
+TEST_F(SessionRecordingMenuTest, TheReplayedRecordingIsNotRecordedInto) {
+    const QString replayed = path("car.jsonl");
+    QFile f(replayed);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("the field recording\n");
+    f.close();
+    ASSERT_TRUE(QFile::link(replayed, path("link.jsonl")));
+    make(replayed);
+    for (const QString& chosen : {replayed, path("link.jsonl")}) {
+        dialogs.shown.clear();
+        files.answer = chosen;
+        recordFromMenu();
+        EXPECT_FALSE(lib.recording());
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text,
+                  QStringLiteral("Cannot record into %1: it is the recording being replayed").arg(chosen));
+        QString error;
+        EXPECT_FALSE(recording->start(chosen, QStringLiteral("program"), &error));
+        EXPECT_EQ(error, QStringLiteral("it is the recording being replayed"));
+    }
+    EXPECT_EQ(readAll(replayed), QByteArray("the field recording\n"));
+    files.answer = path("other.jsonl");
+    recordFromMenu();
+    EXPECT_TRUE(lib.recording());
 }
 
 // After a saved log the recording is offered; OK saves a copy beside the log, Cancel nothing.

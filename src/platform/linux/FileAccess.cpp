@@ -94,6 +94,15 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
     return out;
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (a.isEmpty() || b.isEmpty() || ::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 namespace {
 
 // Removes what an interrupted save of the same target left in folder. A save in progress holds a

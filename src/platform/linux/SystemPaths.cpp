@@ -11,6 +11,8 @@ QString installedDataFolder(const QString& exeDir) {
     return QDir::cleanPath(exeDir + QStringLiteral("/../share/dravik"));
 }
 
+QString documentationFolderText() { return QStringLiteral("/usr/share/doc/dravik"); }
+
 QStringList systemArguments(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));

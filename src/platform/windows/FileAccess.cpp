@@ -112,6 +112,21 @@ QString regularFileProblem(const QString& path) {
     return {};
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty() || !refusal(a).isEmpty() || !refusal(b).isEmpty()) return false;
+    // The volume and the file's index on it identify a file whatever the path (links included).
+    const auto identify = [](const QString& path, BY_HANDLE_FILE_INFORMATION& info) {
+        Handle file(CreateFileW(systemPath(path).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return file.valid() && GetFileInformationByHandle(file.get(), &info) != 0;
+    };
+    BY_HANDLE_FILE_INFORMATION ia{};
+    BY_HANDLE_FILE_INFORMATION ib{};
+    return identify(a, ia) && identify(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 FileContent readRegularFile(const QString& path, qint64 maxBytes) {
     FileContent out;
     if (QString problem = regularFileProblem(path); !problem.isEmpty()) {

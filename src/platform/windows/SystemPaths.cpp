@@ -13,6 +13,8 @@ QString defaultMainDataFolder() { return QStringLiteral("C:/Tov_Dravik"); }
 // The installer and the portable archive put the shipped files beside the program.
 QString installedDataFolder(const QString& exeDir) { return QDir::cleanPath(exeDir); }
 
+QString documentationFolderText() { return QStringLiteral("the doc folder beside dravik.exe"); }
+
 QStringList systemArguments(int argc, char** argv) {
     // argv is in the ANSI code page, which cannot hold every file name: the wide command line can.
     QStringList arguments;
