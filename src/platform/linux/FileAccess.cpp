@@ -30,6 +30,15 @@ class Fd {
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd) {
+        close();
+        fd_ = fd;
+    }
     int close() {
         if (fd_ < 0) return 0;
         const int r = ::close(fd_);
@@ -134,12 +143,24 @@ QString writeFileSafely(const QString& path, const QByteArray& bytes) {
     const QString folderPath = info.absolutePath();
     const QByteArray folder = QFile::encodeName(folderPath);
     removeStaleTempFiles(folderPath, info.fileName());
-    QByteArray pattern = QFile::encodeName(QDir(folderPath).filePath(
+    const QByteArray templateName = QFile::encodeName(QDir(folderPath).filePath(
         tempFilePrefix(info.fileName()) + QString(kTempFileUniqueLength, QLatin1Char('X'))));
-    Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (fd.get() < 0) return systemReason(errno);
-    // Held until the file is renamed or removed: it tells a concurrent save that this one is alive.
-    ::flock(fd.get(), LOCK_EX | LOCK_NB);
+    QByteArray pattern;
+    Fd fd(-1);
+    // The lock is held until the file is renamed or removed: it tells a concurrent save of the
+    // same target that this one is alive. That save may have taken the new file for a leftover in
+    // the moment before the lock: then the file is gone, and another one is made.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        pattern = templateName;
+        Fd made(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (made.get() < 0) return systemReason(errno);
+        struct stat st {};
+        if (::flock(made.get(), LOCK_EX) == 0 && ::fstat(made.get(), &st) == 0 && st.st_nlink > 0) {
+            fd.reset(made.release());
+            break;
+        }
+    }
+    if (fd.get() < 0) return systemReason(EAGAIN);
     const QByteArray temp = pattern;  // the name mkostemp chose
     auto fail = [&](int error) {
         fd.close();
