@@ -113,16 +113,17 @@ void EnterModule::request(int cmd) {
     d_.ms.EnterModule_state = MODULE_SEND;
 }
 
-// The reason stays in the progress label until the user starts something else: no operation
-// chained to the failed one (a set-all's or a first connection's next step) runs and replaces it.
+// A failed operation ends like any other: what was chained to it (a read-all's or a first
+// connection's next read) still runs and writes over the progress label, so the reason shown there
+// goes to the status log too.
 void EnterModule::fail(const QString& logLine, const QString& progressText) {
     journalEnd(false, failureWords(logLine, progressText));
     if (!logLine.isEmpty()) d_.log.appendLog(logLine + kCrLf);
+    if (!progressText.isEmpty() && progressText != logLine)
+        d_.log.appendLog(progressText.endsWith(kCrLf) ? progressText : progressText + kCrLf);
     d_.progress.setProgressText(progressText, true);
     d_.progress.setProgressValue(0);
-    dropChainedOperations(d_.fs);
-    d_.cs.startUp = 0;
-    d_.ms.EnterModule_state = MODULE_STOPPED;
+    d_.ms.EnterModule_state = MODULE_OPERATION_END;
 }
 
 void EnterModule::start() {

@@ -135,7 +135,8 @@ class EnterModule {
     void onSlotConfiguration();
     void onAllSlotConfiguration();
     void request(int cmd);
-    // Ends the operation after a failure: the error line, the reason in the progress label.
+    // Ends the operation after a failure: the error line and the reason in the status log, the
+    // reason in the progress label. What was chained to the operation still runs.
     void fail(const QString& logLine, const QString& progressText);
     void fail(const QString& reason) { fail(reason, reason); }
 
