@@ -37,3 +37,6 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   endif()
   list(APPEND DRAVIK_MINGW_RUNTIME ${found})
 endforeach()
+
+# The build machine's resource compiler may compress with zstd, which Qt for Windows is built without.
+set(CMAKE_AUTORCC_OPTIONS --no-zstd)

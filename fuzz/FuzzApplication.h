@@ -7,7 +7,7 @@
 namespace fuzz {
 
 inline void startOffscreenApplication(int* argc, char*** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(*argc, *argv);
 }
 

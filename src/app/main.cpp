@@ -17,12 +17,14 @@
 #include "link/Clock.h"
 #include "link/RecordingLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
+#include "platform/StandardStreams.h"
 
 using namespace dravik;
 
 int main(int argc, char** argv) {
     // The options are read before any window system starts: help, version and a bad command line
     // work without a display.
+    connectStandardStreams();
     const CommandLineOptions options = parseCommandLine(programArguments(argc, argv));
     if (options.exitNow) return options.exitCode;
     {

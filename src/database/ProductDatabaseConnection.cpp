@@ -1,5 +1,7 @@
 #include "database/ProductDatabaseConnection.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -80,13 +82,13 @@ DatabaseConnection::DatabaseConnection(const QString& path, const DatabaseMessag
                                        const DatabaseMessageHandler& onWarn)
     : path_(path), onFatal_(onFatal), onWarn_(onWarn) {
     if (sqlite3_initialize() != SQLITE_OK) {
-        fail(QStringLiteral("Cannot initialise SQLite to open the product database %1").arg(path_));
+        fail(QStringLiteral("Cannot initialise SQLite to open the product database %1").arg(QDir::toNativeSeparators(path_)));
         return;
     }
     // Only a regular file is handed to SQLite: a named pipe there would hold the start-up for good.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(path_.toStdU16String()), ec)) {
-        fail(QStringLiteral("Cannot open the product database %1: it is not a file").arg(path_));
+        fail(QStringLiteral("Cannot open the product database %1: it is not a file").arg(QDir::toNativeSeparators(path_)));
         return;
     }
     sqlite3* raw = nullptr;
@@ -96,7 +98,7 @@ DatabaseConnection::DatabaseConnection(const QString& path, const DatabaseMessag
     if (rc != SQLITE_OK) {
         const QString reason = errorText(raw);
         db_.reset();
-        fail(QStringLiteral("Cannot open the product database %1: %2").arg(path_, reason));
+        fail(QStringLiteral("Cannot open the product database %1: %2").arg(QDir::toNativeSeparators(path_), reason));
     }
 }
 
@@ -107,7 +109,7 @@ DatabaseStatement DatabaseConnection::prepare(const char* text) {
     SqliteStatementHandle statement(raw);
     if (rc != SQLITE_OK || !statement) {
         fail(QStringLiteral("Cannot read the product database %1: statement \"%2\" failed: %3")
-                 .arg(path_, QString::fromLatin1(text), errorText(db_.get())));
+                 .arg(QDir::toNativeSeparators(path_), QString::fromLatin1(text), errorText(db_.get())));
         return {};
     }
     return DatabaseStatement(db_.get(), std::move(statement), text, &onWarn_);

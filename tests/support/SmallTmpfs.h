@@ -2,6 +2,9 @@
 // A real, tiny file system for the write-failure tests: a tmpfs of a few kilobytes mounted on a
 // temporary folder, so "no space left" and "read-only file system" come from the kernel itself.
 // Mounting needs root (or a user namespace); where it is not permitted the test is skipped.
+// The Windows build's tests run under Wine, whose drive Z: is the host's root: there the tmpfs is
+// mounted by the host's own mount, and the Windows program sees it as a folder of drive Z:. On a
+// real Windows machine the tests that need it are skipped.
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,13 @@
 
 #ifndef _WIN32
 #include <sys/mount.h>
+#else
+#include <windows.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <atomic>
 #endif
 
 namespace dravik::test {
@@ -23,20 +33,32 @@ class SmallTmpfs {
         const std::string options = "size=" + std::to_string(sizeKb) + "k";
         mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, options.c_str()) == 0;
 #else
-        (void)sizeKb;
+        if (!underWine()) return;
+        static std::atomic<int> counter{0};
+        hostPath_ = QStringLiteral("/tmp/dravik-tmpfs-%1-%2").arg(GetCurrentProcessId()).arg(counter++);
+        host(QStringLiteral("mkdir -p %1 && mount -t tmpfs -o size=%2k tmpfs %1").arg(hostPath_).arg(sizeKb));
+        mounted_ = waitFor([&] { return totalBytes() > 0 && totalBytes() <= 4 * 1024 * 1024; });
 #endif
     }
     ~SmallTmpfs() {
 #ifndef _WIN32
         if (mounted_) ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+#else
+        if (!hostPath_.isEmpty()) host(QStringLiteral("umount -l %1; rmdir %1").arg(hostPath_));
 #endif
     }
     SmallTmpfs(const SmallTmpfs&) = delete;
     SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 
     bool mounted() const { return mounted_; }
-    QString path() const { return dir_.path(); }
-    QString filePath(const QString& name) const { return QDir(dir_.path()).filePath(name); }
+    QString path() const {
+#ifdef _WIN32
+        return QStringLiteral("Z:") + hostPath_;
+#else
+        return dir_.path();
+#endif
+    }
+    QString filePath(const QString& name) const { return QDir(path()).filePath(name); }
 
     // Everything written so far stays; nothing more can be written.
     bool makeReadOnly() {
@@ -44,11 +66,55 @@ class SmallTmpfs {
         return mounted_ && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs",
                                    MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 #else
-        return false;
+        if (!mounted_) return false;
+        host(QStringLiteral("mount -o remount,ro %1").arg(hostPath_));
+        // Wine answers for the host's file system: a probe that cannot be created shows the remount.
+        const QString probe = filePath(QStringLiteral(".probe"));
+        return waitFor([&] {
+            QFile f(probe);
+            if (!f.open(QIODevice::WriteOnly)) return true;
+            f.close();
+            f.remove();
+            return false;
+        });
 #endif
     }
 
   private:
+#ifdef _WIN32
+    static bool underWine() {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }
+    // Runs a command of the host: Wine starts a host program named by its Z: path.
+    static void host(const QString& command) {
+        std::wstring line = (QStringLiteral("Z:\\bin\\sh -c \"") + command + QStringLiteral("\"")).toStdWString();
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    // The host program's end is not always visible to the waiter: the effect is what is waited for.
+    template <typename F>
+    static bool waitFor(F done) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            if (done()) return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+    qint64 totalBytes() const {
+        ULARGE_INTEGER total{};
+        const std::wstring p = QDir::toNativeSeparators(path() + QStringLiteral("/")).toStdWString();
+        return GetDiskFreeSpaceExW(p.c_str(), nullptr, &total, nullptr) ? static_cast<qint64>(total.QuadPart) : 0;
+    }
+    QString hostPath_;
+#endif
     QTemporaryDir dir_;
     bool mounted_ = false;
 };

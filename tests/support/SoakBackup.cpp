@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include "config/ConfigReader.h"
 #include "database/FunctionParameters.h"
@@ -36,7 +38,15 @@ const char* const kBackupOpNames[kBackupOpCount] = {"save", "open", "open a dama
 // ACTUAL_ALL_SLOT_CONFIGURATION), ACTUAL_SLOT_CONFIGURATION, INDEX_SLOT_SETUP, DECODE_SLOT_SETUP.
 constexpr std::uint8_t kDownloadCodes[] = {0x01, 0x02, 0x05, 0x0A, 0x09, 0x08, 0x0F};
 
-// While it lives, no file grows beyond `bytes`: a write past it fails part-way.
+// While it lives, no file grows beyond `bytes`: a write past it fails part-way. Windows has no
+// such limit: there every save of the soak is whole (its full-disk cases run on a small tmpfs).
+#ifdef _WIN32
+using rlim_t = unsigned long long;
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t) {}
+};
+#else
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
@@ -57,6 +67,7 @@ private:
     rlimit previous_{};
     void (*previousHandler_)(int) = nullptr;
 };
+#endif
 
 std::optional<QByteArray> contents(const QString& path) {
     QFile f(path);

@@ -1,0 +1,7 @@
+#include "platform/StandardStreams.h"
+
+namespace dravik {
+
+void connectStandardStreams() {}
+
+}  // namespace dravik
