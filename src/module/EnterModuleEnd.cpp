@@ -16,7 +16,9 @@ void EnterModule::fail(const QString& logLine, const QString& progressText) {
         d_.log.appendLog(progressText.endsWith(kCrLf) ? progressText : progressText + kCrLf);
     d_.progress.setProgressText(progressText, true);
     d_.progress.setProgressValue(0);
-    d_.ms.EnterModule_state = MODULE_OPERATION_END;
+    // Processes stopped while a message box of the failure was open leave the machine at rest:
+    // nothing chained may start behind that stop.
+    if (d_.ms.EnterModule_state != MODULE_STOPPED) d_.ms.EnterModule_state = MODULE_OPERATION_END;
 }
 
 // The first connection after start-up reads all slots after the selection; then the operation the
