@@ -43,7 +43,7 @@ std::optional<Bytes> Adapter::handle(const Frame& request, std::int64_t atUs) {
             break;
         case kBootMode:
             // The key "BSL" guards against a stray frame restarting the adapter.
-            if (request.data == Bytes{'B', 'S', 'L'}) {
+            if (config_.acceptsBootRequest && request.data == Bytes{'B', 'S', 'L'}) {
                 bootRequested_ = true;
                 return Bytes{0x00};
             }

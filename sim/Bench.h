@@ -27,6 +27,9 @@ struct AdapterConfig {
     bool plugged = true;
     // false: counted like any adapter, but the user may not open it (no access rule installed).
     bool accessible = true;
+    // false: an application that ignores the request to restart into its loader (no answer, no
+    // restart).
+    bool acceptsBootRequest = true;
     // Wireless identification answer: device type, hw type, hw version, sw type, sw version,
     // library version, logic number.
     std::array<std::uint8_t, 7> wirelessId{3, 1, 2, 1, 5, 1, 0};

@@ -35,6 +35,7 @@ void readAdapter(const Fields& fields, AdapterConfig& adapter) {
     fields.readInteger("pid", 0, kMaxWord, adapter.pid);
     fields.readBool("plugged", adapter.plugged);
     fields.readBool("accessible", adapter.accessible);
+    fields.readBool("acceptsBootRequest", adapter.acceptsBootRequest);
     fields.readBytes("wirelessId", adapter.wirelessId);
 }
 
@@ -140,7 +141,7 @@ BenchConfig readBench(const nlohmann::json& root) {
 
     const auto adapter =
         top.section("adapter", {"identification", "operativeMode", "input1High", "input2High", "baudCode3",
-                                "vid", "pid", "plugged", "accessible", "wirelessId"});
+                                "vid", "pid", "plugged", "accessible", "acceptsBootRequest", "wirelessId"});
     if (adapter) {
         readAdapter(*adapter, config.adapter);
     }

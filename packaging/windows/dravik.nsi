@@ -1,7 +1,7 @@
 ; The Windows installer. scripts/package-windows passes VERSION, STAGE (the installed tree of the
 ; build) and OUTFILE. The uninstaller removes what the installer put down and nothing else: the
 ; technician's data folder C:\Tov_Dravik stays as it is.
-Unicode true
+Target amd64-unicode
 SetCompressor /SOLID lzma
 !include "MUI2.nsh"
 !include "x64.nsh"

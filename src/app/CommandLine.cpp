@@ -30,6 +30,18 @@ CommandLineOptions leave(int code) {
     return options;
 }
 
+// Every refusal reads the same: "dravik: " and a sentence without a capital or a full stop; a
+// mistake in the command line itself points at --help.
+enum class Refusal { Usage, File };
+CommandLineOptions refuse(QTextStream& err, QString text, Refusal kind) {
+    if (text.endsWith(u'.')) text.chop(1);
+    if (!text.isEmpty()) text[0] = text[0].toLower();
+    err << "dravik: " << text << '\n';
+    if (kind == Refusal::Usage) err << "Try --help.\n";
+    err.flush();
+    return leave(2);
+}
+
 }  // namespace
 
 QString versionText() {
@@ -62,11 +74,8 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
             benchFile.clear();
         } else if (arg.startsWith(kSimulate + u'=')) {
             benchFile = arg.mid(kSimulate.size() + 1);
-            if (benchFile.isEmpty()) {
-                err << "dravik: --simulate= needs a bench file\n";
-                err.flush();
-                return leave(2);
-            }
+            if (benchFile.isEmpty())
+                return refuse(err, QStringLiteral("'--simulate=' needs a bench file"), Refusal::Usage);
             simulate = true;
         } else {
             rest.append(arg);
@@ -105,21 +114,16 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         QStringLiteral("FILE"));
     parser.addOptions({help, version, simulateOption, scriptOption, demoOption, recordOption, replayOption});
 
-    if (!parser.parse(rest)) {
-        err << "dravik: " << parser.errorText() << "\nTry --help.\n";
-        err.flush();
-        return leave(2);
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        const QString stray = parser.positionalArguments().constFirst();
-        err << "dravik: unexpected argument '" << stray << "'\n";
-        // "--simulate bench.json" reads as the default bench and a stray file name.
-        if (simulate && benchFile.isEmpty() && arguments.contains(stray) &&
-            arguments.indexOf(stray) > 0 && arguments[arguments.indexOf(stray) - 1] == kSimulate)
-            err << "A bench file is given with '=': --simulate=" << stray << '\n';
-        err << "Try --help.\n";
-        err.flush();
-        return leave(2);
+    if (!parser.parse(rest)) return refuse(err, parser.errorText(), Refusal::Usage);
+    // Other arguments are ignored: a file manager's "Open with" passes the file's path.
+    for (const QString& stray : parser.positionalArguments()) {
+        // "--simulate bench.json" reads as the standard bench and a file name.
+        const qsizetype at = arguments.indexOf(stray);
+        if (simulate && benchFile.isEmpty() && at > 0 && arguments[at - 1] == kSimulate) {
+            err << "dravik: the standard bench is used; a bench file is given with '=': --simulate=" << stray
+                << '\n';
+            err.flush();
+        }
     }
     if (parser.isSet(help)) {
         out << parser.helpText();
@@ -146,31 +150,20 @@ CommandLineOptions parseCommandLine(const QStringList& arguments, QTextStream& o
         err << "dravik: --replay: the recording plays the adapter; the simulated bench is not used\n";
         err.flush();
     }
-    if (!options.replayPath.isEmpty() && !readableFile(options.replayPath)) {
-        err << "dravik: cannot read the recording " << options.replayPath << '\n';
-        err.flush();
-        return leave(2);
-    }
-    if (parser.isSet(recordOption) && options.recordPath.isEmpty()) {
-        err << "dravik: --record needs a file\n";
-        err.flush();
-        return leave(2);
-    }
+    if (!options.replayPath.isEmpty() && !readableFile(options.replayPath))
+        return refuse(err, QStringLiteral("cannot read the recording ") + options.replayPath, Refusal::File);
+    if (parser.isSet(recordOption) && options.recordPath.isEmpty())
+        return refuse(err, QStringLiteral("'--record' needs a file"), Refusal::Usage);
     if (options.demo && options.scriptPath.isEmpty())
         options.scriptPath = locateShippedFile(kDemoScript, exeDir);
     if (options.simulate) {
         options.benchPath = benchFile.isEmpty() ? locateShippedFile(kDefaultBench, exeDir) : benchFile;
-        if (!readableFile(options.benchPath)) {
-            err << "dravik: cannot read the bench file " << options.benchPath << '\n';
-            err.flush();
-            return leave(2);
-        }
+        if (!readableFile(options.benchPath))
+            return refuse(err, QStringLiteral("cannot read the bench file ") + options.benchPath,
+                          Refusal::File);
     }
-    if (!options.scriptPath.isEmpty() && !readableFile(options.scriptPath)) {
-        err << "dravik: cannot read the script " << options.scriptPath << '\n';
-        err.flush();
-        return leave(2);
-    }
+    if (!options.scriptPath.isEmpty() && !readableFile(options.scriptPath))
+        return refuse(err, QStringLiteral("cannot read the script ") + options.scriptPath, Refusal::File);
     return options;
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "app/Controller.h"
 #include "app/DownloadViewUi.h"
@@ -128,8 +129,9 @@ private:
     QString protocolsFolder_;
     quint64 logGeneration_ = 0;
     void clearLog();
-    // The product the backup named in the title and labelCfgFileName was saved from or opened for.
-    std::uint32_t configFileProductId_ = 0;
+    // The product the backup named in the title and labelCfgFileName was saved from or opened for;
+    // empty while no backup's name is shown.
+    std::optional<std::uint32_t> configFileProductId_;
     void forgetConfigFileNameOfAnotherProduct(int identification);
     QTimer timer1_;
     QTimer timerAutoConn_;
@@ -137,6 +139,7 @@ private:
     WorkerThread backgroundWorkerCheckDevice_;
     FirmwareWorker backgroundWorker1_;
     QtOneShotTimer firmwareBootPause_;
+    QtOneShotTimer firmwareLoaderWait_;
     std::unique_ptr<FirmwareUpgrade> firmware_;
     std::unique_ptr<Controller> controller_;
     std::unique_ptr<TestPageRequests> testPage_;

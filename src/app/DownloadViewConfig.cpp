@@ -56,8 +56,8 @@ void DownloadView::showConfigFileName(const QString& fullPath, const QString& na
 }
 
 void DownloadView::forgetConfigFileNameOfAnotherProduct(int identification) {
-    if (ui_.labelCfgFileName->text().isEmpty() || static_cast<std::uint32_t>(identification) == configFileProductId_)
-        return;
+    if (!configFileProductId_ || static_cast<std::uint32_t>(identification) == *configFileProductId_) return;
+    configFileProductId_.reset();
     setWindowTitle(appName());
     ui_.labelCfgFileName->clear();
 }

@@ -28,6 +28,7 @@ void DownloadView::wireFirmware() {
                                *this,
                                backgroundWorker1_,
                                firmwareBootPause_,
+                               firmwareLoaderWait_,
                                [&c] { c.handler().StopProcess(); },
                                [&c] { c.autoConn().AutoConnStat = AUTOCONN_INIT; },
                                [&c] { c.iface().countIfPending(); },
@@ -39,6 +40,7 @@ void DownloadView::wireFirmware() {
     c.iface().setFirmwareHooks([this] { return firmware_->busy(); }, [this] { firmware_->bootModeFound(); },
                                [this] { firmware_->standardModeFound(); });
     connect(&firmwareBootPause_.timer, &QTimer::timeout, this, [this] { firmware_->bootPauseElapsed(); });
+    connect(&firmwareLoaderWait_.timer, &QTimer::timeout, this, [this] { firmware_->loaderWaitElapsed(); });
     // "&Browse" opens the dialog from the keyboard as well as by mouse.
     connect(ui_.btnBrowse, &QPushButton::clicked, this, [this] { firmware_->btnBrowse_MouseClick(); });
     connect(ui_.button_UpgradeFirmware, &QPushButton::clicked, this,

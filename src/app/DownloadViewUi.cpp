@@ -20,8 +20,6 @@ namespace {
 constexpr int kCentralTop = 24 + 25;
 // Developer-layout client area; the standard layout narrows it (TabPages).
 constexpr QSize kClientSize = kDeveloperClientSize;
-// The log column's right edge; "Clear" keeps its place at the column's right end.
-constexpr int kLogRight = 901 + kStatusLogWidth;
 
 QRect client(int x, int y, int w, int h) { return {x, y - kCentralTop, w, h}; }
 
@@ -29,7 +27,7 @@ void setupLogColumn(DownloadViewUi& ui) {
     QWidget* c = ui.centralWidget;
     ui.statusBox_car = new QPlainTextEdit(c);
     ui.statusBox_car->setObjectName(QStringLiteral("statusBox_car"));
-    ui.statusBox_car->setGeometry(client(901, 51, kStatusLogWidth, 424));
+    ui.statusBox_car->setGeometry(client(901, 51, 288, 424));
     ui.statusBox_car->setReadOnly(true);
     ui.statusBox_car->setLineWrapMode(QPlainTextEdit::NoWrap);
     ui.statusBox_car->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -44,7 +42,7 @@ void setupLogColumn(DownloadViewUi& ui) {
     ui.checkBoxAutoConn =
         ui::checkBox(c, "checkBoxAutoConn", QStringLiteral("Auto conn"), {897, 485 - kCentralTop});
     ui.checkBoxAutoConn->setChecked(true);
-    ui.buttonLogClear = ui::button(c, "buttonLogClear", QStringLiteral("Clear"), client(kLogRight - 59, 481, 46, 23));
+    ui.buttonLogClear = ui::button(c, "buttonLogClear", QStringLiteral("Clear"), client(1130, 481, 46, 23));
     ui.buttonStopProcess =
         ui::button(c, "buttonStopProcess", QStringLiteral("Stop process"), client(897, 517, 92, 22));
 }

@@ -10,10 +10,9 @@ namespace dravik {
 
 struct DownloadViewUi;
 
-// The developer layout's status-log column is wide enough for a whole request line (a protocol
-// line's 24 frame bytes), so the window is wider than the tab control by that column.
-inline constexpr int kStatusLogWidth = 620;
-inline constexpr QSize kDeveloperClientSize{1192 - 288 + kStatusLogWidth, 660};
+// The developer layout shows the tab control and, to its right, the status-log column; a long
+// request line scrolls sideways in the log.
+inline constexpr QSize kDeveloperClientSize{1192, 660};
 // The standard layout cuts the window off before the status-log column.
 inline constexpr QSize kStandardClientSize{896, 660};
 inline const QString kCaptionTest = QStringLiteral("Test");

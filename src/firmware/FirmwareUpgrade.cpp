@@ -91,30 +91,34 @@ void FirmwareUpgrade::button_UpgradeFirmware_Click() {
 
 void FirmwareUpgrade::bootModeAnswered(int result) {
     bootRequestPending_ = false;
-    bootRefused_ = result != 0;
     QString status;
-    if (!bootRefused_) {
+    if (result == 0) {
         d_.id.myPID = padHexStringValue(kBootPid);
         d_.id.WorkingMode = 0;
         status = QStringLiteral("Wait while rebooting...");
     } else {
-        // No download follows a refused request: the button must not stay dead.
-        d_.view.setUpgradeEnabled(true);
-        d_.dialogs.message(QStringLiteral("The interface did not accept the restart into its loader."),
-                           kCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        // Nothing is said yet: whether the adapter restarted shows when it comes back in its
+        // loader, and then the download starts as after an answered request.
+        awaitingLoader_ = true;
+        d_.loaderWait.start(kLoaderWaitMs);
     }
     d_.log.appendLog(status + QStringLiteral(" \r\n"));
     // A device change that came while the request was on the wire is counted in the mode it set.
     if (d_.countIfPending) d_.countIfPending();
 }
 
+void FirmwareUpgrade::loaderWaitElapsed() {
+    d_.loaderWait.stop();
+    if (!std::exchange(awaitingLoader_, false)) return;
+    // No download follows a refused request: the button must not stay dead.
+    d_.view.setUpgradeEnabled(true);
+    d_.dialogs.message(QStringLiteral("The interface did not accept the restart into its loader."), kCaption,
+                       Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+}
+
 void FirmwareUpgrade::bootModeFound() {
-    if (bootRefused_) {
-        bootRefused_ = false;
-        d_.view.setUpgradeEnabled(true);
-        d_.log.appendLog(QStringLiteral("Select a firmware \r\n"));
-        return;
-    }
+    awaitingLoader_ = false;
+    d_.loaderWait.stop();
     // The loader needs a moment after it enumerates; the window keeps running meanwhile.
     d_.bootPause.start(kBootModePauseMs);
 }

@@ -25,6 +25,11 @@ namespace dravik {
 class FirmwareUpgrade {
   public:
     static constexpr int kBootModePauseMs = 1000;
+    // A restart request without an answer may still have been carried out (the answer came late,
+    // or was lost as the adapter left the bus): only an adapter that has not come back in its
+    // loader this long after the request is taken to have refused. An adapter restarting into its
+    // loader is back on the bus within a few seconds.
+    static constexpr int kLoaderWaitMs = 10000;
     static const QString kCaption;  // "Download Firmware" and eleven blanks
 
     struct Identity {
@@ -46,7 +51,8 @@ class FirmwareUpgrade {
         FirmwareView& view;
         FileDialogs& files;
         FirmwareRunner& worker;
-        OneShotTimer& bootPause;  // its expiry calls bootPauseElapsed()
+        OneShotTimer& bootPause;   // its expiry calls bootPauseElapsed()
+        OneShotTimer& loaderWait;  // its expiry calls loaderWaitElapsed()
         std::function<void()> StopProcess;
         std::function<void()> autoConnInit;  // AutoConnStat = AUTOCONN_INIT
         // A device change came while the download ran: count now.
@@ -66,6 +72,7 @@ class FirmwareUpgrade {
     // Device count found devices while in boot mode.
     void bootModeFound();
     void bootPauseElapsed();
+    void loaderWaitElapsed();
     // Device count found devices in standard mode.
     void standardModeFound();
 
@@ -93,10 +100,9 @@ class FirmwareUpgrade {
     QString downloadPath_;
     QString lastStep_;
     QByteArray image_;
-    // A boot-mode request reported as refused: a loader that shows up afterwards (a late answer)
-    // does not start a download the user was told would not happen.
-    bool bootRefused_ = false;
     bool bootRequestPending_ = false;
+    // The restart request got no answer; the adapter has not shown up in its loader yet.
+    bool awaitingLoader_ = false;
 };
 
 }  // namespace dravik

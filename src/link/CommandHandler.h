@@ -34,8 +34,8 @@ public:
     // The one place an operation starts (user operations, the automatic connection, and the
     // chained module operations alike). The caller has already passed its gate tests;
     // setStartState puts the operation's machine into its start state (with its operation code
-    // and selector). Only then is the pump woken: a pump cycle may run to its end inside the
-    // wake-up, and it must find the machine started, or the operation would be lost.
+    // and selector). Only then is the pump woken, so that a cycle always finds the machine
+    // started, whenever the pump's driver makes it.
     void startOperation(const std::function<void()>& setStartState);
 
     // A request the library performs whole, with its own time-out (the test page's). It runs on

@@ -31,7 +31,10 @@ public:
     std::int64_t holdUntilUs() const { return holdUntilUs_; }
 
 protected:
-    // Start a worker run at (or as soon as possible after) the given time.
+    // Start a worker run at (or as soon as possible after) the given time, never inside this call:
+    // whoever woke the pump (a handler of the window, a machine step) returns first, so the lines
+    // it logs after the wake-up come before the run's request line, as a worker's reports come
+    // after the handler that started it.
     virtual void scheduleRun(std::int64_t atUs) = 0;
 
     // Driver hooks: beginRun(), then runHandlerStep() (on the worker, or on the UI thread when

@@ -51,7 +51,15 @@ ThreadedPump::~ThreadedPump() {
 void ThreadedPump::scheduleRun(std::int64_t atUs) {
     const std::int64_t delayUs = atUs - clock_.nowUs();
     if (delayUs <= 0) {
-        startNow();
+        if (inDirectLoop_) {
+            // Asked from a machine step: the loop below makes the run once the step has returned.
+            startPending_ = true;
+        } else {
+            // Asked from a handler of the window (a timer, a click): the run is made once that
+            // handler has returned, so whatever it logs after the wake-up comes before the run's
+            // request line.
+            QMetaObject::invokeMethod(this, [this] { startNow(); }, Qt::QueuedConnection);
+        }
     } else if (delayUs >= kPreciseHoldUs) {
         holdTimer_.start(static_cast<int>((delayUs - kTimerEarlyUs) / 1000));
     } else {
@@ -59,15 +67,24 @@ void ThreadedPump::scheduleRun(std::int64_t atUs) {
     }
 }
 
-void ThreadedPump::startNow() {
+void ThreadedPump::startNow() { runCycles(false); }
+
+void ThreadedPump::runCycles(bool finishHandedOverRun) {
     if (inDirectLoop_) {
-        // Called from a machine step inside the loop below: the loop starts the run.
-        startPending_ = true;
+        // Called from a machine step inside the loop below (a message box's event loop): the loop
+        // starts the next run.
+        if (finishHandedOverRun) {
+            afterRun();
+        } else {
+            startPending_ = true;
+        }
         return;
     }
     inDirectLoop_ = true;
     const auto sliceEnd = SteadyClock::now() + kDirectSlice;
-    do {
+    startPending_ = !finishHandedOverRun;
+    if (finishHandedOverRun) afterRun();
+    while (startPending_) {
         startPending_ = false;
         if (clock_.nowUs() < holdUntilUs()) {
             // The hold's timer fired early on purpose: the worker waits out the rest of the hold.
@@ -88,7 +105,7 @@ void ThreadedPump::startNow() {
             startPending_ = false;
             QMetaObject::invokeMethod(this, [this] { startNow(); }, Qt::QueuedConnection);
         }
-    } while (startPending_);
+    }
     inDirectLoop_ = false;
 }
 
@@ -156,7 +173,7 @@ void ThreadedPump::workerLoop() {
 
 void ThreadedPump::takeHandedOverRun() {
     phase_.exchange(kClaimed, std::memory_order_acq_rel);
-    afterRun();
+    runCycles(true);
 }
 
 }  // namespace dravik

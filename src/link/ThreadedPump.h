@@ -13,6 +13,9 @@
 // machine steps between an answer and the next request) is made on the UI thread without waking
 // the worker; the worker sends and polls. A device pause ends on time: the worker waits out its
 // last milliseconds, which the event loop's timers cannot time.
+//
+// A run never starts inside the call that asked for it: a wake-up from a handler of the window
+// makes its run after that handler returns, and one from a machine step after that step returns.
 
 #include <QObject>
 #include <QTimer>
@@ -43,6 +46,9 @@ private:
 
     void startNow();
     void takeHandedOverRun();
+    // Makes runs while one is asked for, each after the machine step of the one before; with
+    // finishHandedOverRun, first the machine step of the run the worker handed over.
+    void runCycles(bool finishHandedOverRun);
     // Starts a worker run, which waits until notBeforeUs (clock time) before its handler step.
     void launch(std::int64_t notBeforeUs);
     // After a launch: true when the run finished within a brief active wait (quick: the run is

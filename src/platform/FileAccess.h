@@ -21,6 +21,9 @@ extern const QString kNotAFileReason;
 // The reason given for a file refused for its size alone.
 QString tooLargeReason(qint64 maxBytes);
 
+// The readers' result for a file refused for its size alone.
+FileContent tooLargeContent(qint64 maxBytes);
+
 // Empty when path names a regular file (links followed); otherwise the reason it is refused.
 // Checked before a dialog's choice is kept; the read itself checks again on the open file.
 QString regularFileProblem(const QString& path);

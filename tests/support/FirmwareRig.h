@@ -1,7 +1,7 @@
 #pragma once
 // The scenario rig with the firmware upgrade wired in as the window wires it: a recording firmware
-// view, a download worker that runs on virtual time, the 1000 ms boot-mode pause as a virtual timer
-// and the bench's bus polled for restarts.
+// view, a download worker that runs on virtual time, the 1000 ms boot-mode pause and the wait for
+// the loader as virtual timers, and the bench's bus polled for restarts.
 
 #include <QDir>
 
@@ -81,6 +81,8 @@ struct FirmwareRig : ScenarioRig {
         : ScenarioRig(std::move(bench), true, layer) {
         fwView.log = &logView;
         bootPause = &scheduler.addTimer(1000, true, false, [this] { firmware->bootPauseElapsed(); });
+        loaderWait = &scheduler.addTimer(FirmwareUpgrade::kLoaderWaitMs, true, false,
+                                         [this] { firmware->loaderWaitElapsed(); });
         ConnectionState& cs = s().connection;
         FirmwareUpgrade::Deps deps{{cs.myVID, cs.myPID, cs.myDeviceIndex, cs.WorkingMode,
                                     cs.numberOfUSBDevicesConnected, cs.Interface_connected},
@@ -93,6 +95,7 @@ struct FirmwareRig : ScenarioRig {
                                    fwView,
                                    worker,
                                    *bootPause,
+                                   *loaderWait,
                                    [this] { controller->handler().StopProcess(); },
                                    [this] { controller->autoConn().AutoConnStat = AUTOCONN_INIT; },
                                    [this] { controller->iface().countIfPending(); },
@@ -123,6 +126,7 @@ struct FirmwareRig : ScenarioRig {
     RecordingFirmwareView fwView;
     VirtualFirmwareRunner worker{scheduler};
     VirtualTimer* bootPause = nullptr;
+    VirtualTimer* loaderWait = nullptr;
     RecordingJournal journal;
     std::unique_ptr<FirmwareUpgrade> firmware;
 };

@@ -52,7 +52,8 @@ private:
 // The pump on virtual time. Besides the plain order (a run when its time comes, between other
 // events) it can produce the orderings of the threaded pump that a test must be able to meet:
 // - inlineWakeups: a wake-up with nothing to wait for runs a whole cycle (worker run and machine
-//   step) inside wakeup(), as the threaded pump does after a quick hand-over;
+//   step) inside wakeup(). The threaded pump once did; it no longer may (a caller's log lines
+//   would follow the run's), but no starter may depend on that either;
 // - stepDelayUs: the UI thread comes to the machine step that long after the worker run ended,
 //   and the timers that come due meanwhile (a 100 ms tick, the automatic connection) run first.
 class VirtualPump final : public Pump {

@@ -70,9 +70,9 @@ TEST(CommandLine, OptionsTable) {
         {{"-v"}, true, 0, false, {}, {}, false, version, {}},
         {{"--help"}, true, 0, false, {}, {}, false, "--script <FILE>", {}},
         {{"-h", "--simulate"}, true, 0, false, {}, {}, false, "--simulate", {}},
-        {{"--bogus"}, true, 2, false, {}, {}, false, {}, "Unknown option 'bogus'"},
-        {{"-simulate"}, true, 2, false, {}, {}, false, {}, "Unknown option"},
-        {{"--script"}, true, 2, false, {}, {}, false, {}, "Missing value after '--script'"},
+        {{"--bogus"}, true, 2, false, {}, {}, false, {}, "dravik: unknown option 'bogus'\nTry --help.\n"},
+        {{"-simulate"}, true, 2, false, {}, {}, false, {}, "dravik: unknown option"},
+        {{"--script"}, true, 2, false, {}, {}, false, {}, "dravik: missing value after '--script'"},
         {{"--script", dir.filePath("absent.txt")},
          true,
          2,
@@ -81,8 +81,8 @@ TEST(CommandLine, OptionsTable) {
          {},
          false,
          {},
-         "cannot read the script"},
-        {{"--simulate="}, true, 2, false, {}, {}, false, {}, "--simulate= needs a bench file"},
+         "dravik: cannot read the script"},
+        {{"--simulate="}, true, 2, false, {}, {}, false, {}, "dravik: '--simulate=' needs a bench file"},
         {{"--simulate=/nonexistent/bench.json"},
          true,
          2,
@@ -91,9 +91,13 @@ TEST(CommandLine, OptionsTable) {
          {},
          false,
          {},
-         "cannot read the bench file"},
-        {{"stray"}, true, 2, false, {}, {}, false, {}, "unexpected argument 'stray'"},
-        {{"--", "--demo"}, true, 2, false, {}, {}, false, {}, "unexpected argument '--demo'"},
+         "dravik: cannot read the bench file"},
+        // Other arguments are ignored: "Open with" passes a file's path; the options around it work.
+        {{"some-file.bkd"}, false, 0, false, {}, {}, false, {}, {}},
+        {{"C:\\Tov_Dravik\\car 1.bkd", "--simulate"}, false, 0, true, standard, {}, false, {}, {}},
+        {{"--", "--demo"}, false, 0, false, {}, {}, false, {}, {}},
+        {{"--bogus", "some-file.bkd"}, true, 2, false, {}, {}, false, {}, "dravik: unknown option 'bogus'"},
+        {{"--simulate", "bench.json"}, false, 0, true, standard, {}, false, {}, "--simulate=bench.json"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
@@ -131,8 +135,8 @@ TEST(CommandLine, RecordAndReplay) {
         {{"--replay", recording, "--simulate"}, -1, {}, recording, "the simulated bench is not used"},
         {{"--replay", dir.filePath("absent.jsonl")}, 2, {}, {}, "cannot read the recording"},
         {{"--replay", dir.path()}, 2, {}, {}, "cannot read the recording"},
-        {{"--record"}, 2, {}, {}, "Missing value after '--record'"},
-        {{"--record="}, 2, {}, {}, "--record needs a file"},
+        {{"--record"}, 2, {}, {}, "dravik: missing value after '--record'\nTry --help.\n"},
+        {{"--record="}, 2, {}, {}, "dravik: '--record' needs a file\nTry --help.\n"},
     };
     for (const RecordCase& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());

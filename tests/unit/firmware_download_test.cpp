@@ -281,6 +281,7 @@ TEST(FirmwareUpgradeReal, WithoutTheMakersRamLoaderNothingIsSent) {
                              files,
                              runner,
                              pause,
+                             pause,
                              nullptr,
                              nullptr,
                              nullptr,

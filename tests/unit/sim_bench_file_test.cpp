@@ -34,13 +34,14 @@ TEST(SimBenchFile, SampleBenchesLoad) {
 TEST(SimBenchFile, AcceptsEveryWayOfGivingValues) {
     std::string error;
     const auto config = sim::parseBenchJson(R"({"version": 1,
-        "adapter": {"pid": "0x0200", "baudCode3": "38400"},
+        "adapter": {"pid": "0x0200", "baudCode3": "38400", "acceptsBootRequest": false},
         "product": {"memory": [7, 8, 9], "defaults": {"0x02": 5, "3": 6}, "bootTimeMs": 0},
         "timing": {}})",
                                             error);
     ASSERT_TRUE(config) << error;
     EXPECT_EQ(config->adapter.pid, 0x0200);
     EXPECT_EQ(config->adapter.baudCode3, 38400u);
+    EXPECT_FALSE(config->adapter.acceptsBootRequest);
     EXPECT_EQ(config->product.memory[2], 9);
     EXPECT_EQ(config->product.memory[3], 0);
     EXPECT_EQ(config->product.defaults[2], 5);

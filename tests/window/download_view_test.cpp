@@ -159,6 +159,28 @@ TEST_F(DownloadViewTest, ConfigurationEntriesSaveAndOpenTheBackup) {
     view->setScriptRunner(nullptr);
 }
 
+// The name field keeps its caption until a backup's name is shown there; a shown name (and the
+// title's path) goes when another product is identified, and only then.
+TEST_F(DownloadViewTest, BackupNameIsForgottenOnlyWhenOneWasShown) {
+    open(false);
+    Session& s = view->controller().session();
+    QLabel* name = view->ui().labelCfgFileName;
+    const QString plainTitle = view->windowTitle();
+    EXPECT_EQ(name->text(), "Name");
+    view->addProductMenu("TAVIRON ZED 63", 63);
+    EXPECT_EQ(name->text(), "Name");
+
+    s.product.Prd_Id1 = 63;
+    const QString path = QDir::toNativeSeparators(dir.filePath("a.bkd"));
+    view->showConfigFileName(path, "a.bkd");
+    view->addProductMenu("TAVIRON ZED 63", 63);
+    EXPECT_EQ(name->text(), "a.bkd");
+    EXPECT_EQ(view->windowTitle(), plainTitle + "  " + path);
+    view->addProductMenu("TAVIRON 37", 37);
+    EXPECT_EQ(name->text(), "");
+    EXPECT_EQ(view->windowTitle(), plainTitle);
+}
+
 TEST_F(DownloadViewTest, TestPageSendsTheTickedOutputs) {
     open(true);
     lib->BSL_initialize_BSL("PID=0x0301,VID=0x2047,DEVICEINDEX=0");

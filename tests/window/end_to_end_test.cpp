@@ -230,6 +230,15 @@ TEST(EndToEnd, AcceptanceRunWithTheAutomaticConnectionPolling) {
                                    60000 + (rowRounds + 2 * rounds) * 20000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString() << r.out.right(3000).toStdString();
     EXPECT_FALSE(r.out.contains("Wait until the previous command is completed!"));
+    // Each check's line comes before the request it asked for, never after it.
+    const QStringList lines = r.out.split(u'\n');
+    int checks = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (!lines[i].startsWith("AutoConn: Identification")) continue;
+        ++checks;
+        EXPECT_FALSE(lines[i - 1].startsWith("TX command: IDENTIFICATION.")) << "line " << i;
+    }
+    EXPECT_GT(checks, 0);
 }
 
 // The firmware demo: the adapter restarts into its loader, takes the 48 KiB image, verifies it and

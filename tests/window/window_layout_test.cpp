@@ -2,10 +2,9 @@
 // order when the events log comes and goes, and the scrolling panels.
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
-
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -16,6 +15,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QToolBar>
 
 #include "app/DownloadViewUi.h"
@@ -48,10 +48,10 @@ using WindowLayout = WindowFixture;
 TEST_F(WindowLayout, RegionsSitAtTheirClientAreaPlaces) {
     build(true);
     const std::pair<QWidget*, QRect> places[] = {
-        {ui.menuStrip1, {0, 0, 1524, 24}},          {ui.toolStrip1, {0, 24, 1524, 25}},
+        {ui.menuStrip1, {0, 0, 1192, 24}},          {ui.toolStrip1, {0, 24, 1192, 25}},
         {ui.line_Separator, {-1, 50, 894, 3}},      {ui.tabControl1, {1, 55, 894, 578}},
-        {ui.statusBox_car, {901, 51, 620, 424}},    {ui.buttonLogClear, {1462, 481, 46, 23}},
-        {ui.buttonStopProcess, {897, 517, 92, 22}}, {ui.statusStrip1, {0, 638, 1524, 22}},
+        {ui.statusBox_car, {901, 51, 288, 424}},    {ui.buttonLogClear, {1130, 481, 46, 23}},
+        {ui.buttonStopProcess, {897, 517, 92, 22}}, {ui.statusStrip1, {0, 638, 1192, 22}},
     };
     for (const auto& [widget, place] : places) {
         EXPECT_EQ(inWindow(widget), place) << widget->objectName().toStdString();
@@ -59,15 +59,19 @@ TEST_F(WindowLayout, RegionsSitAtTheirClientAreaPlaces) {
     EXPECT_EQ(inWindow(ui.checkBoxAutoConn).topLeft(), QPoint(897, 485));
 }
 
-// A whole request line shows in the developer layout's status log: the longest one, a protocol
-// line, is not cut at the column's edge.
-TEST_F(WindowLayout, TheLongestRequestLineFitsTheStatusLog) {
+// The developer layout's status log is narrower than a protocol line: the line stays whole on one
+// line and its end is reached with the horizontal scroll bar.
+TEST_F(WindowLayout, ARequestLineWiderThanTheStatusLogScrollsSideways) {
     build(true);
     window.show();
-    const QString line = QStringLiteral("TX command: SEND_DATA_SLOT. Data: ") +
-                         QStringLiteral("ff.").repeated(24);
+    const QString line =
+        QStringLiteral("TX command: SEND_DATA_SLOT. Data: ") + QStringLiteral("ff.").repeated(24);
     const QFontMetrics metrics(ui.statusBox_car->font());
-    EXPECT_LE(metrics.horizontalAdvance(line), ui.statusBox_car->viewport()->width());
+    ASSERT_GT(metrics.horizontalAdvance(line), ui.statusBox_car->viewport()->width());
+    ui.statusBox_car->appendPlainText(line);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui.statusBox_car->document()->lineCount(), 1);
+    EXPECT_GT(ui.statusBox_car->horizontalScrollBar()->maximum(), 0);
 }
 
 struct LayoutCase {
@@ -106,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
     Window, WindowLayouts,
     ::testing::Values(LayoutCase{false, {"Car programmer", "Interface programmer"}, {896, 660}, false},
                       LayoutCase{
-                          true, {"Car programmer", "Test", "Interface programmer"}, {1524, 660}, true}),
+                          true, {"Car programmer", "Test", "Interface programmer"}, {1192, 660}, true}),
     [](const ::testing::TestParamInfo<LayoutCase>& info) {
         return std::string(info.param.developer ? "Developer" : "Standard");
     });

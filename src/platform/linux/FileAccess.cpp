@@ -71,9 +71,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         return out;
     }
     if (st.st_size > maxBytes) {
-        out.error = tooLargeReason(maxBytes);
-        out.tooLarge = true;
-        return out;
+        return tooLargeContent(maxBytes);
     }
     QByteArray bytes;
     char buf[65536];
@@ -87,9 +85,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         if (n == 0) break;
         // The file may grow after fstat: the bound holds for what is read.
         if (bytes.size() + n > maxBytes) {
-            out.error = tooLargeReason(maxBytes);
-            out.tooLarge = true;
-            return out;
+            return tooLargeContent(maxBytes);
         }
         bytes.append(buf, n);
     }

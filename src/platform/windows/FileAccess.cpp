@@ -133,9 +133,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
     }
     const qint64 size = (static_cast<qint64>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size > maxBytes) {
-        out.error = tooLargeReason(maxBytes);
-        out.tooLarge = true;
-        return out;
+        return tooLargeContent(maxBytes);
     }
     QByteArray bytes;
     char buf[65536];
@@ -148,9 +146,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes) {
         if (n == 0) break;
         // The file may grow after the size was taken: the bound holds for what is read.
         if (bytes.size() + static_cast<qint64>(n) > maxBytes) {
-            out.error = tooLargeReason(maxBytes);
-            out.tooLarge = true;
-            return out;
+            return tooLargeContent(maxBytes);
         }
         bytes.append(buf, static_cast<qsizetype>(n));
     }
