@@ -120,22 +120,29 @@ class EnterModule {
     void startOperation(std::uint8_t operation, bool idleCheck);
     bool userGuard();
 
-    // Frame.
-    void start();
-    void startDirect();
-    void startThroughProduct();
+    // Frame (EnterModule.cpp).
     void send();
     void waitAnswer();
     void onTimeout();
     void restart() { d_.ms.EnterModule_state = MODULE_START; }
-    void infoDone();
-    void operationEnd();
+    void request(int cmd);
+
+    // The two routes to the module (EnterModuleRoutes.cpp).
+    void start();
+    void startDirect();
+    void startThroughProduct();
     void onSetupAnswer();
+
+    // The module's current selection, read first by every operation (EnterModuleSelection.cpp).
     void onMemoryRead();
+    void infoDone();
     void onSlotConfiguration();
     void onAllSlotConfiguration();
-    void request(int cmd);
-    // Ends the operation after a failure: the error line, the reason in the progress label.
+
+    // The end of an operation and its chain (EnterModuleEnd.cpp).
+    void operationEnd();
+    // Ends the operation after a failure: the error line and the reason in the status log, the
+    // reason in the progress label. What was chained to the operation still runs.
     void fail(const QString& logLine, const QString& progressText);
     void fail(const QString& reason) { fail(reason, reason); }
 

@@ -76,6 +76,77 @@ TEST_F(ModuleBenchTest, FirstConnectionReadsFunctionsThenSelectionThenAllSlots) 
     EXPECT_FALSE(rig->log().contains(QStringLiteral("error!")));
 }
 
+// A module operation that fails ends all the same, and the operation chained to it still runs:
+// the first connection reads all slots after a working-slot read that got no answer, a read-all
+// reads the selection after an all-slot read that got none, a pending read follows a write the
+// locked module refuses. The chained read replaces the progress label; the reason stays in the log.
+TEST_F(ModuleBenchTest, AFailedOperationStillRunsWhatWasChainedToIt) {
+    struct Case {
+        const char* name;
+        const char* bench;
+        sim::CommandFault faultAtConnection;          // code 0: none
+        std::function<void(ModuleBenchTest&)> start;  // null: the connection's own chain
+        std::uint8_t failedCode;                      // the read that fails (0: nothing sent for it)
+        QString reason;
+        std::uint8_t chainedCode;
+    };
+    const Case cases[] = {
+        {"working slots at the first connection",
+         "vrak2-direct.json",
+         {0x0B, 0, 1000},
+         nullptr,
+         0x0B,
+         QStringLiteral("### SLOT_SETTINGS_INFO error! ###\r\n"),
+         0x0C},
+        {"all slots in a read-all",
+         "vrak2-direct.json",
+         {},
+         [](ModuleBenchTest& t) {
+             t.rig->lib->withBench([](sim::Bench& b) {
+                 b.config().faults.dropCommand.push_back({0x0C, 0, 1000});
+             });
+             t.rig->controller->panelOperations().buttonReadAll_Click();
+         },
+         0x0C,
+         QStringLiteral("### ALL_SLOT_SETTINGS_INFO error! ###\r\n"),
+         0x0B},
+        {"selection write on a locked module, a selection read pending",
+         "vrak2-locked.json",
+         {},
+         [](ModuleBenchTest& t) {
+             t.rig->controller->functionState().loadConfiguration_SelectedProtocol_flag = CHAIN_READ;
+             t.module().button_Set_Selected_Protocols_Click();
+         },
+         0,
+         QStringLiteral("Module locked: the slots selection is not written\r\n"),
+         0x0B},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        auto bench = sim::loadBenchFile(std::string(DRAVIK_SOURCE_DIR "/data/benches/") + c.bench, error);
+        ASSERT_TRUE(bench) << error;
+        if (c.faultAtConnection.code != 0) bench->faults.dropCommand.push_back(c.faultAtConnection);
+        rig = connectModuleBench(*bench, error);
+        ASSERT_TRUE(rig) << error;
+        const std::size_t before = c.start ? rig->frames().size() : 0;
+        if (c.start) {
+            c.start(*this);
+            ASSERT_TRUE(rest());
+        }
+        const auto frames = rig->frames();
+        std::size_t failedAt = before;
+        for (std::size_t i = before; i < frames.size(); ++i)
+            if (frames[i].frame.size() > 4 && frames[i].frame[4] == c.failedCode) failedAt = i;
+        if (c.failedCode != 0) EXPECT_GT(failedAt, before) << "the failing read was never sent";
+        EXPECT_GT(framesWithCode(*rig, failedAt + 1, c.chainedCode), 0) << rig->log().toStdString();
+        EXPECT_EQ(rig->log().count(c.reason), 1) << rig->log().toStdString();
+        EXPECT_EQ(rig->progress.text, QStringLiteral("Process terminated"));
+        EXPECT_EQ(rig->s().machines.EnterModule_state, MODULE_STOPPED);
+        EXPECT_FALSE(rig->controller->handler().ProcessIsInProgress(false));
+    }
+}
+
 // A module through the product: its three setting bytes are read from the product's memory and
 // its parameters shown; no slots are asked for.
 TEST_F(ModuleBenchTest, ModuleThroughTheProductShowsItsParameters) {

@@ -344,6 +344,19 @@ TEST_F(ProgrammingTest, LostLineAnswersResendTheSameLineTwice) {
     EXPECT_EQ(rig.dialogs.shown.back().caption, QStringLiteral("Send data slot"));
     EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
     EXPECT_EQ(rig.cs.Reboot, 1);
+
+    // The processes stopped while that box is open (an unplug in its event loop): the machine
+    // stays at rest, and a pending read does not start after the stop.
+    rig.lib.sent.clear();
+    device.silent[kSendLine] = 3;
+    rig.fs.loadConfiguration_SelectedProtocol_flag = CHAIN_READ;
+    rig.dialogs.whileShown = [&] { rig.handler.StopProcess(); };
+    choose(true);
+    ASSERT_TRUE(setProtocol());
+    rig.dialogs.whileShown = nullptr;
+    ASSERT_FALSE(rig.lib.sent.empty());
+    EXPECT_EQ(rig.lib.sent.back()[kCode], kSendLine);
+    EXPECT_EQ(rig.ms.EnterModule_state, MODULE_STOPPED);
 }
 
 // Stopping all processes mid-image sends nothing more; the next "Set" unlocks again and starts at

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "link/OperationJournal.h"
@@ -31,6 +32,7 @@ class RecordingDialogs : public Dialogs {
 public:
     Answer message(const QString& text, const QString& caption, Buttons, Icon) override {
         shown.push_back({text, caption});
+        if (whileShown) whileShown();
         if (answers.empty()) return Ok;
         const Answer a = answers.front();
         answers.pop_front();
@@ -38,6 +40,8 @@ public:
     }
     std::vector<ShownMessage> shown;
     std::deque<Answer> answers;
+    // Runs while a box is open, as events do in its own event loop.
+    std::function<void()> whileShown;
 };
 
 class RecordingProgress : public ProgressView {
