@@ -45,6 +45,12 @@ class Handle {
         close();
         h_ = h;
     }
+    // Hands the open handle over to the caller, who closes it.
+    HANDLE release() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
     bool close() {
         if (!valid()) return true;
@@ -249,8 +255,7 @@ QString AppendFile::open(const QString& path) {
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return kNotAFile;
     end_ = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    handle_ = reinterpret_cast<std::intptr_t>(file.get());
-    file.reset(INVALID_HANDLE_VALUE);  // kept open by this object now
+    handle_ = reinterpret_cast<std::intptr_t>(file.release());  // kept open by this object now
     return {};
 }
 
