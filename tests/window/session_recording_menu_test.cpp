@@ -2,6 +2,8 @@
 // with a saved log.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
@@ -152,7 +154,10 @@ TEST_F(SessionRecordingMenuTest, TheReplayedRecordingIsNotRecordedInto) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("the field recording\n");
     f.close();
-    ASSERT_TRUE(QFile::link(replayed, path("link.jsonl")));
+    // A hard link: one file under two names on every system (a Windows shortcut is a file of its own).
+    std::error_code linkError;
+    std::filesystem::create_hard_link(replayed.toStdString(), path("link.jsonl").toStdString(), linkError);
+    ASSERT_FALSE(linkError) << linkError.message();
     make(replayed);
     for (const QString& chosen : {replayed, path("link.jsonl")}) {
         dialogs.shown.clear();
