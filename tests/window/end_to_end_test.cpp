@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "support/HostTools.h"
 #include "support/SmallTmpfs.h"
 
 namespace {
@@ -49,10 +50,9 @@ QString writeScript(const QTemporaryDir& dir, const char* text) {
 
 // The text of a PDF as pdftotext lays it out (rows of a table on one line); scripts/setup installs it.
 QString pdfText(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("pdftotext failed on ") + path;
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const dravik::test::HostRun run = dravik::test::runHostTool(
+        QStringLiteral("pdftotext"), {QStringLiteral("-layout"), dravik::test::hostPath(path), QStringLiteral("-")});
+    return run.ok ? QString::fromUtf8(run.out) : run.error;
 }
 
 void copyProtocolSamples(const QTemporaryDir& dir) {
