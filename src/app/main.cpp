@@ -18,6 +18,7 @@
 #include "link/RecordingLibrary.h"
 #include "link/SimulatedInterfaceLibrary.h"
 #include "platform/StandardStreams.h"
+#include "platform/SystemPaths.h"
 
 using namespace dravik;
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
         QTextStream err(stderr);
         if (!prepareWindowSystem(options, err)) return 2;
     }
+    prepareOffscreenFonts();
     QApplication app(argc, argv);
 
     RealClock clock;

@@ -23,6 +23,11 @@ QString documentationFolderText();
 // running program's own full path where the system tells it.
 QStringList systemArguments(int argc, char** argv);
 
+// Readies the fonts of a run without a screen, before the application starts: on Windows the
+// offscreen platform reads fonts only from QT_QPA_FONTDIR, which is pointed at the system's fonts
+// folder unless set (elsewhere the system's font configuration serves every platform).
+void prepareOffscreenFonts();
+
 // True where a window can always be shown (Windows); elsewhere a display must be named.
 bool windowSystemAlwaysPresent();
 

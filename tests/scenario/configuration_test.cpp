@@ -15,6 +15,7 @@
 #include "support/BackupRig.h"
 #include "support/SmallTmpfs.h"
 #include "support/ScenarioRig.h"
+#include "support/SystemReasons.h"
 
 using namespace dravik;
 using namespace dravik::test;
@@ -482,9 +483,9 @@ TEST_F(ConfigurationTest, ASaveOntoAFullDiskKeepsThePreviousFileAndSaysWhy) {
     EXPECT_EQ(contents(target), before);
     ASSERT_EQ(rig->dialogs.shown.size(), 1U);
     EXPECT_EQ(rig->dialogs.shown[0].text, "The configuration file " + QDir::toNativeSeparators(target) +
-                                              " cannot be written: No space left on device");
+                                              " cannot be written: " + kNoSpaceReason);
     EXPECT_TRUE(rig->log().contains("Configuration file not saved: " + QDir::toNativeSeparators(target) +
-                                    ": No space left on device"));
+                                    ": " + kNoSpaceReason));
     EXPECT_EQ(cfg->fileName(), other);
     EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }

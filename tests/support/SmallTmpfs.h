@@ -16,10 +16,9 @@
 #else
 #include <windows.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <atomic>
+
+#include "support/HostTools.h"
 #endif
 
 namespace dravik::test {
@@ -36,7 +35,7 @@ class SmallTmpfs {
         if (!underWine()) return;
         static std::atomic<int> counter{0};
         hostPath_ = QStringLiteral("/tmp/dravik-tmpfs-%1-%2").arg(GetCurrentProcessId()).arg(counter++);
-        host(QStringLiteral("mkdir -p %1 && mount -t tmpfs -o size=%2k tmpfs %1").arg(hostPath_).arg(sizeKb));
+        startOnHost(QStringLiteral("mkdir -p %1 && mount -t tmpfs -o size=%2k tmpfs %1").arg(hostPath_).arg(sizeKb));
         mounted_ = waitFor([&] { return totalBytes() > 0 && totalBytes() <= 4 * 1024 * 1024; });
 #endif
     }
@@ -44,7 +43,7 @@ class SmallTmpfs {
 #ifndef _WIN32
         if (mounted_) ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
 #else
-        if (!hostPath_.isEmpty()) host(QStringLiteral("umount -l %1; rmdir %1").arg(hostPath_));
+        if (!hostPath_.isEmpty()) startOnHost(QStringLiteral("umount -l %1; rmdir %1").arg(hostPath_));
 #endif
     }
     SmallTmpfs(const SmallTmpfs&) = delete;
@@ -76,8 +75,9 @@ class SmallTmpfs {
                                    MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 #else
         if (!mounted_) return false;
-        host(QStringLiteral("mount -o remount,ro %1").arg(hostPath_));
-        // Wine answers for the host's file system: a probe that cannot be created shows the remount.
+        startOnHost(QStringLiteral("mount -o remount,ro %1").arg(hostPath_));
+        // Wine does not pass the host program's end on: its effect is what is waited for. Wine answers
+        // for the host's file system: a probe that cannot be created shows the remount.
         const QString probe = filePath(QStringLiteral(".probe"));
         return waitFor([&] {
             QFile f(probe);
@@ -91,32 +91,6 @@ class SmallTmpfs {
 
   private:
 #ifdef _WIN32
-    static bool underWine() {
-        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-    }
-    // Runs a command of the host: Wine starts a host program named by its Z: path.
-    static void host(const QString& command) {
-        std::wstring line = (QStringLiteral("Z:\\bin\\sh -c \"") + command + QStringLiteral("\"")).toStdWString();
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        WaitForSingleObject(pi.hProcess, 10000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    // The host program's end is not always visible to the waiter: the effect is what is waited for.
-    template <typename F>
-    static bool waitFor(F done) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 10000) {
-            if (done()) return true;
-            QThread::msleep(20);
-        }
-        return false;
-    }
     qint64 totalBytes() const {
         ULARGE_INTEGER total{};
         const std::wstring p = QDir::toNativeSeparators(path() + QStringLiteral("/")).toStdWString();

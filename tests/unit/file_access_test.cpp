@@ -9,6 +9,7 @@
 #include "platform/FileAccess.h"
 #include "platform/TempFiles.h"
 #include "support/SmallTmpfs.h"
+#include "support/SystemReasons.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -51,7 +52,7 @@ TEST(FileWrite, FullFileSystemKeepsThePreviousFileAndSaysWhy) {
 
     const QString reason = writeFileSafely(path, big);
 
-    EXPECT_EQ(reason, QStringLiteral("No space left on device"));
+    EXPECT_EQ(reason, kNoSpaceReason) << reason.toStdString();
     EXPECT_EQ(contentOf(path), kOld);
     EXPECT_TRUE(othersIn(fs.path(), QStringLiteral("backup.bkd")).isEmpty());
     // The space of the failed attempt is given back: a save that fits works afterwards.
@@ -66,7 +67,8 @@ TEST(FileWrite, ReadOnlyFolderKeepsThePreviousFileAndSaysWhy) {
     put(path, kOld);
     ASSERT_TRUE(fs.makeReadOnly());
 
-    EXPECT_EQ(writeFileSafely(path, "2"), QStringLiteral("Read-only file system"));
+    const QString reason = writeFileSafely(path, "2");
+    EXPECT_EQ(reason, kReadOnlyReason) << reason.toStdString();
     EXPECT_EQ(contentOf(path), kOld);
 }
 
@@ -89,8 +91,8 @@ TEST(FileWrite, ReplacesTheContentAndKeepsTheMode) {
 
 TEST(FileWrite, MissingFolderIsReported) {
     QTemporaryDir dir;
-    EXPECT_EQ(writeFileSafely(dir.filePath(QStringLiteral("gone/x.bkd")), "x"),
-              QStringLiteral("No such file or directory"));
+    const QString reason = writeFileSafely(dir.filePath(QStringLiteral("gone/x.bkd")), "x");
+    EXPECT_EQ(reason, kNoFolderReason) << reason.toStdString();
 }
 
 // The temporary file beside the target has a short name of its own, so any name the system allows
@@ -111,6 +113,57 @@ TEST(FileWrite, SavesUnderTheLongestNamesTheSystemAllows) {
         QFile::remove(path);
     }
 }
+
+#ifdef _WIN32
+// The names Windows gives its devices, in any folder and with any extension, and the device
+// namespaces are never read or written as files; names that merely begin like them are files.
+TEST(FileDevices, DeviceNamesAreRefusedByTheReaderAndTheWriter) {
+    QTemporaryDir dir;
+    const QString devices[] = {
+        QStringLiteral("NUL"),          QStringLiteral("CON"),
+        QStringLiteral("COM1"),         QStringLiteral("lpt9"),
+        QStringLiteral("NUL:"),         dir.filePath(QStringLiteral("nul.txt")),
+        dir.filePath(QStringLiteral("Con.tar.gz")), dir.filePath(QStringLiteral("aux .bkd")),
+        dir.filePath(QStringLiteral("com¹.log")), QStringLiteral("\\\\.\\NUL"),
+        QStringLiteral("\\\\.\\COM1"),   QStringLiteral("//./pipe/dravik"),
+        QStringLiteral("\\\\?\\GLOBALROOT\\Device\\Null"),
+    };
+    for (const QString& device : devices) {
+        SCOPED_TRACE(device.toStdString());
+        EXPECT_EQ(regularFileProblem(device), kNotAFileReason);
+        const FileContent read = readRegularFile(device, 100);
+        EXPECT_FALSE(read.ok);
+        EXPECT_EQ(read.error, kNotAFileReason);
+        EXPECT_EQ(writeFileSafely(device, "x"), kNotAFileReason);
+    }
+    EXPECT_TRUE(othersIn(dir.path(), QString()).isEmpty()) << "a device name was written as a file";
+    for (const char* name : {"console.txt", "nul_x.txt", "com10.log", "lpt.bkd"}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_EQ(writeFileSafely(path, "file"), QString());
+        const FileContent read = readRegularFile(path, 100);
+        EXPECT_TRUE(read.ok) << read.error.toStdString();
+        EXPECT_EQ(read.bytes, QByteArray("file"));
+    }
+}
+
+// A path longer than the classic 260-character limit is written, replaced and read like any other.
+TEST(FileDevices, APathLongerThanTheClassicLimitWorks) {
+    QTemporaryDir dir;
+    QString folder = dir.path();
+    while (folder.size() < 300) folder += QStringLiteral("/a folder with a long name, part %1").arg(folder.size());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/vehicle backup.bkd");
+    ASSERT_GT(QDir::toNativeSeparators(path).size(), 260);
+    EXPECT_EQ(writeFileSafely(path, kOld), QString());
+    EXPECT_EQ(writeFileSafely(path, "replaced"), QString());
+    EXPECT_EQ(regularFileProblem(path), QString());
+    const FileContent read = readRegularFile(path, 100);
+    EXPECT_TRUE(read.ok) << read.error.toStdString();
+    EXPECT_EQ(read.bytes, QByteArray("replaced"));
+    EXPECT_TRUE(othersIn(folder, QStringLiteral("vehicle backup.bkd")).isEmpty());
+}
+#endif
 
 #ifndef _WIN32
 // What an interrupted save left (its process gone, and its lock with it) is removed by the next save

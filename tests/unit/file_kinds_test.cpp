@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <sqlite3.h>
@@ -28,6 +29,16 @@ using namespace dravik;
 using namespace dravik::test;
 
 namespace {
+
+// DRAVIK_DATA_DIR as the program reads it. On Windows the 8-bit environment holds only the ANSI
+// code page, which cannot name every folder: the wide one can.
+void setDataFolder(const QString& folder) {
+#ifdef _WIN32
+    _wputenv_s(L"DRAVIK_DATA_DIR", reinterpret_cast<const wchar_t*>(folder.utf16()));
+#else
+    qputenv("DRAVIK_DATA_DIR", QFile::encodeName(folder));
+#endif
+}
 
 QString sample(const char* relative) { return QStringLiteral(DRAVIK_SOURCE_DIR "/data/") + QString::fromUtf8(relative); }
 
@@ -90,7 +101,7 @@ std::vector<Kind> kinds() {
              f.write("3");
          },
          [](const QString& p) {
-             qputenv("DRAVIK_DATA_DIR", QFile::encodeName(QFileInfo(p).absolutePath()));
+             setDataFolder(QFileInfo(p).absolutePath());
              LanguageFileReport report;
              const int lang = CfgAppReadLang(1, &report);
              qunsetenv("DRAVIK_DATA_DIR");
@@ -146,7 +157,7 @@ TEST_F(FileKinds, APipeAsTheSettingsFileIsReplacedWithTheDefault) {
     const QString base = folder();
     const QString path = QDir(base).filePath(QStringLiteral("CfgDravik.txt"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    qputenv("DRAVIK_DATA_DIR", QFile::encodeName(base));
+    setDataFolder(base);
     LanguageFileReport report;
     EXPECT_EQ(CfgAppReadLang(1, &report), 1);
     qunsetenv("DRAVIK_DATA_DIR");

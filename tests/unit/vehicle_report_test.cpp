@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextDocument>
 
 #include "app/ReportDocument.h"
+#include "support/HostTools.h"
 
 using namespace dravik;
 
@@ -34,12 +34,10 @@ QString poppler(const QString& tool, const QByteArray& pdf, QStringList args = {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(pdf) != pdf.size()) return QStringLiteral("cannot write");
     f.close();
-    args << path;
+    args << dravik::test::hostPath(path);
     if (tool == QStringLiteral("pdftotext")) args << QStringLiteral("-");
-    QProcess p;
-    p.start(tool, args);
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) return tool + QStringLiteral(" failed");
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const dravik::test::HostRun run = dravik::test::runHostTool(tool, args);
+    return run.ok ? QString::fromUtf8(run.out) : run.error;
 }
 
 QString pdfText(const QByteArray& pdf, int page = 0) {

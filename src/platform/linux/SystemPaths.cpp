@@ -21,6 +21,8 @@ QStringList systemArguments(int argc, char** argv) {
     return arguments;
 }
 
+void prepareOffscreenFonts() {}
+
 bool windowSystemAlwaysPresent() { return false; }
 
 }  // namespace dravik

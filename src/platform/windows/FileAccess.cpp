@@ -11,25 +11,13 @@
 #include <string>
 
 #include "platform/TempFiles.h"
+#include "platform/windows/SystemReason.h"
 
 namespace dravik {
 
 namespace {
 
 const QString& kNotAFile = kNotAFileReason;
-
-QString systemReason(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    QString reason = n > 0 ? QString::fromWCharArray(text, static_cast<int>(n)).trimmed()
-                           : QStringLiteral("system error %1").arg(error);
-    if (text != nullptr) LocalFree(text);
-    // The system's sentences end with a full stop; the callers put the reason inside their own.
-    while (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
-    return reason;
-}
 
 QString lastReason() { return systemReason(GetLastError()); }
 
@@ -63,9 +51,13 @@ class Handle {
     HANDLE h_;
 };
 
-// The names the system gives to devices in every folder: "C:\data\nul.txt" is the null device.
+// The names the system gives to devices in every folder: "C:\data\nul.txt" and "NUL:" are the
+// null device. The name counts up to its first dot or colon, without trailing blanks.
 bool isReservedDeviceName(const QString& path) {
-    const QString base = QFileInfo(path).fileName().section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    const QString name = QFileInfo(path).fileName();
+    qsizetype end = 0;
+    while (end < name.size() && name.at(end) != QLatin1Char('.') && name.at(end) != QLatin1Char(':')) ++end;
+    const QString base = name.left(end).trimmed().toUpper();
     static const QStringList fixed{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
                                    QStringLiteral("NUL"), QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
     if (fixed.contains(base)) return true;

@@ -32,6 +32,16 @@ QStringList systemArguments(int argc, char** argv) {
     return arguments;
 }
 
+void prepareOffscreenFonts() {
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QStringLiteral("offscreen"))) return;
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) return;
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const QString fonts = QString::fromWCharArray(windows, static_cast<int>(n)) + QStringLiteral("\\Fonts");
+    qputenv("QT_QPA_FONTDIR", fonts.toLocal8Bit());
+}
+
 bool windowSystemAlwaysPresent() { return true; }
 
 }  // namespace dravik
