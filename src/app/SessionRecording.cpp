@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/CommandLine.h"
+#include "app/DataFolder.h"
 #include "platform/FileAccess.h"
 #include "product/PlainText.h"
 
@@ -144,7 +145,7 @@ void SessionRecording::recordFromMenu() {
 void SessionRecording::startFromMenu(const QString& path, const QString& identity) {
     QString error;
     if (!startWith(path, identity, QStringLiteral("menu"), &error)) {
-        d_.dialogs.message(QStringLiteral("Cannot record into %1: %2").arg(path, error),
+        d_.dialogs.message(QStringLiteral("Cannot record into %1: %2").arg(displayPath(path), error),
                            QStringLiteral("Record session"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
         return;
     }
@@ -173,12 +174,12 @@ void SessionRecording::offerWithLog(const QString& logPath) {
     if (copy.ok) copy.bytes.truncate(copy.bytes.lastIndexOf('\n') + 1);
     const QString why = copy.ok ? writeFileSafely(target, copy.bytes) : copy.error;
     if (!why.isEmpty()) {
-        d_.dialogs.message(QStringLiteral("Cannot save the recording to %1: %2").arg(target, why),
+        d_.dialogs.message(QStringLiteral("Cannot save the recording to %1: %2").arg(displayPath(target), why),
                            QStringLiteral("Save log"), Dialogs::Buttons::Ok, Dialogs::Icon::Error);
-        d_.log.appendLog(QStringLiteral("Recording not saved with the log: %1: %2").arg(target, why) + kCrLf);
+        d_.log.appendLog(QStringLiteral("Recording not saved with the log: %1: %2").arg(displayPath(target), why) + kCrLf);
         return;
     }
-    d_.log.appendLog(QStringLiteral("Recording saved with the log: ") + target + kCrLf);
+    d_.log.appendLog(QStringLiteral("Recording saved with the log: ") + displayPath(target) + kCrLf);
 }
 
 }  // namespace dravik

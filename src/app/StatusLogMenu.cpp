@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
+#include "app/DataFolder.h"
 #include "platform/FileAccess.h"
 
 namespace dravik {
@@ -23,8 +24,8 @@ QAction* makeSaveLogAction(QPlainTextEdit* box, StatusLogMenuHooks hooks) {
         if (path.isEmpty()) return;
         QString error;
         if (!saveLogFile(path, hooks.logText ? hooks.logText() : QString(), &error)) {
-            if (hooks.failed) hooks.failed(QStringLiteral("Cannot save the log to %1: %2").arg(path, error));
-            if (hooks.log) hooks.log(QStringLiteral("Log not saved: %1: %2\r\n").arg(path, error));
+            if (hooks.failed) hooks.failed(QStringLiteral("Cannot save the log to %1: %2").arg(displayPath(path), error));
+            if (hooks.log) hooks.log(QStringLiteral("Log not saved: %1: %2\r\n").arg(displayPath(path), error));
         } else if (hooks.saved) {
             hooks.saved(path);
         }

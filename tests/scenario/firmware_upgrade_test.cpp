@@ -256,10 +256,12 @@ TEST_F(FirmwareUpgradeTest, BadImageIsRefusedBeforeTheAdapterIsSwitched) {
     EXPECT_EQ(rig->bench([](sim::Bench& b) { return b.currentPid(); }), 0x0301);
 }
 
-#ifndef _WIN32
 // A folder or a named pipe as the image: said to be no file, at the choice and at the press; a pipe
 // opened for reading would hold the window for good.
 TEST_F(FirmwareUpgradeTest, AFolderOrAPipeIsRefusedAsNoFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Linux only: named pipes in a folder are a Linux file kind";
+#else
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("folder.fmd"));
     const QString pipe = dir.filePath(QStringLiteral("pipe.fmd"));
@@ -282,8 +284,8 @@ TEST_F(FirmwareUpgradeTest, AFolderOrAPipeIsRefusedAsNoFile) {
         EXPECT_EQ(rig->s().connection.WorkingMode, 1);
         EXPECT_TRUE(rig->fwView.upgradeEnabled);
     }
-}
 #endif
+}
 
 // Any name works, and the download sends the bytes checked at the press: the file is not read again.
 TEST_F(FirmwareUpgradeTest, AnImageUnderAUnicodeFolderIsUpgradedFromTheBytesCheckedAtThePress) {

@@ -11,6 +11,7 @@
 #include "link/ReplayInterfaceLibrary.h"
 #include "support/FakeLibrary.h"
 #include "support/SmallTmpfs.h"
+#include "support/SystemReasons.h"
 
 namespace dravik {
 namespace {
@@ -174,7 +175,7 @@ TEST_F(RecorderTest, AFillingDiskStopsTheRecordingOnAWholeLine) {
 
     EXPECT_FALSE(recorder.recording());
     EXPECT_EQ(told, QStringList{
-                        QStringLiteral("Cannot write the recording %1: No space left on device").arg(path)});
+                        QStringLiteral("Cannot write the recording %1: %2").arg(path, dravik::test::kNoSpaceReason)});
     EXPECT_TRUE(contentOf(path).endsWith('\n'));
     QString error;
     const auto read = readRecordingFile(path, &error);
@@ -197,7 +198,7 @@ TEST_F(RecorderTest, ARecordingThatCannotBeginLeavesTheFolderAsItWas) {
         SCOPED_TRACE(target.toStdString());
         QString error;
         EXPECT_FALSE(recorder.start(target, header, &error));
-        EXPECT_EQ(error, QStringLiteral("No space left on device"));
+        EXPECT_EQ(error, dravik::test::kNoSpaceReason);
         EXPECT_FALSE(recorder.recording());
     }
     EXPECT_FALSE(QFile::exists(fs.filePath(QStringLiteral("new.jsonl"))));

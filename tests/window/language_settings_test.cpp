@@ -3,6 +3,7 @@
 
 #include "app/LanguageSettings.h"
 #include "support/SmallTmpfs.h"
+#include "support/SystemReasons.h"
 #include "window/TempDataDir.h"
 
 namespace dravik {
@@ -83,7 +84,7 @@ TEST(LanguageSave, MissingFolderIsReportedNotFatal) {
     LanguageFileReport report;
     EXPECT_EQ(CfgAppReadLang(1, &report), 0);
     EXPECT_TRUE(report.created);
-    EXPECT_EQ(report.writeError, QStringLiteral("No such file or directory"));
+    EXPECT_EQ(report.writeError, dravik::test::kNoFolderReason);
 }
 
 // On a disk with no room left the file cannot be put right or made. The technician is told what
@@ -105,22 +106,22 @@ TEST(LanguageRead, AFullDiskIsToldAsItIs) {
     LanguageFileReport report;
     EXPECT_EQ(CfgAppReadLang(1, &report), 1);
     EXPECT_TRUE(report.repaired);
-    EXPECT_EQ(report.writeError, QStringLiteral("No space left on device"));
+    EXPECT_EQ(report.writeError, dravik::test::kNoSpaceReason);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("abc"));
     f.close();
     EXPECT_EQ(notices.after(report),
               QStringLiteral("The settings file could not be read; English is used, but the file cannot be "
-                             "rewritten (No space left on device) and is left as it was."));
+                             "rewritten (%1) and is left as it was.").arg(dravik::test::kNoSpaceReason));
 
     ASSERT_TRUE(QFile::remove(file));
     fs.fill();
     const QString missing = QStringLiteral(
-        "The settings file is missing and cannot be created (No space left on device); English is used.");
+        "The settings file is missing and cannot be created (%1); English is used.").arg(dravik::test::kNoSpaceReason);
     for (const QString& told : {missing, QString()}) {
         EXPECT_EQ(CfgAppReadLang(1, &report), 0);
         EXPECT_TRUE(report.created);
-        EXPECT_EQ(report.writeError, QStringLiteral("No space left on device"));
+        EXPECT_EQ(report.writeError, dravik::test::kNoSpaceReason);
         EXPECT_FALSE(QFile::exists(file));
         EXPECT_EQ(notices.after(report), told);
     }

@@ -16,6 +16,7 @@
 #include "support/FakeLibrary.h"
 #include "support/RecordingViews.h"
 #include "support/SmallTmpfs.h"
+#include "support/SystemReasons.h"
 
 namespace dravik {
 namespace {
@@ -117,7 +118,7 @@ TEST_F(SessionRecordingMenuTest, ACancelledOrRefusedFileRecordsNothing) {
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Record session"));
     EXPECT_EQ(dialogs.shown[0].text,
-              QStringLiteral("Cannot record into %1: %1 is not a regular file").arg(dir.path()));
+              QStringLiteral("Cannot record into %1: %2 is not a regular file").arg(QDir::toNativeSeparators(dir.path()), dir.path()));
     EXPECT_TRUE(field.isHidden());
 }
 
@@ -166,7 +167,7 @@ TEST_F(SessionRecordingMenuTest, TheReplayedRecordingIsNotRecordedInto) {
         EXPECT_FALSE(lib.recording());
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].text,
-                  QStringLiteral("Cannot record into %1: it is the recording being replayed").arg(chosen));
+                  QStringLiteral("Cannot record into %1: it is the recording being replayed").arg(QDir::toNativeSeparators(chosen)));
         QString error;
         EXPECT_FALSE(recording->start(chosen, QStringLiteral("program"), &error));
         EXPECT_EQ(error, QStringLiteral("it is the recording being replayed"));
@@ -194,7 +195,7 @@ TEST_F(SessionRecordingMenuTest, SavedLogOffersTheRecordingBesideIt) {
                                          .arg(path("log.recording.jsonl")));
     EXPECT_EQ(readAll(path("log.recording.jsonl")), readAll(path("session.jsonl")));
     EXPECT_TRUE(readAll(path("log.recording.jsonl")).contains("\"ev\":\"tx\",\"data\":\"01 f1 02 02 00 02\""));
-    EXPECT_TRUE(log.text().contains(QStringLiteral("Recording saved with the log: ") + path("log.recording.jsonl")));
+    EXPECT_TRUE(log.text().contains(QStringLiteral("Recording saved with the log: ") + QDir::toNativeSeparators(path("log.recording.jsonl"))));
 }
 
 // A recording stopped by a full disk is told in a box as well as in the status log, which the
@@ -207,7 +208,7 @@ TEST_F(SessionRecordingMenuTest, ARecordingStoppedByAFullDiskIsToldInABox) {
     EXPECT_FALSE(lib.recording());
     QCoreApplication::processEvents();
 
-    const QString why = QStringLiteral("Cannot write the recording %1: No space left on device").arg(file);
+    const QString why = QStringLiteral("Cannot write the recording %1: %2").arg(file, dravik::test::kNoSpaceReason);
     EXPECT_TRUE(log.text().contains(QStringLiteral("Recording stopped: ") + why)) << log.text().toStdString();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Record session"));
@@ -237,9 +238,9 @@ TEST_F(SessionRecordingMenuTest, TheRecordingCopyOnAFullDiskKeepsTheEarlierCopyA
     EXPECT_EQ(readAll(copy), earlier);
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].text,
-              QStringLiteral("Cannot save the recording to %1: No space left on device").arg(copy));
+              QStringLiteral("Cannot save the recording to %1: %2").arg(QDir::toNativeSeparators(copy), dravik::test::kNoSpaceReason));
     EXPECT_TRUE(log.text().contains(
-        QStringLiteral("Recording not saved with the log: %1: No space left on device\r\n").arg(copy)))
+        QStringLiteral("Recording not saved with the log: %1: %2\r\n").arg(QDir::toNativeSeparators(copy), dravik::test::kNoSpaceReason)))
         << log.text().toStdString();
     EXPECT_FALSE(log.text().contains(QStringLiteral("Recording saved with the log")));
     EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"log.recording.jsonl"});

@@ -9,6 +9,7 @@
 
 #include "script/ScriptControls.h"
 #include "app/StatusLogMenu.h"
+#include "support/SystemReasons.h"
 
 namespace dravik {
 namespace {
@@ -65,8 +66,8 @@ TEST(StatusLogMenu, SaveLogWritesPlainTextOrSaysWhyNot) {
     save();
     ASSERT_EQ(failures.size(), 1);
     EXPECT_EQ(failures[0],
-              QStringLiteral("Cannot save the log to %1: No such file or directory").arg(askedPath));
-    EXPECT_EQ(logged, QStringLiteral("Log not saved: %1: No such file or directory\r\n").arg(askedPath));
+              QStringLiteral("Cannot save the log to %1: %2").arg(QDir::toNativeSeparators(askedPath), dravik::test::kNoFolderReason));
+    EXPECT_EQ(logged, QStringLiteral("Log not saved: %1: %2\r\n").arg(QDir::toNativeSeparators(askedPath), dravik::test::kNoFolderReason));
 
     // Overwriting replaces the whole file, shorter text included.
     QString error;
