@@ -1,5 +1,6 @@
 #include "platform/TempFiles.h"
 
+#include <QDir>
 #include <cstdint>
 
 namespace dravik {
@@ -25,6 +26,16 @@ QString tempFilePrefix(const QString& targetFileName) {
 bool isTempFileOf(const QString& name, const QString& targetFileName) {
     const QString prefix = tempFilePrefix(targetFileName);
     return name.size() == prefix.size() + kTempFileUniqueLength && name.startsWith(prefix);
+}
+
+QStringList tempFilesOf(const QString& folder, const QString& targetFileName) {
+    const QDir dir(folder);
+    QStringList paths;
+    const QStringList names = dir.entryList({tempFilePrefix(targetFileName) + QStringLiteral("*")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names)
+        if (isTempFileOf(name, targetFileName)) paths.append(dir.filePath(name));
+    return paths;
 }
 
 }  // namespace dravik

@@ -5,6 +5,7 @@
 // and never touches anything else in the folder.
 
 #include <QString>
+#include <QStringList>
 
 namespace dravik {
 
@@ -14,5 +15,9 @@ constexpr int kTempFileUniqueLength = 6;
 
 // True when name is one of the temporary names tempFilePrefix(targetFileName) starts.
 bool isTempFileOf(const QString& name, const QString& targetFileName);
+
+// The paths of the temporary files of targetFileName's saves now in folder (the writer decides
+// which of them an interrupted save left).
+QStringList tempFilesOf(const QString& folder, const QString& targetFileName);
 
 }  // namespace dravik

@@ -118,13 +118,8 @@ namespace {
 // lock on its temporary file for as long as the file exists under that name, so only files whose
 // writer has gone are removed.
 void removeStaleTempFiles(const QString& folder, const QString& targetName) {
-    const QDir dir(folder);
-    const QString prefix = tempFilePrefix(targetName);
-    const QStringList names =
-        dir.entryList({prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        if (!isTempFileOf(name, targetName)) continue;
-        const QByteArray path = QFile::encodeName(dir.filePath(name));
+    for (const QString& temp : tempFilesOf(folder, targetName)) {
+        const QByteArray path = QFile::encodeName(temp);
         Fd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (fd.get() < 0) continue;
         struct stat st {};

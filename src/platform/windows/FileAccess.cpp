@@ -174,11 +174,7 @@ namespace {
 // temporary file open without delete sharing, so the system refuses to remove a file whose
 // writer is still at work.
 void removeStaleTempFiles(const QString& folder, const QString& targetName) {
-    const QDir dir(folder);
-    const QStringList names = dir.entryList({tempFilePrefix(targetName) + QStringLiteral("*")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names)
-        if (isTempFileOf(name, targetName)) DeleteFileW(systemPath(dir.filePath(name)).c_str());
+    for (const QString& temp : tempFilesOf(folder, targetName)) DeleteFileW(systemPath(temp).c_str());
 }
 
 QString uniqueTail() {
