@@ -2,11 +2,8 @@
 
 #include <chrono>
 
-#if defined(__linux__)
-#include <sys/prctl.h>
-#endif
-
 #include "link/Clock.h"
+#include "platform/ThreadTiming.h"
 
 namespace dravik {
 
@@ -138,11 +135,9 @@ bool ThreadedPump::waitBriefly(bool quick) {
 }
 
 void ThreadedPump::workerLoop() {
-#if defined(__linux__)
     // The waits here (a hold's last milliseconds, the simulated bench's receive poll) end when
-    // they are due, not up to the default 50 us later.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-#endif
+    // they are due.
+    preciseTimedWaits();
     for (;;) {
         if (lastRunFast_.load(std::memory_order_relaxed)) {
             const auto until = SteadyClock::now() + kSpin;
